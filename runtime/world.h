@@ -1,0 +1,190 @@
+// The stand-in host's world: plain data, read by the host functions and by tests and tools.
+// All storage is reserved when the world is reset or a vessel is created; a steady step
+// allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/zelvar.h"
+
+namespace standin {
+
+/// A propellant resource.
+struct Resource {
+    double capacity;    ///< kg
+    double mass;        ///< kg, never below 0.0
+    double efficiency;  ///< scales the Isp of thrusters fed from it
+};
+
+/// A thruster.
+struct Thruster {
+    VECTOR3 pos;          ///< body frame, m
+    VECTOR3 dir;          ///< body frame, unit vector of thrust
+    double maxThrust;     ///< N at level 1
+    HostHandle resource;  ///< feeding resource (may be null)
+    double isp;           ///< vacuum specific impulse, m/s
+    double ispRef;        ///< specific impulse at pressureRef, m/s (0 = isp)
+    double pressureRef;   ///< Pa
+    double level;         ///< 0 to 1
+};
+
+/// An attachment point.
+struct Attachment {
+    bool toParent;      ///< true: this vessel hangs from a parent by this point
+    VECTOR3 pos;        ///< body frame, m
+    VECTOR3 dir;        ///< body frame, unit vector
+    VECTOR3 rot;        ///< body frame, unit vector
+    std::string id;     ///< identifier, stored whole
+    bool loose;         ///< loose attachment
+    HostHandle mate;    ///< the vessel attached here (null: none)
+};
+
+/// An airfoil.
+struct Airfoil {
+    int orientation;         ///< AIRFOIL_ORIENTATION
+    VECTOR3 ref;             ///< body frame, m
+    AirfoilCoeffFunc coeff;  ///< coefficient function
+    double chord;            ///< m
+    double area;             ///< m^2
+    double aspectRatio;      ///< dimensionless
+};
+
+/// A control surface.
+struct ControlSurface {
+    int type;            ///< AIRCTRL_TYPE
+    double area;         ///< m^2
+    double dCl;          ///< lift-coefficient change per unit level
+    VECTOR3 ref;         ///< body frame, m
+    int axis;            ///< host axis code
+    unsigned int anim;   ///< linked animation, 0xFFFFFFFF none
+};
+
+/// An exhaust flame.
+struct Exhaust {
+    HostHandle thruster;  ///< thruster it follows
+    double length;        ///< m
+    double width;         ///< m
+    double offset;        ///< m
+    HostHandle texture;   ///< texture handle
+};
+
+/// A particle stream.
+struct Stream {
+    HostHandle thruster;      ///< thruster it follows
+    bool hasPos;              ///< emitted at `pos` rather than at the nozzle
+    VECTOR3 pos;              ///< body frame, m
+    PARTICLESTREAMSPEC spec;  ///< copy of the record passed
+};
+
+/// A mesh added to a vessel.
+struct MeshRef {
+    HostHandle mesh;   ///< global mesh handle
+    bool hasOffset;    ///< an offset was given
+    VECTOR3 offset;    ///< body frame, m
+};
+
+/// Dynamic state of a vessel, global frame unless stated.
+struct VesselState {
+    VECTOR3 pos;        ///< m; y is the altitude
+    VECTOR3 vel;        ///< m/s
+    double rot[3][3];   ///< body to global rotation; column j is body axis j in global coordinates
+    VECTOR3 angVel;     ///< body frame, rad/s
+    bool anglesExact;   ///< `pitch`, `bank`, `heading` are the angles `rot` was built from
+    double pitch;       ///< rad, valid while anglesExact
+    double bank;        ///< rad, valid while anglesExact
+    double heading;     ///< rad from north toward east, valid while anglesExact
+};
+
+/// How many records a vessel reserves at creation; more than this still works but allocates.
+struct VesselCapacity {
+    int thrusters = 64;
+    int resources = 8;
+    int attachments = 8;
+    int airfoils = 8;
+    int surfaces = 16;
+    int meshes = 8;
+    int exhausts = 16;
+    int streams = 192;
+    int transforms = 256;
+};
+
+/// Number of control-surface types whose levels the host holds.
+inline constexpr int CONTROL_TYPES = 8;
+
+/// One vessel slot.
+struct Vessel {
+    uint16_t generation = 1;       ///< bumped when the slot is freed
+    bool live = false;             ///< slot holds a vessel
+    bool deletePending = false;    ///< zapiDeleteVessel was called; freed at the end of the frame
+    std::string name;              ///< stored whole
+    std::string className;         ///< module class; empty for a plain body
+    int flightModel = 1;           ///< realism level handed to the module
+    int module = -1;               ///< index into World::modules, -1 without a module
+    VESSEL* iface = nullptr;       ///< what zvcInit returned, or a bound test object
+    VESSEL2* callbacks = nullptr;  ///< the same object as a VESSEL2
+    bool focusEnabled = true;
+    double size = 1.0;             ///< m
+    double emptyMass = 1.0;        ///< kg
+    VECTOR3 pmi{};                 ///< m^2
+    VECTOR3 crossSections{};       ///< m^2
+    VECTOR3 touchdown[3]{};        ///< body frame, m
+    bool animationRegistered = false;
+    HostHandle visual = nullptr;   ///< the visual while one exists
+    uint16_t visualEpoch = 0;      ///< distinguishes successive visuals
+    uint16_t thrusterEpoch = 0;    ///< changes when thrusters are cleared
+    uint16_t resourceEpoch = 0;    ///< changes when resources are cleared
+    uint16_t recordEpoch = 0;      ///< epoch of the other records (they are cleared only with the vessel)
+    std::vector<Resource> resources;
+    std::vector<Thruster> thrusters;
+    std::vector<Attachment> attachments;
+    std::vector<Airfoil> airfoils;
+    std::vector<ControlSurface> surfaces;
+    std::vector<MeshRef> meshes;
+    std::vector<Exhaust> exhausts;
+    std::vector<Stream> streams;
+    std::vector<MESHGROUP_TRANSFORM> transforms;  ///< every mesh-group transform applied, in order
+    double controlLevel[CONTROL_TYPES]{};         ///< held level per control-surface type
+    int controlSets[CONTROL_TYPES]{};             ///< how often each type's level was set
+    VesselState state{};
+    bool pinned = false;           ///< the world does not move a pinned vessel
+};
+
+/// A loaded module library.
+struct Module {
+    std::string className;
+    void* library = nullptr;
+    ZvcInitFunc init = nullptr;
+    ZvcExitFunc exit = nullptr;
+};
+
+/// One host call, as the journal records it.
+struct JournalEntry {
+    int vessel;          ///< slot of the vessel the call acted on or came from; -1 for none
+    char text[240];      ///< "Name arg arg ...": numbers in shortest round-trip form, handles as kind+index
+};
+
+/// The whole simulated world.
+struct World {
+    std::vector<Vessel> vessels;     ///< slots, reserved at reset
+    std::vector<int> order;          ///< live slots in index order
+    std::vector<int> freeSlots;      ///< free slots, reserved at reset
+    std::vector<std::string> meshes;    ///< loaded mesh names, by mesh handle index
+    std::vector<std::string> textures;  ///< registered texture names, by texture handle index
+    std::vector<Module> modules;
+    std::string moduleDir = ".";     ///< where modules are loaded from
+    double simt = 0.0;               ///< s
+    double mjd = 0.0;                ///< days
+    uint16_t nextEpoch = 1;
+    int currentVessel = -1;          ///< slot whose callback is running, -1 outside callbacks
+    char debugString[ZAPI_DEBUG_STRING_SIZE]{};
+    bool journalOn = false;
+    size_t journalDropped = 0;       ///< calls not recorded because the journal was full
+    std::vector<JournalEntry> journal;
+};
+
+/// The one world of this process.
+World& world();
+
+}  // namespace standin

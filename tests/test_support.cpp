@@ -1,0 +1,63 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+void WorldTest::SetUp()
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    oldDir = cwd;
+    char pattern[] = "/tmp/karvex-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    testDir = pattern;
+    ASSERT_EQ(chdir(testDir.c_str()), 0);
+    config.moduleDir = KARVEX_MODULE_DIR;
+    config.journalCapacity = 8192;
+    ResetWorld();
+}
+
+void WorldTest::TearDown()
+{
+    standin::Reset(standin::WorldConfig{});
+    if (!oldDir.empty()) {
+        EXPECT_EQ(chdir(oldDir.c_str()), 0);
+    }
+    if (!testDir.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(testDir, ignored);
+    }
+}
+
+void WorldTest::ResetWorld()
+{
+    standin::Reset(config);
+}
+
+std::string WorldTest::DebugLog() const
+{
+    std::ifstream in("Debug.log");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> WorldTest::JournalTexts() const
+{
+    return JournalTextsFrom(0);
+}
+
+std::vector<std::string> WorldTest::JournalTextsFrom(size_t first) const
+{
+    std::vector<std::string> texts;
+    const auto& journal = standin::Journal();
+    for (size_t i = first; i < journal.size(); ++i) {
+        texts.emplace_back(journal[i].text);
+    }
+    return texts;
+}

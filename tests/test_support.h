@@ -1,0 +1,33 @@
+// Shared helpers for the tests: a fresh world per test, run in a directory of its own so that
+// "Debug.log" and scenario files of tests running in parallel never meet.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/host_control.h"
+
+/// A fresh stand-in world in a fresh working directory, removed again afterwards.
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Contents of "Debug.log" in the test's working directory ("" when absent).
+    std::string DebugLog() const;
+    /// The journal's texts, oldest first.
+    std::vector<std::string> JournalTexts() const;
+    /// The journal's texts from index `first` on.
+    std::vector<std::string> JournalTextsFrom(size_t first) const;
+
+    /// World limits this test starts with; a test may change them before calling ResetWorld.
+    standin::WorldConfig config;
+    /// Resets the world with `config`.
+    void ResetWorld();
+
+private:
+    std::string oldDir;
+    std::string testDir;
+};

@@ -1,0 +1,180 @@
+#include "journal.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "handles.h"
+#include "host_control.h"
+
+namespace standin {
+
+CallRecord::CallRecord(int vesselSlot, const char* name)
+    : active(world().journalOn), vessel(vesselSlot < 0 ? world().currentVessel : vesselSlot), length(0)
+{
+    line[0] = '\0';
+    if (active) {
+        Put(name, std::strlen(name));
+    }
+}
+
+CallRecord::~CallRecord()
+{
+    if (!active) {
+        return;
+    }
+    World& w = world();
+    if (w.journal.size() >= w.journal.capacity()) {
+        ++w.journalDropped;
+        return;
+    }
+    JournalEntry entry;
+    entry.vessel = vessel;
+    std::memcpy(entry.text, line, length + 1);
+    w.journal.push_back(entry);
+}
+
+void CallRecord::Put(const char* text, size_t count)
+{
+    size_t room = sizeof line - 1 - length;
+    if (count > room) {
+        count = room;  // a line longer than the entry is cut, never overrun
+    }
+    std::memcpy(line + length, text, count);
+    length += count;
+    line[length] = '\0';
+}
+
+void CallRecord::Space()
+{
+    Put(" ", 1);
+}
+
+CallRecord& CallRecord::Num(double value)
+{
+    if (active) {
+        char text[32];
+        auto result = std::to_chars(text, text + sizeof text, value);
+        Space();
+        Put(text, static_cast<size_t>(result.ptr - text));
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Float(float value)
+{
+    if (active) {
+        char text[32];
+        auto result = std::to_chars(text, text + sizeof text, value);
+        Space();
+        Put(text, static_cast<size_t>(result.ptr - text));
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Int(long long value)
+{
+    if (active) {
+        char text[32];
+        auto result = std::to_chars(text, text + sizeof text, value);
+        Space();
+        Put(text, static_cast<size_t>(result.ptr - text));
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Vec(const VECTOR3& value)
+{
+    if (active) {
+        char text[96];
+        char* end = text + sizeof text;
+        char* p = text;
+        *p++ = '(';
+        p = std::to_chars(p, end, value.x).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, end, value.y).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, end, value.z).ptr;
+        *p++ = ')';
+        Space();
+        Put(text, static_cast<size_t>(p - text));
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Flag(bool value)
+{
+    if (active) {
+        Space();
+        Put(value ? "true" : "false", value ? 4 : 5);
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Text(const char* value)
+{
+    if (active) {
+        Space();
+        if (value == nullptr) {
+            Put("null", 4);
+        } else {
+            Put("\"", 1);
+            Put(value, std::strlen(value));
+            Put("\"", 1);
+        }
+    }
+    return *this;
+}
+
+CallRecord& CallRecord::Handle(HostHandle value)
+{
+    if (!active) {
+        return *this;
+    }
+    Space();
+    if (value == nullptr) {
+        Put("null", 4);
+        return *this;
+    }
+    static const char LETTERS[] = "?VTRAFCSMXPN";
+    HandleParts parts = SplitHandle(value);
+    size_t kind = static_cast<size_t>(parts.kind);
+    char text[24];
+    text[0] = kind < sizeof LETTERS - 1 ? LETTERS[kind] : '?';
+    bool bySlot = parts.kind == HandleKind::Vessel || parts.kind == HandleKind::Visual;
+    auto result = std::to_chars(text + 1, text + sizeof text, bySlot ? parts.slot : parts.index);
+    Put(text, static_cast<size_t>(result.ptr - text));
+    return *this;
+}
+
+CallRecord& CallRecord::Pointer(const void* value, const char* label)
+{
+    if (active) {
+        Space();
+        const char* text = value == nullptr ? "null" : label;
+        Put(text, std::strlen(text));
+    }
+    return *this;
+}
+
+void SetJournal(size_t capacity)
+{
+    World& w = world();
+    w.journal.clear();
+    w.journal.shrink_to_fit();
+    w.journal.reserve(capacity);
+    w.journalOn = capacity > 0;
+    w.journalDropped = 0;
+}
+
+void ClearJournal()
+{
+    world().journal.clear();
+    world().journalDropped = 0;
+}
+
+const std::vector<JournalEntry>& Journal()
+{
+    return world().journal;
+}
+
+}  // namespace standin

@@ -1,0 +1,81 @@
+// Loading vessel modules with dlopen and creating vessels through their entry points.
+#include <dlfcn.h>
+
+#include "handles.h"
+#include "host_control.h"
+#include "lifecycle.h"
+
+namespace standin {
+
+namespace {
+
+int LoadModule(const char* className)
+{
+    World& w = world();
+    for (size_t i = 0; i < w.modules.size(); ++i) {
+        if (w.modules[i].className == className) {
+            return static_cast<int>(i);
+        }
+    }
+    std::string path = w.moduleDir + "/" + className + ".so";
+    // Modules stay loaded for the life of the process: objects and handlers may still point into them.
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* why = dlerror();
+        SetError("cannot load module " + path + ": " + (why != nullptr ? why : "unknown error"));
+        return -1;
+    }
+    Module module;
+    module.className = className;
+    module.library = library;
+    module.init = reinterpret_cast<ZvcInitFunc>(dlsym(library, "zvcInit"));
+    module.exit = reinterpret_cast<ZvcExitFunc>(dlsym(library, "zvcExit"));
+    if (module.init == nullptr || module.exit == nullptr) {
+        SetError("module " + path + " does not export zvcInit and zvcExit");
+        return -1;
+    }
+    w.modules.push_back(module);
+    return static_cast<int>(w.modules.size() - 1);
+}
+
+}  // namespace
+
+HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
+{
+    if (className == nullptr || className[0] == '\0') {
+        SetError("no module class given");
+        return nullptr;
+    }
+    int module = LoadModule(className);
+    if (module < 0) {
+        return nullptr;
+    }
+    int slot = CreateSlot(desc, className);
+    if (slot < 0) {
+        return nullptr;
+    }
+    World& w = world();
+    HostHandle handle = VesselHandle(slot);
+    VESSEL* iface = nullptr;
+    {
+        CallbackScope scope(slot);
+        iface = w.modules[static_cast<size_t>(module)].init(handle, desc.flightModel);
+    }
+    Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    if (iface == nullptr) {
+        DestroyVessel(slot);
+        SetError(std::string("zvcInit of module ") + className + " returned no vessel");
+        return nullptr;
+    }
+    v.module = module;
+    v.iface = iface;
+    // A module's object is a VESSEL2 whose VESSEL part zvcInit handed out.
+    v.callbacks = static_cast<VESSEL2*>(iface);
+    {
+        CallbackScope scope(slot);
+        v.callbacks->clbkSetClassCaps(nullptr);
+    }
+    return handle;
+}
+
+}  // namespace standin

@@ -37,8 +37,9 @@ struct Attachment {
     VECTOR3 dir;        ///< body frame, unit vector
     VECTOR3 rot;        ///< body frame, unit vector
     std::string id;     ///< identifier, stored whole
-    bool loose;         ///< loose attachment
-    HostHandle mate;    ///< the vessel attached here (null: none)
+    bool loose;             ///< loose attachment
+    HostHandle mate;        ///< the vessel attached here (null: none)
+    HostHandle matePoint;   ///< the mate's attachment point (null: the mate's origin)
 };
 
 /// An airfoil.
@@ -185,6 +186,8 @@ struct World {
 };
 
 /// The one world of this process.
-World& world();
+ZAPI_EXPORT World& world();
+/// Empty mass plus every resource's propellant, kg.
+ZAPI_EXPORT double TotalMass(const Vessel& vessel);
 
 }  // namespace standin

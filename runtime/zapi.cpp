@@ -1,0 +1,132 @@
+// The host's free functions over the world.
+#include "host/zapi.h"
+
+#include <cstring>
+
+#include "handles.h"
+#include "journal.h"
+
+using namespace standin;
+
+namespace {
+
+HostHandle FindOrAddName(std::vector<std::string>& names, const char* name, HandleKind kind)
+{
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name) {
+            return MakeHandle(kind, 1, 0, static_cast<uint32_t>(i));
+        }
+    }
+    if (names.size() >= HANDLE_FIELD_LIMIT) {
+        return nullptr;
+    }
+    names.emplace_back(name);
+    return MakeHandle(kind, 1, 0, static_cast<uint32_t>(names.size() - 1));
+}
+
+}  // namespace
+
+double zapiGetSimTime()
+{
+    CallRecord(-1, "zapiGetSimTime");
+    return world().simt;
+}
+
+unsigned int zapiGetVesselCount()
+{
+    CallRecord(-1, "zapiGetVesselCount");
+    return static_cast<unsigned int>(world().order.size());
+}
+
+HostHandle zapiGetVesselByIndex(int index)
+{
+    CallRecord(-1, "zapiGetVesselByIndex").Int(index);
+    World& w = world();
+    if (index < 0 || static_cast<size_t>(index) >= w.order.size()) {
+        return nullptr;
+    }
+    return VesselHandle(w.order[static_cast<size_t>(index)]);
+}
+
+void zapiGetGlobalPos(HostHandle vessel, VECTOR3& pos)
+{
+    CallRecord(-1, "zapiGetGlobalPos").Handle(vessel);
+    Vessel* v = LiveVessel(vessel);
+    pos = v != nullptr ? v->state.pos : VECTOR3{0.0, 0.0, 0.0};
+}
+
+void zapiGetRelativePos(HostHandle a, HostHandle b, VECTOR3& pos)
+{
+    CallRecord(-1, "zapiGetRelativePos").Handle(a).Handle(b);
+    Vessel* va = LiveVessel(a);
+    Vessel* vb = LiveVessel(b);
+    if (va == nullptr || vb == nullptr) {
+        pos = VECTOR3{0.0, 0.0, 0.0};
+        return;
+    }
+    pos = VECTOR3{vb->state.pos.x - va->state.pos.x, vb->state.pos.y - va->state.pos.y,
+                  vb->state.pos.z - va->state.pos.z};
+}
+
+void zapiGetRelativeVel(HostHandle a, HostHandle b, VECTOR3& vel)
+{
+    CallRecord(-1, "zapiGetRelativeVel").Handle(a).Handle(b);
+    Vessel* va = LiveVessel(a);
+    Vessel* vb = LiveVessel(b);
+    if (va == nullptr || vb == nullptr) {
+        vel = VECTOR3{0.0, 0.0, 0.0};
+        return;
+    }
+    vel = VECTOR3{vb->state.vel.x - va->state.vel.x, vb->state.vel.y - va->state.vel.y,
+                  vb->state.vel.z - va->state.vel.z};
+}
+
+double zapiGetSize(HostHandle vessel)
+{
+    CallRecord(-1, "zapiGetSize").Handle(vessel);
+    Vessel* v = LiveVessel(vessel);
+    return v != nullptr ? v->size : 0.0;
+}
+
+double zapiGetMass(HostHandle vessel)
+{
+    CallRecord(-1, "zapiGetMass").Handle(vessel);
+    Vessel* v = LiveVessel(vessel);
+    return v != nullptr ? TotalMass(*v) : 0.0;
+}
+
+bool zapiDeleteVessel(HostHandle vessel, HostHandle newFocus)
+{
+    CallRecord(-1, "zapiDeleteVessel").Handle(vessel).Handle(newFocus);
+    Vessel* v = LiveVessel(vessel);
+    if (v == nullptr || v->deletePending) {
+        return false;
+    }
+    v->deletePending = true;
+    return true;
+}
+
+HostHandle zapiLoadMeshGlobal(const char* name)
+{
+    CallRecord(-1, "zapiLoadMeshGlobal").Text(name);
+    return name != nullptr ? FindOrAddName(world().meshes, name, HandleKind::Mesh) : nullptr;
+}
+
+HostHandle zapiRegisterExhaustTexture(const char* name)
+{
+    CallRecord(-1, "zapiRegisterExhaustTexture").Text(name);
+    return name != nullptr ? FindOrAddName(world().textures, name, HandleKind::Texture) : nullptr;
+}
+
+char* zapiDebugString()
+{
+    CallRecord(-1, "zapiDebugString");
+    return world().debugString;
+}
+
+VESSEL* zapiGetVesselInterface(HostHandle vessel)
+{
+    CallRecord(-1, "zapiGetVesselInterface").Handle(vessel);
+    Vessel* v = LiveVessel(vessel);
+    return v != nullptr ? v->iface : nullptr;
+}

@@ -1,0 +1,76 @@
+#include "attitude.h"
+
+#include <cmath>
+
+namespace standin {
+
+void SetStateAngles(VesselState& state, double pitch, double bank, double heading)
+{
+    double sp = std::sin(pitch), cp = std::cos(pitch);
+    double sb = std::sin(bank), cb = std::cos(bank);
+    double sh = std::sin(heading), ch = std::cos(heading);
+    // Nose, and the right and up axes before banking; banking turns right and up about the nose.
+    VECTOR3 nose{cp * sh, sp, cp * ch};
+    VECTOR3 right0{ch, 0.0, -sh};
+    VECTOR3 up0{-sp * sh, cp, -sp * ch};
+    VECTOR3 right{cb * right0.x - sb * up0.x, cb * right0.y - sb * up0.y, cb * right0.z - sb * up0.z};
+    VECTOR3 up{sb * right0.x + cb * up0.x, sb * right0.y + cb * up0.y, sb * right0.z + cb * up0.z};
+    const VECTOR3* axes[3] = {&right, &up, &nose};
+    for (int j = 0; j < 3; ++j) {
+        state.rot[0][j] = axes[j]->x;
+        state.rot[1][j] = axes[j]->y;
+        state.rot[2][j] = axes[j]->z;
+    }
+    state.anglesExact = true;
+    state.pitch = pitch;
+    state.bank = bank;
+    state.heading = heading;
+}
+
+double PitchOf(const VesselState& state)
+{
+    if (state.anglesExact) {
+        return state.pitch;
+    }
+    double noseUp = state.rot[1][2];
+    return std::asin(noseUp > 1.0 ? 1.0 : (noseUp < -1.0 ? -1.0 : noseUp));
+}
+
+double BankOf(const VesselState& state)
+{
+    if (state.anglesExact) {
+        return state.bank;
+    }
+    return std::atan2(-state.rot[1][0], state.rot[1][1]);
+}
+
+VECTOR3 BodyToGlobal(const VesselState& state, const VECTOR3& body)
+{
+    const double (*r)[3] = state.rot;
+    return {r[0][0] * body.x + r[0][1] * body.y + r[0][2] * body.z,
+            r[1][0] * body.x + r[1][1] * body.y + r[1][2] * body.z,
+            r[2][0] * body.x + r[2][1] * body.y + r[2][2] * body.z};
+}
+
+VECTOR3 GlobalToBody(const VesselState& state, const VECTOR3& global)
+{
+    const double (*r)[3] = state.rot;
+    return {r[0][0] * global.x + r[1][0] * global.y + r[2][0] * global.z,
+            r[0][1] * global.x + r[1][1] * global.y + r[2][1] * global.z,
+            r[0][2] * global.x + r[1][2] * global.y + r[2][2] * global.z};
+}
+
+void CopyAttitude(VesselState& to, const VesselState& from)
+{
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            to.rot[i][j] = from.rot[i][j];
+        }
+    }
+    to.anglesExact = from.anglesExact;
+    to.pitch = from.pitch;
+    to.bank = from.bank;
+    to.heading = from.heading;
+}
+
+}  // namespace standin

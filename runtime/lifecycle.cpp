@@ -1,0 +1,172 @@
+#include "lifecycle.h"
+
+#include <utility>
+
+#include "attitude.h"
+#include "handles.h"
+
+namespace standin {
+
+namespace {
+
+std::string lastError;
+
+template <typename Record>
+void ReserveList(std::vector<Record>& list, int count)
+{
+    list.reserve(count > 0 ? static_cast<size_t>(count) : 0);
+}
+
+void Unlink(Vessel& v)
+{
+    for (Attachment& point : v.attachments) {
+        if (Vessel* mate = LiveVessel(point.mate)) {
+            for (Attachment& matePoint : mate->attachments) {
+                if (LiveVessel(matePoint.mate) == &v) {
+                    matePoint.mate = nullptr;
+                    matePoint.matePoint = nullptr;
+                }
+            }
+        }
+        point.mate = nullptr;
+        point.matePoint = nullptr;
+    }
+}
+
+}  // namespace
+
+World& world()
+{
+    static World theWorld;
+    return theWorld;
+}
+
+double TotalMass(const Vessel& vessel)
+{
+    double mass = vessel.emptyMass;
+    for (const Resource& resource : vessel.resources) {
+        mass += resource.mass;
+    }
+    return mass;
+}
+
+void SetError(std::string message)
+{
+    lastError = std::move(message);
+}
+
+const std::string& LastError()
+{
+    return lastError;
+}
+
+int CreateSlot(const VesselDesc& desc, const char* className)
+{
+    World& w = world();
+    int slot;
+    if (!w.freeSlots.empty()) {
+        slot = w.freeSlots.back();
+        w.freeSlots.pop_back();
+    } else if (w.vessels.size() < w.vessels.capacity() && w.vessels.size() < HANDLE_FIELD_LIMIT) {
+        w.vessels.emplace_back();
+        slot = static_cast<int>(w.vessels.size() - 1);
+    } else {
+        SetError("no free vessel slot: the world holds " + std::to_string(w.vessels.size()) + " vessels");
+        return -1;
+    }
+    Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    uint16_t generation = v.generation;
+    v = Vessel{};
+    v.generation = generation;
+    v.live = true;
+    v.name = desc.name;
+    v.className = className != nullptr ? className : "";
+    v.flightModel = desc.flightModel;
+    v.size = desc.size;
+    v.emptyMass = desc.emptyMass;
+    v.thrusterEpoch = NextEpoch();
+    v.resourceEpoch = NextEpoch();
+    v.recordEpoch = NextEpoch();
+    const VesselCapacity& c = desc.capacity;
+    ReserveList(v.thrusters, c.thrusters);
+    ReserveList(v.resources, c.resources);
+    ReserveList(v.attachments, c.attachments);
+    ReserveList(v.airfoils, c.airfoils);
+    ReserveList(v.surfaces, c.surfaces);
+    ReserveList(v.meshes, c.meshes);
+    ReserveList(v.exhausts, c.exhausts);
+    ReserveList(v.streams, c.streams);
+    ReserveList(v.transforms, c.transforms);
+    v.state.pos = desc.pos;
+    v.state.vel = desc.vel;
+    SetStateAngles(v.state, desc.pitch, desc.bank, desc.heading);
+    w.order.push_back(slot);
+    SetError("");
+    return slot;
+}
+
+void DestroyVessel(int slot)
+{
+    World& w = world();
+    Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    if (v.module >= 0 && v.iface != nullptr) {
+        CallbackScope scope(slot);
+        w.modules[static_cast<size_t>(v.module)].exit(v.iface);
+    }
+    Unlink(v);
+    for (size_t i = 0; i < w.order.size(); ++i) {
+        if (w.order[i] == slot) {
+            w.order.erase(w.order.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    }
+    v.live = false;
+    v.deletePending = false;
+    v.iface = nullptr;
+    v.callbacks = nullptr;
+    if (++v.generation == 0) {
+        v.generation = 1;
+    }
+    w.freeSlots.push_back(slot);
+}
+
+void Reset(const WorldConfig& config)
+{
+    World& w = world();
+    while (!w.order.empty()) {
+        DestroyVessel(w.order.back());
+    }
+    w.vessels.clear();
+    w.vessels.shrink_to_fit();
+    int maxVessels = config.maxVessels > 0 ? config.maxVessels : 1;
+    w.vessels.reserve(static_cast<size_t>(maxVessels));
+    w.order.clear();
+    w.order.reserve(static_cast<size_t>(maxVessels));
+    w.freeSlots.clear();
+    w.freeSlots.reserve(static_cast<size_t>(maxVessels));
+    w.meshes.clear();
+    w.textures.clear();
+    w.moduleDir = config.moduleDir;
+    w.simt = 0.0;
+    w.mjd = 0.0;
+    w.currentVessel = -1;
+    w.debugString[0] = '\0';
+    SetJournal(config.journalCapacity);
+    lastError.clear();
+}
+
+HostHandle CreateBody(const VesselDesc& desc)
+{
+    int slot = CreateSlot(desc, "");
+    return slot < 0 ? nullptr : VesselHandle(slot);
+}
+
+void Bind(HostHandle vessel, VESSEL2* object)
+{
+    if (Vessel* v = LiveVessel(vessel)) {
+        v->callbacks = object;
+        v->iface = object;
+    }
+}
+
+}  // namespace standin

@@ -5,6 +5,7 @@
 #include "attitude.h"
 #include "drag.h"
 #include "handles.h"
+#include "host_control.h"
 #include "journal.h"
 #include "scenario.h"
 

@@ -1,0 +1,378 @@
+// The stand-in host on its own: handles, state, frames, propellant, journal, drag and scenarios.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "allocation_counter.h"
+#include "host/zelvar.h"
+#include "runtime/host_control.h"
+#include "test_support.h"
+
+namespace {
+
+using standin::VesselDesc;
+
+VesselDesc Body(const char* name, VECTOR3 pos = {0, 0, 0})
+{
+    VesselDesc desc;
+    desc.name = name;
+    desc.pos = pos;
+    return desc;
+}
+
+// A vessel object that logs which callbacks reached it, and can delete itself after the step.
+class Recorder : public VESSEL2 {
+public:
+    Recorder(HostHandle vessel, std::vector<std::string>* sink) : VESSEL2(vessel, 1), log(sink) {}
+    void clbkPreStep(double, double, double) override { log->push_back(std::string("pre ") + GetName()); }
+    void clbkPostStep(double simt, double, double) override
+    {
+        log->push_back(std::string("post ") + GetName() + " " + std::to_string(simt));
+        if (deleteInPostStep) {
+            zapiDeleteVessel(GetHandle(), nullptr);
+            log->push_back(std::string("still named ") + GetName());
+        }
+    }
+    void clbkAnimate(double) override { log->push_back(std::string("animate ") + GetName()); }
+    std::vector<std::string>* log;
+    bool deleteInPostStep = false;
+};
+
+using HostRuntime = WorldTest;
+
+TEST_F(HostRuntime, StaleAndNullHandlesAnswerZeroAndAreIgnored)
+{
+    HostHandle a = standin::CreateBody(Body("a", {1, 2, 3}));
+    VESSEL va(a);
+    HostHandle r = va.CreatePropellantResource(10.0);
+    HostHandle t = va.CreateThruster({0, 0, 0}, {0, 0, 1}, 100.0, r, 1000.0);
+    ASSERT_TRUE(zapiDeleteVessel(a, nullptr));
+    EXPECT_FALSE(zapiDeleteVessel(a, nullptr)) << "a second request is refused";
+    standin::Step(0.1);
+
+    EXPECT_EQ(zapiGetVesselCount(), 0u);
+    EXPECT_EQ(va.GetAltitude(), 0.0);
+    EXPECT_STREQ(va.GetName(), "");
+    EXPECT_EQ(va.GetPropellantMass(r), 0.0);
+    va.SetThrusterLevel(t, 1.0);
+    EXPECT_EQ(zapiGetSize(a), 0.0);
+    EXPECT_EQ(zapiGetVesselInterface(a), nullptr);
+
+    // The freed slot is reused, but the old handle does not reach the new vessel.
+    HostHandle b = standin::CreateBody(Body("b", {4, 5, 6}));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(standin::SlotOf(b), 0);
+    EXPECT_EQ(zapiGetSize(a), 0.0);
+    EXPECT_EQ(zapiGetSize(b), 1.0);
+
+    VESSEL none(nullptr);
+    EXPECT_EQ(none.GetMass(), 0.0);
+    EXPECT_EQ(none.CreateThruster({0, 0, 0}, {0, 0, 1}, 1.0, nullptr, 1.0), nullptr);
+    EXPECT_EQ(zapiGetVesselByIndex(-1), nullptr);
+    EXPECT_EQ(zapiGetVesselByIndex(1), nullptr);
+    VECTOR3 pos{7, 7, 7};
+    zapiGetRelativePos(nullptr, b, pos);
+    EXPECT_EQ(pos.x, 0.0);
+}
+
+TEST_F(HostRuntime, RecordHandlesBelongToOneVesselAndDieWithTheirList)
+{
+    HostHandle a = standin::CreateBody(Body("a"));
+    HostHandle b = standin::CreateBody(Body("b"));
+    VESSEL va(a), vb(b);
+    HostHandle ra = va.CreatePropellantResource(5.0, 2.0);
+    HostHandle ta = va.CreateThruster({0, 0, 0}, {0, 0, 1}, 10.0, ra, 100.0);
+    vb.CreatePropellantResource(9.0);
+
+    EXPECT_EQ(vb.GetPropellantMass(ra), 0.0) << "another vessel's resource handle";
+    vb.SetThrusterLevel(ta, 1.0);
+    EXPECT_EQ(standin::FindThruster(a, ta)->level, 0.0);
+    EXPECT_EQ(va.GetPropellantMass(ta), 0.0) << "a thruster handle is no resource handle";
+
+    va.ClearThrusterDefinitions();
+    va.SetThrusterLevel(ta, 1.0);
+    EXPECT_EQ(standin::FindThruster(a, ta), nullptr);
+    va.ClearPropellantResources();
+    EXPECT_EQ(va.GetPropellantMass(ra), 0.0);
+    EXPECT_EQ(va.GetMass(), 1.0);
+}
+
+TEST_F(HostRuntime, AnglesSetExactlyComeBackExactly)
+{
+    VesselDesc desc = Body("a", {0, 5.0, 0});
+    desc.pitch = 0.3;
+    desc.bank = -1.1;
+    desc.heading = 2.0;
+    HostHandle a = standin::CreateBody(desc);
+    VESSEL va(a);
+    EXPECT_EQ(va.GetAltitude(), 5.0);
+    EXPECT_EQ(va.GetPitch(), 0.3);
+    EXPECT_EQ(va.GetBank(), -1.1);
+    standin::SetAttitude(a, -PI / 2, 0.7, 0.0);
+    EXPECT_EQ(va.GetPitch(), -PI / 2);
+    EXPECT_EQ(va.GetBank(), 0.7);
+}
+
+TEST_F(HostRuntime, BodyFrameIsRightUpForward)
+{
+    VesselDesc desc = Body("a", {10, 20, 30});
+    desc.heading = PI / 2;  // nose east
+    HostHandle a = standin::CreateBody(desc);
+    VESSEL va(a);
+    VECTOR3 local{};
+    va.Global2Local({10 + 100, 20, 30}, local);  // 100 m east: straight ahead
+    EXPECT_NEAR(local.x, 0.0, 1e-12);
+    EXPECT_NEAR(local.y, 0.0, 1e-12);
+    EXPECT_NEAR(local.z, 100.0, 1e-12);
+    va.Global2Local({10, 20, 30 - 50}, local);  // 50 m south: to the right
+    EXPECT_NEAR(local.x, 50.0, 1e-12);
+    EXPECT_NEAR(local.z, 0.0, 1e-12);
+
+    // Banked with the right wing down, the sky lies toward the left wing.
+    standin::SetAttitude(a, 0.0, PI / 6, 0.0);
+    va.Global2Local({10, 20 + 1, 30}, local);
+    EXPECT_NEAR(local.y, std::cos(PI / 6), 1e-12);
+    EXPECT_NEAR(local.x, -std::sin(PI / 6), 1e-12);
+}
+
+TEST_F(HostRuntime, RelativeQueriesGiveSecondMinusFirst)
+{
+    VesselDesc da = Body("a", {1, 2, 3});
+    da.vel = {1, 1, 1};
+    VesselDesc db = Body("b", {4, 6, 8});
+    db.vel = {0, 2, -1};
+    HostHandle a = standin::CreateBody(da);
+    HostHandle b = standin::CreateBody(db);
+    VECTOR3 r{}, v{}, g{};
+    zapiGetRelativePos(a, b, r);
+    zapiGetRelativeVel(a, b, v);
+    zapiGetGlobalPos(b, g);
+    EXPECT_EQ(r.x, 3.0);
+    EXPECT_EQ(r.y, 4.0);
+    EXPECT_EQ(r.z, 5.0);
+    EXPECT_EQ(v.x, -1.0);
+    EXPECT_EQ(v.y, 1.0);
+    EXPECT_EQ(v.z, -2.0);
+    EXPECT_EQ(g.z, 8.0);
+    EXPECT_EQ(zapiGetVesselByIndex(1), b);
+}
+
+TEST_F(HostRuntime, FrameRunsEachStageForEveryVesselAndDeletesAtTheEnd)
+{
+    std::vector<std::string> log;
+    HostHandle a = standin::CreateBody(Body("a"));
+    HostHandle b = standin::CreateBody(Body("b"));
+    Recorder ra(a, &log), rb(b, &log);
+    standin::Bind(a, &ra);
+    standin::Bind(b, &rb);
+    ra.RegisterAnimation();
+    standin::CreateVisual(a);
+    rb.deleteInPostStep = true;
+
+    standin::Step(0.5);
+    EXPECT_EQ(log, (std::vector<std::string>{"pre a", "pre b", "post a 0.500000", "post b 0.500000",
+                                             "still named b", "animate a"}));
+    EXPECT_EQ(zapiGetVesselCount(), 1u);
+    EXPECT_EQ(zapiGetVesselByIndex(0), a);
+    EXPECT_EQ(zapiGetSimTime(), 0.5);
+}
+
+TEST_F(HostRuntime, ThrustersDrawPropellantUntilExactlyEmpty)
+{
+    HostHandle a = standin::CreateBody(Body("a"));
+    VESSEL va(a);
+    va.SetEmptyMass(10.0);
+    HostHandle r = va.CreatePropellantResource(3.0);
+    HostHandle t = va.CreateThruster({0, 0, 0}, {0, 0, 1}, 1000.0, r, 2000.0);  // 0.5 kg/s at full level
+    EXPECT_EQ(va.GetMass(), 13.0);
+    standin::Step(1.0);
+    EXPECT_EQ(va.GetPropellantMass(r), 3.0) << "a thruster at level 0 draws nothing";
+    va.SetThrusterLevel(t, 0.5);
+    standin::Step(2.0);
+    EXPECT_EQ(va.GetPropellantMass(r), 2.5);
+    va.SetThrusterLevel(t, 7.0);  // clamped to full level
+    EXPECT_EQ(standin::FindThruster(a, t)->level, 1.0);
+    for (int i = 0; i < 7; ++i) {
+        standin::Step(0.7);  // 0.35 kg a step
+    }
+    EXPECT_NEAR(va.GetPropellantMass(r), 0.05, 1e-12);
+    standin::Step(0.7);
+    EXPECT_EQ(va.GetPropellantMass(r), 0.0) << "the last draw stops at exactly empty";
+    EXPECT_EQ(va.GetMass(), 10.0);
+    va.SetPropellantMass(r, 99.0);
+    EXPECT_EQ(va.GetPropellantMass(r), 3.0) << "clamped to the capacity";
+    va.SetPropellantMass(r, -1.0);
+    EXPECT_EQ(va.GetPropellantMass(r), 0.0);
+}
+
+TEST_F(HostRuntime, PinnedVesselsStayAndAttachedOnesFollowTheirParent)
+{
+    VesselDesc dp = Body("launcher", {0, 100, 0});
+    dp.vel = {0, 0, 50};
+    HostHandle parent = standin::CreateBody(dp);
+    HostHandle child = standin::CreateBody(Body("child", {500, 0, 0}));
+    VESSEL vc(child);
+    HostHandle point = vc.CreateAttachment(true, {0, 0.2, 0}, {0, 1, 0}, {0, 0, 1}, "WM");
+    EXPECT_EQ(vc.GetAttachmentStatus(point), nullptr);
+    ASSERT_TRUE(standin::Attach(parent, nullptr, child, point));
+    EXPECT_FALSE(standin::Attach(parent, nullptr, child, point)) << "a taken point";
+    EXPECT_EQ(vc.GetAttachmentStatus(point), parent);
+    EXPECT_EQ(standin::AttachmentById(child, "WM"), point);
+
+    standin::Step(1.0);
+    VECTOR3 pos{};
+    zapiGetGlobalPos(child, pos);
+    EXPECT_EQ(pos.x, 0.0);
+    EXPECT_EQ(pos.y, 100.0 - 0.2);
+    EXPECT_EQ(pos.z, 50.0);
+
+    standin::Detach(child, point);
+    EXPECT_EQ(vc.GetAttachmentStatus(point), nullptr);
+    standin::SetPinned(child, true);
+    standin::Step(1.0);
+    zapiGetGlobalPos(child, pos);
+    EXPECT_EQ(pos.z, 50.0) << "pinned: not moved by its velocity";
+}
+
+TEST_F(HostRuntime, JournalRecordsCallsWithTheirArguments)
+{
+    HostHandle a = standin::CreateBody(Body("a"));
+    VESSEL va(a);
+    standin::ClearJournal();
+    HostHandle tex = zapiRegisterExhaustTexture("exhaust2");
+    HostHandle r = va.CreatePropellantResource(59.3216300466521, -1, 1);
+    HostHandle t = va.CreateThruster({0, 0, -1}, {0, 0, 1}, 7512, r, 2190.7692, 2190.7692, 101400);
+    va.AddExhaust(t, 1.5, 0.15, 0.35, tex);
+    va.CreateControlSurface(2, 0.07, 0.35, {-0.25, 0, -1.1}, 0, 0xFFFFFFFF);
+    va.CreateAttachment(true, {0, 0.2, 0}, {0, 1, 0}, {0, 0, 1}, "WM", false);
+    va.AddMesh(zapiLoadMeshGlobal("Karvex"));
+    va.SetThrusterLevel(t, 1);
+    EXPECT_EQ(JournalTexts(), (std::vector<std::string>{
+                                  "zapiRegisterExhaustTexture \"exhaust2\"",
+                                  "CreatePropellantResource 59.3216300466521 -1 1",
+                                  "CreateThruster (0,0,-1) (0,0,1) 7512 R0 2190.7692 2190.7692 101400",
+                                  "AddExhaust T0 1.5 0.15 0.35 X0",
+                                  "CreateControlSurface 2 0.07 0.35 (-0.25,0,-1.1) 0 4294967295",
+                                  "CreateAttachment true (0,0.2,0) (0,1,0) (0,0,1) \"WM\" false",
+                                  "zapiLoadMeshGlobal \"Karvex\"",
+                                  "AddMesh M0 null",
+                                  "SetThrusterLevel T0 1",
+                              }));
+    EXPECT_EQ(standin::Journal()[1].vessel, 0);
+}
+
+TEST_F(HostRuntime, JournalStopsWhenFullAndNeverOverrunsAnEntry)
+{
+    config.journalCapacity = 2;
+    ResetWorld();
+    std::string longName(1000, 'n');
+    zapiLoadMeshGlobal(longName.c_str());
+    zapiGetSimTime();
+    zapiGetSimTime();
+    ASSERT_EQ(standin::Journal().size(), 2u);
+    EXPECT_EQ(std::string(standin::Journal()[0].text).size(), sizeof(standin::JournalEntry::text) - 1);
+}
+
+TEST_F(HostRuntime, DragFunctions)
+{
+    EXPECT_EQ(zapiGetWaveDrag(0.5, 0.95, 1.1, 1.15, 0.1), 0.0);
+    EXPECT_EQ(zapiGetWaveDrag(0.95, 0.95, 1.1, 1.15, 0.1), 0.0);
+    EXPECT_EQ(zapiGetWaveDrag(1.1, 0.95, 1.1, 1.15, 0.1), 0.1);
+    EXPECT_EQ(zapiGetWaveDrag(1.15, 0.95, 1.1, 1.15, 0.1), 0.1);
+    double rising = zapiGetWaveDrag(1.0, 0.95, 1.1, 1.15, 0.1);
+    EXPECT_GT(rising, 0.0);
+    EXPECT_LT(rising, 0.1);
+    EXPECT_NEAR(zapiGetWaveDrag(1.15 + 1e-9, 0.95, 1.1, 1.15, 0.1), 0.1, 1e-6) << "continuous at the third Mach number";
+    EXPECT_LT(zapiGetWaveDrag(3.0, 0.95, 1.1, 1.15, 0.1), zapiGetWaveDrag(2.0, 0.95, 1.1, 1.15, 0.1));
+    EXPECT_EQ(zapiGetInducedDrag(3.0, 0.747, 0.2), 9.0 / (PI * 0.747 * 0.2));
+    EXPECT_EQ(zapiGetInducedDrag(0.0, 0.747, 0.2), 0.0);
+    EXPECT_EQ(zapiGetInducedDrag(1.0, 0.0, 0.2), 0.0) << "no wing, no induced drag, no division by zero";
+}
+
+TEST_F(HostRuntime, DynamicPressureComesFromAltitudeAndSpeed)
+{
+    VesselDesc desc = Body("a", {0, 0, 0});
+    desc.vel = {0, 0, 100};
+    HostHandle a = standin::CreateBody(desc);
+    VESSEL va(a);
+    EXPECT_EQ(va.GetDynPressure(), 0.5 * 1.225 * 10000.0);
+    standin::SetPosition(a, {0, 8500, 0});
+    EXPECT_NEAR(va.GetDynPressure(), 0.5 * 1.225 / std::exp(1.0) * 10000.0, 1e-9);
+}
+
+TEST_F(HostRuntime, SteadyStepsAllocateNothing)
+{
+    std::vector<std::string> log;
+    log.reserve(64);
+    HostHandle a = standin::CreateBody(Body("a", {0, 10, 0}));
+    VESSEL va(a);
+    HostHandle r = va.CreatePropellantResource(1000.0);
+    va.SetThrusterLevel(va.CreateThruster({0, 0, 0}, {0, 0, 1}, 10.0, r, 100.0), 1.0);
+    for (int i = 0; i < 100; ++i) {
+        standin::CreateBody(Body("target", {0, 0, double(i)}));
+    }
+    standin::Step(0.01);
+    size_t before = AllocationCount();
+    for (int i = 0; i < 50; ++i) {
+        standin::Step(0.01);
+    }
+    EXPECT_EQ(AllocationCount(), before);
+}
+
+TEST_F(HostRuntime, ScenarioRoundTripKeepsHostState)
+{
+    VesselDesc desc = Body("target one", {1.5, 2.25, -3});
+    desc.vel = {0.1, 0.2, 0.3};
+    desc.pitch = 0.1;
+    desc.bank = 0.2;
+    desc.heading = 0.3;
+    desc.size = 4.5;
+    desc.emptyMass = 1234.5;
+    HostHandle a = standin::CreateBody(desc);
+    VESSEL va(a);
+    va.CreatePropellantResource(10.0, 7.25);  // set-up a module would repeat on load; here the host's own
+    standin::SetSimTime(12.5);
+    ASSERT_TRUE(standin::SaveScenario("saved.scn")) << standin::LastError();
+
+    ResetWorld();
+    ASSERT_TRUE(standin::LoadScenario("saved.scn")) << standin::LastError();
+    ASSERT_EQ(zapiGetVesselCount(), 1u);
+    HostHandle b = zapiGetVesselByIndex(0);
+    VESSEL vb(b);
+    EXPECT_STREQ(vb.GetName(), "target one");
+    EXPECT_EQ(vb.GetSize(), 4.5);
+    EXPECT_EQ(vb.GetMass(), 1234.5) << "a body's resources are not restored without a module to create them";
+    EXPECT_EQ(vb.GetPitch(), 0.1);
+    EXPECT_EQ(vb.GetBank(), 0.2);
+    VECTOR3 pos{};
+    zapiGetGlobalPos(b, pos);
+    EXPECT_EQ(pos.y, 2.25);
+    EXPECT_EQ(zapiGetSimTime(), 12.5);
+}
+
+TEST_F(HostRuntime, UnreadableScenarioLinesNameFileLineAndReason)
+{
+    auto load = [](const char* text) {
+        std::ofstream("bad.scn") << text;
+        bool ok = standin::LoadScenario("bad.scn");
+        return ok ? std::string("loaded") : standin::LastError();
+    };
+    EXPECT_EQ(load("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:\n  POS 1 2\nEND\nEND_VESSELS\n"),
+              "bad.scn:4: expected three finite numbers after the key in \"POS 1 2\"");
+    EXPECT_EQ(load("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:\n  POS 1 2 nan\nEND\nEND_VESSELS\n"),
+              "bad.scn:4: expected three finite numbers after the key in \"POS 1 2 nan\"");
+    EXPECT_EQ(load("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:\n\n  FUEL 3\nEND\nEND_VESSELS\n"),
+              "bad.scn:5: unknown key \"FUEL\"");
+    EXPECT_EQ(load("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:\n  POS 1 2 3\n"),
+              "bad.scn:3: vessel \"t:\" has no \"END\"");
+    EXPECT_EQ(load("hello\n"), "bad.scn:1: not a scenario file: expected \"ZELVAR-STANDIN-SCENARIO 1\"");
+    EXPECT_EQ(load("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:Nowhere\nEND\nEND_VESSELS\n").rfind(
+                  "bad.scn:3: cannot create vessel \"t\": cannot load module ", 0),
+              0u);
+    EXPECT_FALSE(standin::LoadScenario("missing.scn"));
+    EXPECT_NE(standin::LastError().find("missing.scn"), std::string::npos);
+}
+
+}  // namespace

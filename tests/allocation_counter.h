@@ -1,0 +1,7 @@
+// Counts heap allocations made by this process, so tests can show a step allocates nothing.
+#pragma once
+
+#include <cstddef>
+
+/// Number of global operator new calls so far.
+size_t AllocationCount();

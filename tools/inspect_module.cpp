@@ -1,0 +1,86 @@
+// karvex-inspect: loads a vessel module into the stand-in host and prints what its class set-up
+// declared, so an add-on author can check every number the module hands a host.
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+#include "host/zelvar.h"
+#include "runtime/host_control.h"
+
+namespace {
+
+std::string Num(double value)
+{
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string Vec(const VECTOR3& v)
+{
+    return "(" + Num(v.x) + ", " + Num(v.y) + ", " + Num(v.z) + ")";
+}
+
+void Print(HostHandle handle)
+{
+    const standin::Vessel& v = *standin::Find(handle);
+    const char* surfaceNames[] = {"elevator", "rudder", "aileron"};
+    std::printf("class %s, vessel \"%s\"\n", v.className.c_str(), v.name.c_str());
+    std::printf("  size %s m, empty mass %s kg, launch mass %s kg\n", Num(v.size).c_str(),
+                Num(v.emptyMass).c_str(), Num(standin::TotalMass(v)).c_str());
+    std::printf("  inertia / mass %s m^2, cross sections %s m^2, takes focus: %s\n", Vec(v.pmi).c_str(),
+                Vec(v.crossSections).c_str(), v.focusEnabled ? "yes" : "no");
+    for (const standin::MeshRef& mesh : v.meshes) {
+        std::printf("  mesh \"%s\"\n", standin::world().meshes[standin::RecordIndex(mesh.mesh)].c_str());
+    }
+    std::printf("  touchdown points %s %s %s\n", Vec(v.touchdown[0]).c_str(), Vec(v.touchdown[1]).c_str(),
+                Vec(v.touchdown[2]).c_str());
+    for (const standin::Attachment& a : v.attachments) {
+        std::printf("  attachment \"%s\" at %s, %s\n", a.id.c_str(), Vec(a.pos).c_str(),
+                    a.toParent ? "hangs from a parent" : "holds a child");
+    }
+    for (size_t i = 0; i < v.resources.size(); ++i) {
+        std::printf("  resource %zu: %s of %s kg\n", i, Num(v.resources[i].mass).c_str(),
+                    Num(v.resources[i].capacity).c_str());
+    }
+    for (size_t i = 0; i < v.thrusters.size(); ++i) {
+        const standin::Thruster& t = v.thrusters[i];
+        std::printf("  thruster %zu: %s N at %s along %s, Isp %s m/s, resource %d\n", i, Num(t.maxThrust).c_str(),
+                    Vec(t.pos).c_str(), Vec(t.dir).c_str(), Num(t.isp).c_str(), standin::RecordIndex(t.resource));
+    }
+    for (const standin::Airfoil& a : v.airfoils) {
+        std::printf("  airfoil %s at %s: chord %s m, area %s m^2, aspect ratio %s\n",
+                    a.orientation == LIFT_VERTICAL ? "lifting up" : "lifting sideways", Vec(a.ref).c_str(),
+                    Num(a.chord).c_str(), Num(a.area).c_str(), Num(a.aspectRatio).c_str());
+    }
+    for (const standin::ControlSurface& c : v.surfaces) {
+        const char* name = c.type >= 0 && c.type < 3 ? surfaceNames[c.type] : "other";
+        std::printf("  control surface %s (type %d) at %s: area %s m^2, dCl %s\n", name, c.type, Vec(c.ref).c_str(),
+                    Num(c.area).c_str(), Num(c.dCl).c_str());
+    }
+    std::printf("  %zu exhaust flames, %zu particle streams, animation %s\n", v.exhausts.size(), v.streams.size(),
+                v.animationRegistered ? "registered" : "not registered");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <module folder> <class>\n", argv[0]);
+        return 2;
+    }
+    standin::WorldConfig config;
+    config.moduleDir = argv[1];
+    standin::Reset(config);
+    standin::VesselDesc desc;
+    desc.name = std::string(argv[2]) + "-1";
+    HostHandle vessel = standin::CreateModuleVessel(argv[2], desc);
+    if (vessel == nullptr) {
+        std::fprintf(stderr, "%s\n", standin::LastError().c_str());
+        return 1;
+    }
+    Print(vessel);
+    standin::Reset(standin::WorldConfig{});
+    return 0;
+}

@@ -37,6 +37,10 @@ struct ScenarioFile {
 
 ScenarioFile scenario;
 
+// The status record the host handed to the vessel being loaded; only that pointer is ever read,
+// so a module passing any other pointer to the host's state functions changes nothing.
+HostStatus* openStatus = nullptr;
+
 std::string Where(int line)
 {
     return scenario.path + ":" + std::to_string(line) + ": ";
@@ -146,7 +150,7 @@ void WriteVessel(std::FILE* out, int slot)
 void ParseHostLine(int slot, const char* line, void* statusRecord)
 {
     auto* status = static_cast<HostStatus*>(statusRecord);
-    if (slot < 0 || status == nullptr || line == nullptr) {
+    if (slot < 0 || status == nullptr || status != openStatus || line == nullptr) {
         return;
     }
     if (!status->error.empty()) {
@@ -230,7 +234,7 @@ void ParseHostLine(int slot, const char* line, void* statusRecord)
 void ApplyHostStatus(int slot, const void* statusRecord)
 {
     const auto* status = static_cast<const HostStatus*>(statusRecord);
-    if (slot < 0 || status == nullptr) {
+    if (slot < 0 || status == nullptr || status != openStatus) {
         return;
     }
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
@@ -331,6 +335,7 @@ bool LoadVessel(const std::string& header, int headerLine, std::vector<PendingAt
     }
     int slot = SlotOf(vessel);
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
+    openStatus = &status;
     if (v.callbacks != nullptr) {
         CallbackScope scope(slot);
         v.callbacks->clbkLoadStateEx(scenario.handle, &status);
@@ -342,6 +347,7 @@ bool LoadVessel(const std::string& header, int headerLine, std::vector<PendingAt
         }
         ApplyHostStatus(slot, &status);
     }
+    openStatus = nullptr;
     if (!status.error.empty()) {
         return Fail(status.error);
     }

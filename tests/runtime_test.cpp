@@ -352,6 +352,19 @@ TEST_F(HostRuntime, ScenarioRoundTripKeepsHostState)
     EXPECT_EQ(zapiGetSimTime(), 12.5);
 }
 
+TEST_F(HostRuntime, StateFunctionsIgnoreRecordsTheHostDidNotIssue)
+{
+    HostHandle a = standin::CreateBody(Body("a", {1, 2, 3}));
+    VESSEL va(a);
+    double foreign[64] = {};
+    char line[] = "POS 9 9 9";
+    va.ParseScenarioLineEx(line, foreign);
+    va.DefSetStateEx(foreign);
+    va.DefSetStateEx(nullptr);
+    EXPECT_EQ(va.GetAltitude(), 2.0);
+    EXPECT_EQ(foreign[0], 0.0);
+}
+
 TEST_F(HostRuntime, UnreadableScenarioLinesNameFileLineAndReason)
 {
     auto load = [](const char* text) {

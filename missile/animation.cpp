@@ -1,0 +1,45 @@
+// The seeker head: mesh groups 25 (elevation) and 24 (elevation and azimuth) follow the seeker.
+#include <cmath>
+
+#include "missile/guided_missile.h"
+
+void GuidedMissile::clbkVisualCreated(HostHandle vis, int)
+{
+    visual = vis;
+}
+
+void GuidedMissile::clbkVisualDestroyed(HostHandle, int)
+{
+}
+
+void GuidedMissile::clbkAnimate(double)
+{
+    // Before the first visual there is nothing to turn: the shown angles stay where the fresh
+    // visual's head is (at rest), and it catches up in one go once it exists. A destroyed
+    // visual's handle is kept and the host ignores transforms sent to it.
+    if (visual == nullptr) {
+        return;
+    }
+    // Transforms accumulate on the group's present position, so only the change is sent.
+    MESHGROUP_TRANSFORM turn{};
+    turn.ref = {0.0, 0.0, 1.1};
+    turn.mesh = 0;
+    turn.kind = MESHGROUP_ROTATE;
+    if (seekerEl != shownSeekerEl) {
+        turn.axis = {1.0, 0.0, 0.0};
+        turn.angle = static_cast<float>(seekerEl - shownSeekerEl);
+        turn.group = 25;
+        MeshgroupTransform(visual, turn);
+        turn.group = 24;
+        MeshgroupTransform(visual, turn);
+        shownSeekerEl = seekerEl;
+    }
+    if (seekerAz != shownSeekerAz) {
+        // Azimuth turns about the head's vertical axis, tilted by the elevation now shown.
+        turn.axis = {0.0, std::cos(seekerEl), std::sin(seekerEl)};
+        turn.angle = static_cast<float>(seekerAz - shownSeekerAz);
+        turn.group = 24;
+        MeshgroupTransform(visual, turn);
+        shownSeekerAz = seekerAz;
+    }
+}

@@ -14,8 +14,12 @@ public:
     /// registers itself with `owner` and the "contrail2" texture with the host.
     Warhead(WeaponVessel* owner, const VECTOR3& position, double mass, double length, double diameter);
 
+    /// Creates the charge and any missing blast thruster, adds a pair of streams to each, and
+    /// once ignited logs the ignition and runs every blast thruster at full level.
     void SetClassCaps() override;
+    /// Once ignited, asks for the weapon's removal when the charge is exactly 0.0 kg.
     void PostStep(double simt, double simdt) override;
+    /// Removes an unarmed weapon; ignites an armed warhead that has not yet ignited.
     void OnGroundContact() override;
 
     /// Arms the warhead: ground contact then ignites it.

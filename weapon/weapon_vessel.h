@@ -20,8 +20,12 @@ public:
     /// Strips the vessel, asks the host to delete it and logs the removal to "Debug.log".
     void Finalize();
 
+    /// The derived class's set-up, then every component's, in list order.
     void clbkSetClassCaps(HostHandle config) override;
+    /// Hands the state record to the host's default handling.
     void clbkSetStateEx(const void* stateRecord) override;
+    /// Contact tests, the components' steps and contacts, the derived step, then any removal;
+    /// `simt` and `simdt` in s, `mjd` ignored.
     void clbkPostStep(double simt, double simdt, double mjd) override;
 
     /// Sets groundContact from the altitude, pitch, bank and size.

@@ -27,6 +27,19 @@ void* operator new[](std::size_t size)
     return operator new(size);
 }
 
+// The no-throw forms as well: under the sanitizers they would otherwise come from the sanitizer's
+// allocator and not pair with the delete replaced here (a module allocates with nothrow new).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++allocations;
+    return std::malloc(size != 0 ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+
 void operator delete(void* p) noexcept
 {
     std::free(p);
@@ -43,6 +56,16 @@ void operator delete(void* p, std::size_t) noexcept
 }
 
 void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     std::free(p);
 }

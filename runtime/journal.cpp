@@ -49,7 +49,8 @@ void CallRecord::Space()
     Put(" ", 1);
 }
 
-CallRecord& CallRecord::Num(double value)
+template <typename Number>
+void CallRecord::PutNumber(Number value)
 {
     if (active) {
         char text[32];
@@ -57,28 +58,23 @@ CallRecord& CallRecord::Num(double value)
         Space();
         Put(text, static_cast<size_t>(result.ptr - text));
     }
+}
+
+CallRecord& CallRecord::Num(double value)
+{
+    PutNumber(value);
     return *this;
 }
 
 CallRecord& CallRecord::Float(float value)
 {
-    if (active) {
-        char text[32];
-        auto result = std::to_chars(text, text + sizeof text, value);
-        Space();
-        Put(text, static_cast<size_t>(result.ptr - text));
-    }
+    PutNumber(value);
     return *this;
 }
 
 CallRecord& CallRecord::Int(long long value)
 {
-    if (active) {
-        char text[32];
-        auto result = std::to_chars(text, text + sizeof text, value);
-        Space();
-        Put(text, static_cast<size_t>(result.ptr - text));
-    }
+    PutNumber(value);
     return *this;
 }
 

@@ -37,6 +37,8 @@ public:
 private:
     void Put(const char* text, size_t length);
     void Space();
+    template <typename Number>
+    void PutNumber(Number value);
 
     bool active;
     int vessel;

@@ -55,30 +55,33 @@ void zapiGetGlobalPos(HostHandle vessel, VECTOR3& pos)
     pos = v != nullptr ? v->state.pos : VECTOR3{0.0, 0.0, 0.0};
 }
 
-void zapiGetRelativePos(HostHandle a, HostHandle b, VECTOR3& pos)
+namespace {
+
+// `field` of vessel b minus the same of vessel a; zero when either handle is stale.
+VECTOR3 Difference(HostHandle a, HostHandle b, VECTOR3 VesselState::*field)
 {
-    CallRecord(-1, "zapiGetRelativePos").Handle(a).Handle(b);
     Vessel* va = LiveVessel(a);
     Vessel* vb = LiveVessel(b);
     if (va == nullptr || vb == nullptr) {
-        pos = VECTOR3{0.0, 0.0, 0.0};
-        return;
+        return VECTOR3{0.0, 0.0, 0.0};
     }
-    pos = VECTOR3{vb->state.pos.x - va->state.pos.x, vb->state.pos.y - va->state.pos.y,
-                  vb->state.pos.z - va->state.pos.z};
+    const VECTOR3& p = va->state.*field;
+    const VECTOR3& q = vb->state.*field;
+    return VECTOR3{q.x - p.x, q.y - p.y, q.z - p.z};
+}
+
+}  // namespace
+
+void zapiGetRelativePos(HostHandle a, HostHandle b, VECTOR3& pos)
+{
+    CallRecord(-1, "zapiGetRelativePos").Handle(a).Handle(b);
+    pos = Difference(a, b, &VesselState::pos);
 }
 
 void zapiGetRelativeVel(HostHandle a, HostHandle b, VECTOR3& vel)
 {
     CallRecord(-1, "zapiGetRelativeVel").Handle(a).Handle(b);
-    Vessel* va = LiveVessel(a);
-    Vessel* vb = LiveVessel(b);
-    if (va == nullptr || vb == nullptr) {
-        vel = VECTOR3{0.0, 0.0, 0.0};
-        return;
-    }
-    vel = VECTOR3{vb->state.vel.x - va->state.vel.x, vb->state.vel.y - va->state.vel.y,
-                  vb->state.vel.z - va->state.vel.z};
+    vel = Difference(a, b, &VesselState::vel);
 }
 
 double zapiGetSize(HostHandle vessel)

@@ -1,6 +1,7 @@
 // karvex-inspect: loads a vessel module into the stand-in host and prints what its class set-up
 // declared, so an add-on author can check every number the module hands a host.
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -43,10 +44,37 @@ void Print(HostHandle handle)
         std::printf("  resource %zu: %s of %s kg\n", i, Num(v.resources[i].mass).c_str(),
                     Num(v.resources[i].capacity).c_str());
     }
-    for (size_t i = 0; i < v.thrusters.size(); ++i) {
-        const standin::Thruster& t = v.thrusters[i];
-        std::printf("  thruster %zu: %s N at %s along %s, Isp %s m/s, resource %d\n", i, Num(t.maxThrust).c_str(),
-                    Vec(t.pos).c_str(), Vec(t.dir).c_str(), Num(t.isp).c_str(), standin::RecordIndex(t.resource));
+    // A run of like thrusters (a blast pattern) is summed up by what it does at full level.
+    for (size_t first = 0; first < v.thrusters.size();) {
+        const standin::Thruster& t = v.thrusters[first];
+        size_t last = first;
+        while (last + 1 < v.thrusters.size() && v.thrusters[last + 1].maxThrust == t.maxThrust &&
+               v.thrusters[last + 1].isp == t.isp && v.thrusters[last + 1].resource == t.resource) {
+            ++last;
+        }
+        if (last - first < 2) {
+            for (size_t i = first; i <= last; ++i) {
+                const standin::Thruster& u = v.thrusters[i];
+                std::printf("  thruster %zu: %s N at %s along %s, Isp %s m/s, resource %d\n", i,
+                            Num(u.maxThrust).c_str(), Vec(u.pos).c_str(), Vec(u.dir).c_str(), Num(u.isp).c_str(),
+                            standin::RecordIndex(u.resource));
+            }
+        } else {
+            VECTOR3 force{0, 0, 0}, moment{0, 0, 0};
+            for (size_t i = first; i <= last; ++i) {
+                const standin::Thruster& u = v.thrusters[i];
+                VECTOR3 f{u.dir.x * u.maxThrust, u.dir.y * u.maxThrust, u.dir.z * u.maxThrust};
+                force = {force.x + f.x, force.y + f.y, force.z + f.z};
+                moment = {moment.x + u.pos.y * f.z - u.pos.z * f.y, moment.y + u.pos.z * f.x - u.pos.x * f.z,
+                          moment.z + u.pos.x * f.y - u.pos.y * f.x};
+            }
+            std::printf("  thrusters %zu-%zu: %zu x %s N, Isp %s m/s, resource %d; at full level together "
+                        "%.3g N and %.3g N m about the origin\n",
+                        first, last, last - first + 1, Num(t.maxThrust).c_str(), Num(t.isp).c_str(),
+                        standin::RecordIndex(t.resource), std::sqrt(force.x * force.x + force.y * force.y + force.z * force.z),
+                        std::sqrt(moment.x * moment.x + moment.y * moment.y + moment.z * moment.z));
+        }
+        first = last + 1;
     }
     for (const standin::Airfoil& a : v.airfoils) {
         std::printf("  airfoil %s at %s: chord %s m, area %s m^2, aspect ratio %s\n",

@@ -9,6 +9,7 @@
 #include "missile/airfoil.h"
 #include "missile/guided_missile.h"
 #include "missile/missile_params.h"
+#include "module_missile.h"
 #include "test_support.h"
 
 namespace {
@@ -67,38 +68,11 @@ void ExpectSpec(const PARTICLESTREAMSPEC& actual, const PARTICLESTREAMSPEC& expe
     EXPECT_EQ(actual.texture, expected.texture);
 }
 
-class MissileSetupTest : public WorldTest {
-protected:
-    /// A plain body named "K1" for a missile built in the test process.
-    HostHandle CreateHull()
-    {
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        return standin::CreateBody(desc);
-    }
-
-    /// A missile "K1" created by the host from the module: construction, then class set-up.
-    HostHandle CreateFromModule()
-    {
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
-        EXPECT_NE(vessel, nullptr) << standin::LastError();
-        return vessel;
-    }
-
-    /// The missile object behind a module vessel.
-    static GuidedMissile* MissileOf(HostHandle vessel)
-    {
-        return static_cast<GuidedMissile*>(static_cast<VESSEL2*>(zapiGetVesselInterface(vessel)));
-    }
-};
+using MissileSetupTest = WorldTest;
 
 TEST_F(MissileSetupTest, ConstructionStartsEveryFieldAndRegistersTheWarheadAndAnimation)
 {
-    HostHandle hull = CreateHull();
+    HostHandle hull = CreateBodyAt("K1", {0.0, 3.0, 0.0});
     GuidedMissile missile(hull, 1);
 
     EXPECT_EQ(missile.burnTime, -1.0);
@@ -142,7 +116,7 @@ TEST_F(MissileSetupTest, ConstructionStartsEveryFieldAndRegistersTheWarheadAndAn
 
 TEST_F(MissileSetupTest, HostCreationMakesTheAirframeCallsBeforeTheWarheads)
 {
-    CreateFromModule();
+    CreateKarvexAt("K1", {0.0, 3.0, 0.0});
     const std::vector<std::string> calls = JournalTexts();
     const size_t construction = 2;
     ASSERT_GT(calls.size(), construction + AIRFRAME_CALLS.size());
@@ -159,9 +133,9 @@ TEST_F(MissileSetupTest, HostCreationMakesTheAirframeCallsBeforeTheWarheads)
 // the host made of them, and the stream records (which the journal does not print) must hold them.
 TEST_F(MissileSetupTest, HostHoldsTheAirframeUnderTheMissilesHandles)
 {
-    HostHandle vessel = CreateFromModule();
+    HostHandle vessel = CreateKarvexAt("K1", {0.0, 3.0, 0.0});
     ASSERT_NE(vessel, nullptr);
-    GuidedMissile* missile = MissileOf(vessel);
+    GuidedMissile* missile = ModuleMissile(vessel);
     const standin::Vessel* record = standin::Find(vessel);
 
     EXPECT_EQ(record->size, 1.25);
@@ -229,7 +203,7 @@ TEST_F(MissileSetupTest, HostHoldsTheAirframeUnderTheMissilesHandles)
 
 TEST_F(MissileSetupTest, RepeatedSetUpKeepsTheMotorAndDeclaresTheRestAgain)
 {
-    HostHandle hull = CreateHull();
+    HostHandle hull = CreateBodyAt("K1", {0.0, 3.0, 0.0});
     GuidedMissile missile(hull, 1);
     missile.SetWeaponCaps(nullptr);
     const HostHandle propellant = missile.propellant;
@@ -265,7 +239,7 @@ TEST_F(MissileSetupTest, RepeatedSetUpKeepsTheMotorAndDeclaresTheRestAgain)
 
 TEST_F(MissileSetupTest, SetUpCreatesAMotorPartWhoseHandleIsStillNull)
 {
-    HostHandle hull = CreateHull();
+    HostHandle hull = CreateBodyAt("K1", {0.0, 3.0, 0.0});
     GuidedMissile missile(hull, 1);
     missile.SetWeaponCaps(nullptr);
     const HostHandle sustainer = missile.sustainerThruster;

@@ -7,17 +7,7 @@
 
 namespace {
 
-class ModuleEntryTest : public WorldTest {
-protected:
-    /// A plain body for a missile made through the entry points directly.
-    HostHandle CreateHull()
-    {
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        return standin::CreateBody(desc);
-    }
-};
+using ModuleEntryTest = WorldTest;
 
 // Under the sanitizers, a delete through the wrong address or a destructor that does not free
 // the component list fails this test.
@@ -31,7 +21,7 @@ TEST_F(ModuleEntryTest, InitHandsOutTheVesselPartAndExitDestroysThroughIt)
     ASSERT_NE(init, nullptr);
     ASSERT_NE(exit, nullptr);
 
-    HostHandle hull = CreateHull();
+    HostHandle hull = CreateBodyAt("K1", {0.0, 3.0, 0.0});
     VESSEL* vessel = init(hull, 1);
     ASSERT_NE(vessel, nullptr);
     VESSEL2* object = static_cast<VESSEL2*>(vessel);

@@ -7,29 +7,13 @@
 
 #include "host/zapi.h"
 #include "missile/guided_missile.h"
+#include "module_missile.h"
 #include "test_support.h"
 
 namespace {
 
 class ScenarioStateTest : public WorldTest {
 protected:
-    /// The module's missile object behind vessel `vessel` (same layout as this binary's class).
-    static GuidedMissile* Missile(HostHandle vessel)
-    {
-        return static_cast<GuidedMissile*>(static_cast<VESSEL2*>(zapiGetVesselInterface(vessel)));
-    }
-
-    /// Creates a module missile "K1" at 3 m.
-    HostHandle CreateMissile()
-    {
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
-        EXPECT_NE(vessel, nullptr) << standin::LastError();
-        return vessel;
-    }
-
     /// Writes a scenario holding one missile "K1" whose block carries `lines`, and loads it;
     /// returns the loaded missile, or null when the host refused the file.
     GuidedMissile* LoadMissileWith(const std::vector<std::string>& lines)
@@ -47,7 +31,7 @@ protected:
             ADD_FAILURE() << standin::LastError();
             return nullptr;
         }
-        return Missile(zapiGetVesselByIndex(0));
+        return ModuleMissile(zapiGetVesselByIndex(0));
     }
 
     /// Journal texts of the calls the host's line parser received.
@@ -65,7 +49,7 @@ protected:
 
 TEST_F(ScenarioStateTest, SaveWritesTheMotorClockAndNothingElse)
 {
-    CreateMissile();
+    CreateKarvexAt("K1", {0.0, 3.0, 0.0});
     standin::ClearJournal();
     ASSERT_TRUE(standin::SaveScenario("saved.scn")) << standin::LastError();
     EXPECT_EQ(JournalTexts(), std::vector<std::string>{"zapiWriteScenario_float N0 \"BURNTIME\" -1"});
@@ -78,15 +62,15 @@ TEST_F(ScenarioStateTest, SaveWritesTheMotorClockAndNothingElse)
 
 TEST_F(ScenarioStateTest, MotorClockSurvivesASaveAndLoad)
 {
-    HostHandle vessel = CreateMissile();
-    Missile(vessel)->burnTime = 1.0 / 3.0;
-    Missile(vessel)->flightTime = 5.0;
+    HostHandle vessel = CreateKarvexAt("K1", {0.0, 3.0, 0.0});
+    ModuleMissile(vessel)->burnTime = 1.0 / 3.0;
+    ModuleMissile(vessel)->flightTime = 5.0;
     ASSERT_TRUE(standin::SaveScenario("saved.scn")) << standin::LastError();
 
     ResetWorld();
     ASSERT_TRUE(standin::LoadScenario("saved.scn")) << standin::LastError();
     ASSERT_EQ(zapiGetVesselCount(), 1u);
-    GuidedMissile* loaded = Missile(zapiGetVesselByIndex(0));
+    GuidedMissile* loaded = ModuleMissile(zapiGetVesselByIndex(0));
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->burnTime, 1.0 / 3.0);
     EXPECT_EQ(loaded->flightTime, -1.0) << "only the motor clock is carried over";

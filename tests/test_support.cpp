@@ -61,3 +61,21 @@ std::vector<std::string> WorldTest::JournalTextsFrom(size_t first) const
     }
     return texts;
 }
+
+HostHandle WorldTest::CreateBodyAt(const char* name, const VECTOR3& pos)
+{
+    standin::VesselDesc desc;
+    desc.name = name;
+    desc.pos = pos;
+    return standin::CreateBody(desc);
+}
+
+HostHandle WorldTest::CreateKarvexAt(const char* name, const VECTOR3& pos)
+{
+    standin::VesselDesc desc;
+    desc.name = name;
+    desc.pos = pos;
+    HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
+    EXPECT_NE(vessel, nullptr) << standin::LastError();
+    return vessel;
+}

@@ -22,6 +22,12 @@ protected:
     /// The journal's texts from index `first` on.
     std::vector<std::string> JournalTextsFrom(size_t first) const;
 
+    /// A plain body named `name` at `pos` (global, m).
+    static HostHandle CreateBodyAt(const char* name, const VECTOR3& pos);
+    /// A vessel of the built module class "Karvex" named `name` at `pos` (global, m); null, with a
+    /// failed expectation giving the host's reason, when the host cannot create it.
+    static HostHandle CreateKarvexAt(const char* name, const VECTOR3& pos);
+
     /// World limits this test starts with; a test may change them before calling ResetWorld.
     standin::WorldConfig config;
     /// Resets the world with `config`.

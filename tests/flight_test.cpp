@@ -139,4 +139,35 @@ TEST_F(FlightTest, ReleaseDiveImpactDetonationAndRemoval)
     EXPECT_EQ(At("%f", removal), "60.625000");
 }
 
+// The done-when of the warhead: a module missile, armed and standing on the ground, ignites in
+// the first step, burns its 136.4 kg charge in 0.1 s and is removed in the step that empties it.
+TEST_F(FlightTest, ArmedMissileOnTheGroundBurnsItsChargeInATenthOfASecond)
+{
+    HostHandle vessel = CreateKarvexAt("K1", {0.0, 1.0, 0.0});
+    ASSERT_NE(vessel, nullptr);
+    standin::SetPinned(vessel, true);
+    VESSEL* iface = zapiGetVesselInterface(vessel);
+    auto* missile = static_cast<GuidedMissile*>(static_cast<VESSEL2*>(iface));
+    ASSERT_EQ(WeaponCommand(iface, "WEAPON::ACTIVATE"), 0);
+    ASSERT_EQ(WeaponCommand(iface, "WEAPON::ARM"), 0);
+    const HostHandle charge = missile->warhead.chargeResource;
+
+    const double step = 0.01;
+    standin::Step(step);
+    ASSERT_TRUE(missile->warhead.ignited);
+    double ignitedAt = zapiGetSimTime();
+    int steps = 0;
+    while (standin::Find(vessel) != nullptr && steps < 100) {
+        EXPECT_GT(iface->GetPropellantMass(charge), 0.0);
+        standin::Step(step);
+        ++steps;
+    }
+    EXPECT_EQ(steps, 10) << "0.1 s of burning at 0.01 s a step";
+    double removedAt = zapiGetSimTime();
+    EXPECT_NEAR(removedAt - ignitedAt, 0.1, 1e-12);
+    EXPECT_EQ(DebugLog(), At("Ignited Warhead of vessel K1 at %fs.\n", ignitedAt) +
+                              At("Finalize vessel K1 at %fs.\nReason: Warhead fully burned.\n", removedAt) +
+                              At("Confirm finalize of K1 at %fs.\n", removedAt));
+}
+
 }  // namespace

@@ -99,6 +99,14 @@ TEST_F(HostRuntime, RecordHandlesBelongToOneVesselAndDieWithTheirList)
     EXPECT_EQ(va.GetMass(), 1.0);
 }
 
+TEST_F(HostRuntime, NamesOfAnyLengthAreStoredWhole)
+{
+    std::string name(10000, 'k');
+    name += "-end";
+    VESSEL va(standin::CreateBody(Body(name.c_str())));
+    EXPECT_EQ(std::string(va.GetName()), name);
+}
+
 TEST_F(HostRuntime, AnglesSetExactlyComeBackExactly)
 {
     VesselDesc desc = Body("a", {0, 5.0, 0});

@@ -6,6 +6,9 @@
 void GuidedMissile::clbkVisualCreated(HostHandle vis, int)
 {
     visual = vis;
+    // A new visual's head starts at rest: what an earlier visual showed is no longer shown.
+    shownSeekerEl = 0.0;
+    shownSeekerAz = 0.0;
 }
 
 void GuidedMissile::clbkVisualDestroyed(HostHandle, int)
@@ -16,7 +19,8 @@ void GuidedMissile::clbkAnimate(double)
 {
     // Before the first visual there is nothing to turn: the shown angles stay where the fresh
     // visual's head is (at rest), and it catches up in one go once it exists. A destroyed
-    // visual's handle is kept and the host ignores transforms sent to it.
+    // visual's handle is kept and the host ignores transforms sent to it; the next visual
+    // starts from rest again.
     if (visual == nullptr) {
         return;
     }

@@ -91,4 +91,22 @@ TEST_F(AnimationTest, HeadWaitsForTheFirstVisualThenCatchesUp)
     ExpectTurn(Transforms()[2], 24, {0.0, std::cos(-0.05), std::sin(-0.05)}, 0.15f);
 }
 
+TEST_F(AnimationTest, ANewVisualStartsTheHeadFromRest)
+{
+    standin::CreateVisual(handle);
+    missile->seekerEl = 0.1;
+    missile->seekerAz = 0.2;
+    standin::Step(0.125);
+    ASSERT_EQ(Transforms().size(), 3u);
+
+    // The host drops the visual and makes a new one, whose head is modelled at rest.
+    standin::DestroyVisual(handle);
+    standin::CreateVisual(handle);
+    standin::Step(0.125);
+    ASSERT_EQ(Transforms().size(), 6u);
+    ExpectTurn(Transforms()[3], 25, {1.0, 0.0, 0.0}, 0.1f);
+    ExpectTurn(Transforms()[4], 24, {1.0, 0.0, 0.0}, 0.1f);
+    ExpectTurn(Transforms()[5], 24, {0.0, std::cos(0.1), std::sin(0.1)}, 0.2f);
+}
+
 }  // namespace

@@ -161,64 +161,69 @@ void ParseHostLine(int slot, const char* line, void* statusRecord)
     }
     const char* rest = nullptr;
     double n[3];
-    std::string where = Where(scenario.currentLine);
-    if (KeyIs(line, "POS", &rest) || KeyIs(line, "VEL", &rest) || KeyIs(line, "ATT", &rest) ||
-        KeyIs(line, "AVEL", &rest)) {
+    // Only an unreadable line pays for building its message.
+    auto fail = [&](const std::string& why) { status->error = Where(scenario.currentLine) + why; };
+    auto readVector = [&](bool& has, VECTOR3& value) {
         if (!ReadNumbers(rest, n, 3)) {
-            status->error = where + "expected three finite numbers after the key in \"" + line + "\"";
+            fail("expected three finite numbers after the key in \"" + std::string(line) + "\"");
             return;
         }
-        char key = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
-        char second = static_cast<char>(std::toupper(static_cast<unsigned char>(line[1])));
-        if (key == 'P') {
-            status->hasPos = true;
-            status->pos = VECTOR3{n[0], n[1], n[2]};
-        } else if (key == 'V') {
-            status->hasVel = true;
-            status->vel = VECTOR3{n[0], n[1], n[2]};
-        } else if (second == 'T') {
-            status->hasAtt = true;
-            status->pitch = n[0];
-            status->bank = n[1];
-            status->heading = n[2];
-        } else {
-            status->hasAngVel = true;
-            status->angVel = VECTOR3{n[0], n[1], n[2]};
-        }
-    } else if (KeyIs(line, "SIZE", &rest) || KeyIs(line, "MASS", &rest)) {
+        has = true;
+        value = VECTOR3{n[0], n[1], n[2]};
+    };
+    auto readPositive = [&](bool& has, double& value) {
         if (!ReadNumbers(rest, n, 1) || !(n[0] > 0.0)) {
-            status->error = where + "expected one positive number after the key in \"" + line + "\"";
+            fail("expected one positive number after the key in \"" + std::string(line) + "\"");
             return;
         }
-        bool size = std::toupper(static_cast<unsigned char>(line[0])) == 'S';
-        (size ? status->hasSize : status->hasMass) = true;
-        (size ? status->size : status->mass) = n[0];
-    } else if (KeyIs(line, "PRP", &rest) || KeyIs(line, "THL", &rest)) {
-        bool propellant = std::toupper(static_cast<unsigned char>(line[0])) == 'P';
+        has = true;
+        value = n[0];
+    };
+    auto readEntry = [&](const char* key, int& count, int* indices, double* values) {
         if (!ReadNumbers(rest, n, 2) || n[0] < 0.0 || n[0] != std::floor(n[0]) || n[1] < 0.0) {
-            status->error = where + "expected an index and a non-negative number in \"" + line + "\"";
+            fail("expected an index and a non-negative number in \"" + std::string(line) + "\"");
             return;
         }
-        int& count = propellant ? status->propellantCount : status->levelCount;
         if (count >= STATUS_ENTRIES) {
-            status->error = where + "too many " + (propellant ? "PRP" : "THL") + " lines for one vessel";
+            fail(std::string("too many ") + key + " lines for one vessel");
             return;
         }
-        (propellant ? status->propellantIndex : status->levelIndex)[count] = static_cast<int>(n[0]);
-        (propellant ? status->propellantMass : status->level)[count] = n[1];
+        indices[count] = static_cast<int>(n[0]);
+        values[count] = n[1];
         ++count;
+    };
+    if (KeyIs(line, "POS", &rest)) {
+        readVector(status->hasPos, status->pos);
+    } else if (KeyIs(line, "VEL", &rest)) {
+        readVector(status->hasVel, status->vel);
+    } else if (KeyIs(line, "ATT", &rest)) {
+        VECTOR3 angles{};
+        readVector(status->hasAtt, angles);
+        status->pitch = angles.x;
+        status->bank = angles.y;
+        status->heading = angles.z;
+    } else if (KeyIs(line, "AVEL", &rest)) {
+        readVector(status->hasAngVel, status->angVel);
+    } else if (KeyIs(line, "SIZE", &rest)) {
+        readPositive(status->hasSize, status->size);
+    } else if (KeyIs(line, "MASS", &rest)) {
+        readPositive(status->hasMass, status->mass);
+    } else if (KeyIs(line, "PRP", &rest)) {
+        readEntry("PRP", status->propellantCount, status->propellantIndex, status->propellantMass);
+    } else if (KeyIs(line, "THL", &rest)) {
+        readEntry("THL", status->levelCount, status->levelIndex, status->level);
     } else if (KeyIs(line, "ATTACHED", &rest)) {
         char* end = nullptr;
         long childPoint = std::strtol(rest, &end, 10);
         const char* p = end;
         long parentPoint = end != rest ? std::strtol(p, &end, 10) : 0;
         if (end == rest || end == p || childPoint < 0 || parentPoint < -1 || (*end != ' ' && *end != '\t')) {
-            status->error = where + "expected \"ATTACHED <point> <parent point> <parent name>\" in \"" + line + "\"";
+            fail("expected \"ATTACHED <point> <parent point> <parent name>\" in \"" + std::string(line) + "\"");
             return;
         }
         std::string parentName = Trim(end);
         if (parentName.empty()) {
-            status->error = where + "no parent vessel named in \"" + line + "\"";
+            fail("no parent vessel named in \"" + std::string(line) + "\"");
             return;
         }
         status->attached = true;
@@ -227,7 +232,7 @@ void ParseHostLine(int slot, const char* line, void* statusRecord)
         status->parentName = parentName;
     } else {
         std::string key(line, std::strcspn(line, " \t"));
-        status->error = where + "unknown key \"" + key + "\"";
+        fail("unknown key \"" + key + "\"");
     }
 }
 

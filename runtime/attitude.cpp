@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "physics/flight_state.h"
+
 namespace standin {
 
 void SetStateAngles(VesselState& state, double pitch, double bank, double heading)
@@ -21,6 +23,7 @@ void SetStateAngles(VesselState& state, double pitch, double bank, double headin
         state.rot[1][j] = axes[j]->y;
         state.rot[2][j] = axes[j]->z;
     }
+    physics::QuatFromRot(state);
     state.anglesExact = true;
     state.pitch = pitch;
     state.bank = bank;
@@ -66,6 +69,9 @@ void CopyAttitude(VesselState& to, const VesselState& from)
         for (int j = 0; j < 3; ++j) {
             to.rot[i][j] = from.rot[i][j];
         }
+    }
+    for (int i = 0; i < 4; ++i) {
+        to.quat[i] = from.quat[i];
     }
     to.anglesExact = from.anglesExact;
     to.pitch = from.pitch;

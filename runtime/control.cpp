@@ -3,6 +3,7 @@
 #include "handles.h"
 #include "host_control.h"
 #include "lifecycle.h"
+#include "physics/integrator.h"
 
 namespace standin {
 
@@ -53,11 +54,26 @@ void SetAngularVelocity(HostHandle vessel, const VECTOR3& angVel)
     }
 }
 
+void SetMotion(HostHandle vessel, Motion motion)
+{
+    if (Vessel* v = LiveVessel(vessel)) {
+        v->motion = motion;
+        if (motion == Motion::Landed) {
+            physics::PlaceOnGround(*v);
+        }
+    }
+}
+
 void SetPinned(HostHandle vessel, bool pinned)
 {
     if (Vessel* v = LiveVessel(vessel)) {
-        v->pinned = pinned;
+        SetMotion(vessel, pinned ? Motion::Pinned : DefaultMotion(*v));
     }
+}
+
+physics::Settings& PhysicsSettings()
+{
+    return world().physics;
 }
 
 void SetSimTime(double simt)

@@ -1,18 +1,8 @@
-#include "drag.h"
-
+// The drag functions modules call from their airfoil coefficient functions.
 #include <cmath>
 
 #include "journal.h"
 #include "host/zapi.h"
-
-namespace standin {
-
-double AirDensity(double altitude)
-{
-    return SEA_LEVEL_DENSITY * std::exp(-altitude / SCALE_HEIGHT);
-}
-
-}  // namespace standin
 
 double zapiGetWaveDrag(double mach, double m1, double m2, double m3, double cmax)
 {

@@ -3,42 +3,10 @@
 #include "handles.h"
 #include "host_control.h"
 #include "lifecycle.h"
+#include "physics/integrator.h"
+#include "physics/propellant.h"
 
 namespace standin {
-
-namespace {
-
-// A draw that leaves less than this share of a tank is the tank's last: rounding never strands
-// a few picograms that would keep a thruster lit for one more frame.
-constexpr double EMPTY_SHARE = 1e-12;
-
-void BurnPropellant(Vessel& v, int slot, double dt)
-{
-    for (const Thruster& t : v.thrusters) {
-        if (!(t.level > 0.0)) {
-            continue;
-        }
-        int index = RecordOf(t.resource, HandleKind::Resource, slot, v.resourceEpoch, v.resources.size());
-        if (index < 0) {
-            continue;
-        }
-        Resource& r = v.resources[static_cast<size_t>(index)];
-        double isp = t.isp * r.efficiency;
-        if (!(r.mass > 0.0) || !(isp > 0.0)) {
-            continue;
-        }
-        double remaining = r.mass - t.level * t.maxThrust / isp * dt;
-        r.mass = remaining > r.capacity * EMPTY_SHARE ? remaining : 0.0;
-    }
-}
-
-void Move(Vessel& v, double dt)
-{
-    VesselState& s = v.state;
-    s.pos = VECTOR3{s.pos.x + s.vel.x * dt, s.pos.y + s.vel.y * dt, s.pos.z + s.vel.z * dt};
-}
-
-}  // namespace
 
 void Step(double dt)
 {
@@ -54,18 +22,34 @@ void Step(double dt)
 
     for (int slot : w.order) {
         Vessel& v = w.vessels[static_cast<size_t>(slot)];
-        BurnPropellant(v, slot, dt);
+        // The mass flies the step at its mean over the step.
+        double massBefore = TotalMass(v);
+        physics::BurnPropellant(v, slot, dt);
+        double mass = 0.5 * (massBefore + TotalMass(v));
         const Attachment* childPoint = nullptr;
         const Attachment* parentPoint = nullptr;
-        if (!v.pinned && ParentOf(v, &childPoint, &parentPoint) == nullptr) {
-            Move(v, dt);
+        if (ParentOf(v, &childPoint, &parentPoint) != nullptr) {
+            continue;  // carried: it follows its parent below, and adds nothing to the parent's flight
+        }
+        switch (v.motion) {
+        case Motion::Dynamic:
+            physics::StepDynamic(v, w.physics, mass, dt);
+            break;
+        case Motion::Kinematic:
+            physics::StepKinematic(v.state, dt);
+            break;
+        case Motion::Landed:
+            if (physics::LiftsOff(v, w.physics, mass)) {
+                v.motion = Motion::Dynamic;
+                physics::StepDynamic(v, w.physics, mass, dt);
+            }
+            break;
+        case Motion::Pinned:
+            break;
         }
     }
     for (int slot : w.order) {
-        Vessel& v = w.vessels[static_cast<size_t>(slot)];
-        if (!v.pinned) {
-            FollowParent(v);
-        }
+        FollowParent(w.vessels[static_cast<size_t>(slot)]);
     }
 
     w.simt += dt;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "host/zelvar.h"
@@ -29,6 +30,8 @@ struct VesselDesc {
     double bank = 0.0;            ///< rad
     double heading = 0.0;         ///< rad from north toward east
     int flightModel = 1;          ///< realism level handed to a module
+    /// How the world moves it; unset: dynamic for a module's vessel, kinematic for a plain body.
+    std::optional<Motion> motion;
     VesselCapacity capacity{};    ///< records reserved
 };
 
@@ -66,20 +69,27 @@ ZAPI_EXPORT void SetVelocity(HostHandle vessel, const VECTOR3& vel);
 ZAPI_EXPORT void SetAttitude(HostHandle vessel, double pitch, double bank, double heading);
 /// Sets `vessel`'s angular velocity (body frame, rad/s).
 ZAPI_EXPORT void SetAngularVelocity(HostHandle vessel, const VECTOR3& angVel);
-/// Pins (true) or frees `vessel`'s state: a pinned vessel is not moved by the world.
+/// Sets how the world moves `vessel`. Landed puts it at rest with its lowest touchdown point on the ground.
+ZAPI_EXPORT void SetMotion(HostHandle vessel, Motion motion);
+/// Pins `vessel` (true), or gives it back its default motion (false): dynamic for a module's vessel,
+/// kinematic for a plain body.
 ZAPI_EXPORT void SetPinned(HostHandle vessel, bool pinned);
 
 /// Hangs `child` by its to-parent point `childPoint` on `parent` (at `parentPoint`, or at the
 /// parent's origin when null). False if a handle is stale or the point is taken.
 ZAPI_EXPORT bool Attach(HostHandle parent, HostHandle parentPoint, HostHandle child, HostHandle childPoint);
-/// Releases `child` from whatever holds it by `childPoint`.
-ZAPI_EXPORT void Detach(HostHandle child, HostHandle childPoint);
+/// Releases `child` from whatever holds it by `childPoint`; it leaves with the velocity of its point
+/// on the parent (v + ω × r) plus `releaseVel` (parent's body frame, m/s).
+ZAPI_EXPORT void Detach(HostHandle child, HostHandle childPoint, const VECTOR3& releaseVel = VECTOR3{0, 0, 0});
 /// The attachment point of `vessel` named `id` (first match), null when none.
 ZAPI_EXPORT HostHandle AttachmentById(HostHandle vessel, const char* id);
 
-/// Runs one frame of `dt` s: pre-step callbacks, integration, clock, post-step callbacks,
+/// Runs one frame of `dt` s: pre-step callbacks, integration (dynamic vessels from their forces,
+/// kinematic ones at their rates, children with their parents), clock, post-step callbacks,
 /// deferred deletions, animation.
 ZAPI_EXPORT void Step(double dt);
+/// The world's flight-model constants (gravity, rotational damping, ground contact), writable.
+ZAPI_EXPORT physics::Settings& PhysicsSettings();
 /// Sets the simulation clock, s.
 ZAPI_EXPORT void SetSimTime(double simt);
 

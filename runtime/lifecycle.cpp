@@ -4,6 +4,7 @@
 
 #include "attitude.h"
 #include "handles.h"
+#include "physics/integrator.h"
 
 namespace standin {
 
@@ -48,6 +49,11 @@ double TotalMass(const Vessel& vessel)
         mass += resource.mass;
     }
     return mass;
+}
+
+Motion DefaultMotion(const Vessel& vessel)
+{
+    return vessel.className.empty() ? Motion::Kinematic : Motion::Dynamic;
 }
 
 void SetError(std::string message)
@@ -100,6 +106,7 @@ int CreateSlot(const VesselDesc& desc, const char* className)
     v.state.pos = desc.pos;
     v.state.vel = desc.vel;
     SetStateAngles(v.state, desc.pitch, desc.bank, desc.heading);
+    v.motion = desc.motion.value_or(DefaultMotion(v));
     w.order.push_back(slot);
     SetError("");
     return slot;
@@ -149,6 +156,7 @@ void Reset(const WorldConfig& config)
     w.moduleDir = config.moduleDir;
     w.simt = 0.0;
     w.mjd = 0.0;
+    w.physics = physics::Settings{};
     w.currentVessel = -1;
     w.debugString[0] = '\0';
     SetJournal(config.journalCapacity);
@@ -158,7 +166,14 @@ void Reset(const WorldConfig& config)
 HostHandle CreateBody(const VesselDesc& desc)
 {
     int slot = CreateSlot(desc, "");
-    return slot < 0 ? nullptr : VesselHandle(slot);
+    if (slot < 0) {
+        return nullptr;
+    }
+    Vessel& v = world().vessels[static_cast<size_t>(slot)];
+    if (v.motion == Motion::Landed) {
+        physics::PlaceOnGround(v);
+    }
+    return VesselHandle(slot);
 }
 
 void Bind(HostHandle vessel, VESSEL2* object)

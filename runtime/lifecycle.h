@@ -11,6 +11,8 @@ namespace standin {
 int CreateSlot(const VesselDesc& desc, const char* className);
 /// Destroys the vessel in `slot`: zvcExit for a module's object, then frees the slot.
 void DestroyVessel(int slot);
+/// The motion a vessel starts in unless told otherwise: dynamic with a module, kinematic without.
+Motion DefaultMotion(const Vessel& vessel);
 /// Records `message` as the last error of a control call.
 void SetError(std::string message);
 

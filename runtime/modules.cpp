@@ -4,6 +4,7 @@
 #include "handles.h"
 #include "host_control.h"
 #include "lifecycle.h"
+#include "physics/integrator.h"
 
 namespace standin {
 
@@ -74,6 +75,9 @@ HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
     {
         CallbackScope scope(slot);
         v.callbacks->clbkSetClassCaps(nullptr);
+    }
+    if (v.motion == Motion::Landed) {
+        physics::PlaceOnGround(v);  // on the touchdown points its set-up declared
     }
     return handle;
 }

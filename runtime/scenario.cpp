@@ -16,12 +16,15 @@
 #include "host_control.h"
 #include "journal.h"
 #include "lifecycle.h"
+#include "physics/integrator.h"
 
 namespace standin {
 
 namespace {
 
 constexpr const char* FILE_MAGIC = "ZELVAR-STANDIN-SCENARIO 1";
+// Motion modes by their value in the Motion enumeration.
+constexpr const char* MOTION_NAMES[] = {"dynamic", "kinematic", "pinned", "landed"};
 
 // The scenario being read or written; only one is open at a time, during SaveScenario or LoadScenario.
 struct ScenarioFile {
@@ -116,6 +119,7 @@ void WriteVessel(std::FILE* out, int slot)
     WriteLine(out, "VEL", vel, 3);
     WriteLine(out, "ATT", att, 3);
     WriteLine(out, "AVEL", angVel, 3);
+    std::fprintf(out, "  MOTION %s\n", MOTION_NAMES[static_cast<int>(v.motion)]);
     if (v.className.empty()) {
         WriteLine(out, "SIZE", &v.size, 1);
         WriteLine(out, "MASS", &v.emptyMass, 1);
@@ -204,6 +208,17 @@ void ParseHostLine(int slot, const char* line, void* statusRecord)
         status->heading = angles.z;
     } else if (KeyIs(line, "AVEL", &rest)) {
         readVector(status->hasAngVel, status->angVel);
+    } else if (KeyIs(line, "MOTION", &rest)) {
+        std::string name = Trim(rest);
+        for (int m = 0; m < 4; ++m) {
+            if (strcasecmp(name.c_str(), MOTION_NAMES[m]) == 0) {
+                status->hasMotion = true;
+                status->motion = static_cast<Motion>(m);
+            }
+        }
+        if (!status->hasMotion) {
+            fail("expected \"MOTION dynamic|kinematic|pinned|landed\" in \"" + std::string(line) + "\"");
+        }
     } else if (KeyIs(line, "SIZE", &rest)) {
         readPositive(status->hasSize, status->size);
     } else if (KeyIs(line, "MASS", &rest)) {
@@ -261,6 +276,12 @@ void ApplyHostStatus(int slot, const void* statusRecord)
     if (status->hasMass) {
         v.emptyMass = status->mass;
     }
+    if (status->hasMotion) {
+        v.motion = status->motion;
+        if (v.motion == Motion::Landed) {
+            physics::PlaceOnGround(v);
+        }
+    }
     for (int i = 0; i < status->propellantCount; ++i) {
         size_t index = static_cast<size_t>(status->propellantIndex[i]);
         if (index < v.resources.size()) {
@@ -294,6 +315,8 @@ bool SaveScenario(const char* path)
     scenario.out = out;
     std::fprintf(out, "%s\nTIME", FILE_MAGIC);
     WriteNumber(out, w.simt);
+    std::fputs("\nDAMPING", out);
+    WriteNumber(out, w.physics.rotationalDamping);
     std::fputs("\nBEGIN_VESSELS\n", out);
     for (size_t i = 0; i < w.order.size(); ++i) {
         WriteVessel(out, w.order[i]);
@@ -411,20 +434,30 @@ bool LoadScenario(const char* path)
     }
     ++i;
     nextMeaningful();
+    // World settings, each a key and one number, until the vessels begin.
     double simt = 0.0;
+    double damping = world().physics.rotationalDamping;
     const char* rest = nullptr;
-    if (i < fileLines.size() && KeyIs(fileLines[i].c_str(), "TIME", &rest)) {
-        if (!ReadNumbers(rest, &simt, 1)) {
-            return Fail(Where(static_cast<int>(i + 1)) + "expected one finite number after TIME");
+    while (i < fileLines.size() && fileLines[i] != "BEGIN_VESSELS") {
+        const char* line = fileLines[i].c_str();
+        double* value = KeyIs(line, "TIME", &rest) ? &simt : (KeyIs(line, "DAMPING", &rest) ? &damping : nullptr);
+        if (value == nullptr) {
+            return Fail(Where(static_cast<int>(i + 1)) + "expected \"TIME\", \"DAMPING\" or \"BEGIN_VESSELS\", got \"" +
+                        fileLines[i] + "\"");
+        }
+        if (!ReadNumbers(rest, value, 1) || (value == &damping && damping < 0.0)) {
+            return Fail(Where(static_cast<int>(i + 1)) + "expected one finite number after the key in \"" +
+                        fileLines[i] + "\"");
         }
         ++i;
         nextMeaningful();
     }
-    if (i >= fileLines.size() || fileLines[i] != "BEGIN_VESSELS") {
-        return Fail(Where(static_cast<int>(i + 1)) + "expected \"BEGIN_VESSELS\"");
+    if (i >= fileLines.size()) {
+        return Fail(Where(static_cast<int>(i)) + "expected \"BEGIN_VESSELS\"");
     }
     ++i;
     world().simt = simt;
+    world().physics.rotationalDamping = damping;
     std::vector<PendingAttachment> pending;
     for (;;) {
         nextMeaningful();

@@ -13,6 +13,8 @@ inline constexpr int STATUS_ENTRIES = 128;
 /// The host's state record for one vessel: what its scenario lines said, applied by DefSetStateEx.
 struct HostStatus {
     bool hasPos = false, hasVel = false, hasAtt = false, hasAngVel = false, hasSize = false, hasMass = false;
+    bool hasMotion = false;
+    Motion motion = Motion::Dynamic;  ///< how the world moves it
     VECTOR3 pos{};                 ///< global, m
     VECTOR3 vel{};                 ///< global, m/s
     double pitch = 0.0, bank = 0.0, heading = 0.0;  ///< rad

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "attitude.h"
-#include "drag.h"
+#include "physics/atmosphere.h"
 #include "handles.h"
 #include "host_control.h"
 #include "journal.h"
@@ -162,7 +162,7 @@ HostHandle VESSEL::CreateThruster(const VECTOR3& pos, const VECTOR3& dir, double
         return nullptr;
     }
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
-    Thruster thruster{pos, dir, maxThrust, resource, isp, ispRef, pressureRef, 0.0};
+    Thruster thruster{pos, dir, maxThrust, resource, isp, ispRef, pressureRef, 0.0, 0.0};
     return AddRecord(v.thrusters, thruster, HandleKind::Thruster, v.thrusterEpoch, slot);
 }
 
@@ -300,7 +300,7 @@ double VESSEL::GetDynPressure() const
     }
     const VECTOR3& vel = v->state.vel;
     double speedSquared = vel.x * vel.x + vel.y * vel.y + vel.z * vel.z;
-    return 0.5 * AirDensity(v->state.pos.y) * speedSquared;
+    return 0.5 * physics::Atmosphere(v->state.pos.y).density * speedSquared;
 }
 
 HostHandle VESSEL::GetAttachmentStatus(HostHandle attachment) const

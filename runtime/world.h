@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/zelvar.h"
+#include "physics/settings.h"
 
 namespace standin {
 
@@ -28,6 +29,7 @@ struct Thruster {
     double ispRef;        ///< specific impulse at pressureRef, m/s (0 = isp)
     double pressureRef;   ///< Pa
     double level;         ///< 0 to 1
+    double fed;           ///< share of the last step its resource fed it, 0 to 1
 };
 
 /// An attachment point.
@@ -91,6 +93,7 @@ struct VesselState {
     VECTOR3 pos;        ///< m; y is the altitude
     VECTOR3 vel;        ///< m/s
     double rot[3][3];   ///< body to global rotation; column j is body axis j in global coordinates
+    double quat[4];     ///< the same rotation as a unit quaternion (w, x, y, z)
     VECTOR3 angVel;     ///< body frame, rad/s
     bool anglesExact;   ///< `pitch`, `bank`, `heading` are the angles `rot` was built from
     double pitch;       ///< rad, valid while anglesExact
@@ -109,6 +112,14 @@ struct VesselCapacity {
     int exhausts = 16;
     int streams = 192;
     int transforms = 256;
+};
+
+/// How the world moves a vessel.
+enum class Motion : uint8_t {
+    Dynamic,    ///< integrated from the forces its own declarations produce
+    Kinematic,  ///< moves at its set velocity and angular rate, ignoring forces
+    Pinned,     ///< not moved at all
+    Landed,     ///< at rest on the ground on its touchdown points until a force lifts it
 };
 
 /// Number of control-surface types whose levels the host holds.
@@ -149,7 +160,7 @@ struct Vessel {
     double controlLevel[CONTROL_TYPES]{};         ///< held level per control-surface type
     int controlSets[CONTROL_TYPES]{};             ///< how often each type's level was set
     VesselState state{};
-    bool pinned = false;           ///< the world does not move a pinned vessel
+    Motion motion = Motion::Kinematic;  ///< how the world moves it while no parent holds it
 };
 
 /// A loaded module library.
@@ -177,6 +188,7 @@ struct World {
     std::string moduleDir = ".";     ///< where modules are loaded from
     double simt = 0.0;               ///< s
     double mjd = 0.0;                ///< days
+    physics::Settings physics;       ///< constants of the flight model
     uint16_t nextEpoch = 1;
     int currentVessel = -1;          ///< slot whose callback is running, -1 outside callbacks
     char debugString[ZAPI_DEBUG_STRING_SIZE]{};

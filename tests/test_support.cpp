@@ -75,6 +75,7 @@ HostHandle WorldTest::CreateKarvexAt(const char* name, const VECTOR3& pos)
     standin::VesselDesc desc;
     desc.name = name;
     desc.pos = pos;
+    desc.motion = standin::Motion::Kinematic;
     HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
     EXPECT_NE(vessel, nullptr) << standin::LastError();
     return vessel;

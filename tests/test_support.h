@@ -24,8 +24,8 @@ protected:
 
     /// A plain body named `name` at `pos` (global, m).
     static HostHandle CreateBodyAt(const char* name, const VECTOR3& pos);
-    /// A vessel of the built module class "Karvex" named `name` at `pos` (global, m); null, with a
-    /// failed expectation giving the host's reason, when the host cannot create it.
+    /// A kinematic vessel of the built module class "Karvex" named `name` at `pos` (global, m), placed
+    /// by hand; null, with a failed expectation giving the host's reason, when the host cannot create it.
     static HostHandle CreateKarvexAt(const char* name, const VECTOR3& pos);
 
     /// World limits this test starts with; a test may change them before calling ResetWorld.

@@ -1,0 +1,149 @@
+#include "integrator.h"
+
+#include <cmath>
+
+#include "airfoils.h"
+#include "body_drag.h"
+#include "control_surfaces.h"
+#include "gravity.h"
+#include "rotational_damping.h"
+#include "thrust.h"
+
+namespace physics {
+
+namespace {
+
+// Time derivative of a FlightState, the rotational damping left out (it is integrated exactly).
+struct Rates {
+    Vec3 vel;
+    Vec3 acc;
+    Eigen::Vector4d att;  // d/dt of the quaternion's (x, y, z, w) coefficients
+    Vec3 alpha;
+};
+
+Rates Derivative(const standin::Vessel& v, const FlightState& s, double mass, const Settings& settings,
+                 const Contact& contact)
+{
+    Stage stage(v, s, mass);
+    Loads loads = SumLoads(stage, settings, &contact, false);
+    Rates rates;
+    rates.vel = s.vel;
+    rates.acc = (stage.rot * loads.forceBody + loads.forceGlobal) / mass;
+    Quat spin(0.0, s.omega.x(), s.omega.y(), s.omega.z());
+    rates.att = 0.5 * (s.att * spin).coeffs();
+    Vec3 inertia = mass * ToVec3(v.pmi);
+    Vec3 gyro = s.omega.cross(inertia.cwiseProduct(s.omega));
+    for (int i = 0; i < 3; ++i) {
+        rates.alpha[i] = inertia[i] > 0.0 ? (loads.momentBody[i] - gyro[i]) / inertia[i] : 0.0;
+    }
+    return rates;
+}
+
+// `s` with the body rate decayed by `decay` (per axis) and then advanced by h × `r`, the decay
+// applied to the rate step by `rateDecay`.
+FlightState Advance(const FlightState& s, const Vec3& decay, const Rates& r, double h, const Vec3& rateDecay)
+{
+    FlightState out;
+    out.pos = s.pos + h * r.vel;
+    out.vel = s.vel + h * r.acc;
+    out.att.coeffs() = s.att.coeffs() + h * r.att;
+    out.omega = decay.cwiseProduct(s.omega) + h * rateDecay.cwiseProduct(r.alpha);
+    return out;
+}
+
+}  // namespace
+
+Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* contact, bool damping)
+{
+    Loads loads;
+    AddGravity(stage, settings.gravity, loads);
+    AddThrust(stage, loads);
+    AddAirfoils(stage, loads);
+    AddControlSurfaces(stage, loads);
+    AddBodyDrag(stage, loads);
+    if (damping) {
+        AddRotationalDamping(stage, settings.rotationalDamping, loads);
+    }
+    if (contact != nullptr) {
+        AddGroundContact(stage, *contact, loads);
+    }
+    return loads;
+}
+
+Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, double mass, const Settings& settings,
+                    const Contact* contact)
+{
+    return SumLoads(Stage(vessel, state, mass), settings, contact, true);
+}
+
+void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt)
+{
+    if (!(mass > 0.0) || !(dt > 0.0)) {
+        return;
+    }
+    Contact contact = ContactFor(settings, dt);
+    FlightState s0 = ReadState(vessel.state);
+    // Rotational damping is stiff for light, slender vessels (a missile's roll): it is integrated
+    // exactly, Lawson's integrating-factor form of the fourth-order Runge-Kutta method, with the
+    // damping rate of each axis taken at the start of the step.
+    Vec3 rate = DampingRate(Stage(vessel, s0, mass), settings.rotationalDamping);
+    Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
+    Vec3 full = half.cwiseProduct(half);
+    Vec3 one = Vec3::Ones();
+    Rates k1 = Derivative(vessel, s0, mass, settings, contact);
+    FlightState a = Advance(s0, half, k1, 0.5 * dt, half);
+    Rates k2 = Derivative(vessel, a, mass, settings, contact);
+    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact);
+    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact);
+    Rates sum;
+    sum.vel = k1.vel + 2.0 * k2.vel + 2.0 * k3.vel + k4.vel;
+    sum.acc = k1.acc + 2.0 * k2.acc + 2.0 * k3.acc + k4.acc;
+    sum.att = k1.att + 2.0 * k2.att + 2.0 * k3.att + k4.att;
+    sum.alpha = full.cwiseProduct(k1.alpha) + 2.0 * half.cwiseProduct(k2.alpha + k3.alpha) + k4.alpha;
+    FlightState s1 = Advance(s0, full, sum, dt / 6.0, one);
+    if (s1.att.coeffs() == s0.att.coeffs()) {
+        // No turn at all: keep the attitude as it was set, exact angles included.
+        vessel.state.pos = ToVector3(s1.pos);
+        vessel.state.vel = ToVector3(s1.vel);
+        vessel.state.angVel = ToVector3(s1.omega);
+        return;
+    }
+    s1.att.normalize();
+    WriteState(s1, vessel.state);
+}
+
+void StepKinematic(standin::VesselState& state, double dt)
+{
+    state.pos = VECTOR3{state.pos.x + state.vel.x * dt, state.pos.y + state.vel.y * dt, state.pos.z + state.vel.z * dt};
+    FlightState s = ReadState(state);
+    double angle = s.omega.norm() * dt;
+    if (!(angle > 0.0)) {
+        return;
+    }
+    s.att = (s.att * Quat(Eigen::AngleAxisd(angle, s.omega.normalized()))).normalized();
+    WriteState(s, state);
+}
+
+bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double mass)
+{
+    FlightState s = ReadState(vessel.state);
+    Loads loads = EvaluateLoads(vessel, s, mass, settings, nullptr);
+    Mat3 rot = s.att.normalized().toRotationMatrix();
+    return (rot * loads.forceBody + loads.forceGlobal).y() > 0.0;
+}
+
+void PlaceOnGround(standin::Vessel& vessel)
+{
+    FlightState s = ReadState(vessel.state);
+    Mat3 rot = s.att.normalized().toRotationMatrix();
+    double lowest = 0.0;
+    for (int i = 0; i < 3; ++i) {
+        double y = (rot * ToVec3(vessel.touchdown[i])).y();
+        lowest = i == 0 || y < lowest ? y : lowest;
+    }
+    vessel.state.pos.y = -lowest;
+    vessel.state.vel = VECTOR3{0.0, 0.0, 0.0};
+    vessel.state.angVel = VECTOR3{0.0, 0.0, 0.0};
+}
+
+}  // namespace physics

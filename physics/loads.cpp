@@ -1,0 +1,13 @@
+#include "loads.h"
+
+namespace physics {
+
+Stage::Stage(const standin::Vessel& v, const FlightState& s, double m)
+    : vessel(v), state(s), rot(s.att.normalized().toRotationMatrix()), mass(m), air(Atmosphere(s.pos.y()))
+{
+    airVelBody = rot.transpose() * s.vel;
+    airspeed = airVelBody.norm();
+    dynPressure = 0.5 * air.density * airspeed * airspeed;
+}
+
+}  // namespace physics

@@ -1,0 +1,38 @@
+// What the force models read at one integration stage, and the forces and moments they add up.
+#pragma once
+
+#include "atmosphere.h"
+#include "flight_state.h"
+
+namespace physics {
+
+/// One vessel at one stage of the integrator: its declarations, state, mass and air.
+struct Stage {
+    const standin::Vessel& vessel;  ///< declarations and levels, held for the step
+    const FlightState& state;       ///< the stage's state
+    Mat3 rot;                       ///< body to global, from state.att
+    double mass;                    ///< kg
+    AirState air;                   ///< air at the vessel's altitude
+    Vec3 airVelBody;                ///< the vessel's velocity through the air, body frame, m/s (no wind)
+    double airspeed;                ///< |airVelBody|, m/s
+    double dynPressure;             ///< 0.5 rho airspeed^2, Pa
+
+    /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg.
+    Stage(const standin::Vessel& vessel, const FlightState& state, double mass);
+};
+
+/// Forces and moments summed over the force models, in a fixed order.
+struct Loads {
+    Vec3 forceBody = Vec3::Zero();    ///< body frame, N
+    Vec3 forceGlobal = Vec3::Zero();  ///< global frame, N
+    Vec3 momentBody = Vec3::Zero();   ///< about the centre of mass, body frame, N m
+
+    /// Adds `force` (body frame, N) acting at `point` (body frame, m).
+    void AddBodyForceAt(const Vec3& point, const Vec3& force)
+    {
+        forceBody += force;
+        momentBody += point.cross(force);
+    }
+};
+
+}  // namespace physics

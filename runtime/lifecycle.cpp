@@ -103,6 +103,7 @@ int CreateSlot(const VesselDesc& desc, const char* className)
     ReserveList(v.exhausts, c.exhausts);
     ReserveList(v.streams, c.streams);
     ReserveList(v.transforms, c.transforms);
+    ReserveList(v.turns, c.turns);
     v.state.pos = desc.pos;
     v.state.vel = desc.vel;
     SetStateAngles(v.state, desc.pitch, desc.bank, desc.heading);

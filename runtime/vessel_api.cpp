@@ -390,7 +390,25 @@ bool VESSEL::MeshgroupTransform(HostHandle visual, const MESHGROUP_TRANSFORM& tr
         static_cast<size_t>(transform.mesh) >= v.meshes.size() || transform.group < 0) {
         return false;
     }
-    v.transforms.push_back(transform);
+    // The records are kept for inspection while their reserved room lasts; the running sum of each
+    // group's turns is kept always, so a long animated flight never allocates.
+    if (v.transforms.size() < v.transforms.capacity()) {
+        v.transforms.push_back(transform);
+    }
+    if (transform.kind == MESHGROUP_ROTATE) {
+        bool lateral = transform.axis.x == 1.0 && transform.axis.y == 0.0 && transform.axis.z == 0.0;
+        GroupTurn* turn = nullptr;
+        for (GroupTurn& t : v.turns) {
+            if (t.mesh == transform.mesh && t.group == transform.group && t.lateral == lateral) {
+                turn = &t;
+            }
+        }
+        if (turn == nullptr) {
+            v.turns.push_back(GroupTurn{transform.mesh, transform.group, lateral, 0.0});
+            turn = &v.turns.back();
+        }
+        turn->angle += static_cast<double>(transform.angle);
+    }
     return true;
 }
 

@@ -88,6 +88,14 @@ struct MeshRef {
     VECTOR3 offset;    ///< body frame, m
 };
 
+/// The rotations a module has sent one mesh group, summed.
+struct GroupTurn {
+    int mesh;      ///< mesh index
+    int group;     ///< group index
+    bool lateral;  ///< about the body x axis (1, 0, 0); false: about any other axis
+    double angle;  ///< sum of the angles sent, rad
+};
+
 /// Dynamic state of a vessel, global frame unless stated.
 struct VesselState {
     VECTOR3 pos;        ///< m; y is the altitude
@@ -112,6 +120,7 @@ struct VesselCapacity {
     int exhausts = 16;
     int streams = 192;
     int transforms = 256;
+    int turns = 8;
 };
 
 /// How the world moves a vessel.
@@ -156,7 +165,8 @@ struct Vessel {
     std::vector<MeshRef> meshes;
     std::vector<Exhaust> exhausts;
     std::vector<Stream> streams;
-    std::vector<MESHGROUP_TRANSFORM> transforms;  ///< every mesh-group transform applied, in order
+    std::vector<MESHGROUP_TRANSFORM> transforms;  ///< mesh-group transforms applied, in order, while room lasts
+    std::vector<GroupTurn> turns;                 ///< summed rotations of each animated mesh group
     double controlLevel[CONTROL_TYPES]{};         ///< held level per control-surface type
     int controlSets[CONTROL_TYPES]{};             ///< how often each type's level was set
     VesselState state{};

@@ -77,8 +77,21 @@ public:
     double GetBank() const;
     /// Dynamic pressure 0.5 rho v^2 of the airflow, Pa.
     double GetDynPressure() const;
-    /// The vessel attached at `attachment`: the parent for a to-parent point; null while free.
+    /// The vessel attached at `attachment`: the parent for a to-parent point, the child for a
+    /// parent point; null while nothing is attached there.
     HostHandle GetAttachmentStatus(HostHandle attachment) const;
+    /// Hangs `child` by its to-parent point `childAttachment` on this vessel's parent point
+    /// `attachment`; the child then moves rigidly with this vessel. False if a handle is stale,
+    /// a point is of the wrong kind or already taken.
+    bool AttachChild(HostHandle child, HostHandle attachment, HostHandle childAttachment) const;
+    /// Lets go of the child at this vessel's parent point `attachment`: it leaves with its point's
+    /// velocity plus `vel` (this vessel's body frame, m/s). False when nothing hangs there.
+    bool DetachChild(HostHandle attachment, const VECTOR3& vel = VECTOR3{0.0, 0.0, 0.0}) const;
+    /// This vessel's attachment point number `index` among its to-parent points (`toParent` true)
+    /// or its parent points, in creation order; null when there is none.
+    HostHandle GetAttachmentHandle(bool toParent, unsigned int index) const;
+    /// Identifier of this vessel's attachment point `attachment` ("" for an unknown handle).
+    const char* GetAttachmentId(HostHandle attachment) const;
     /// Propellant left in `resource`, kg; exactly 0.0 once used up.
     double GetPropellantMass(HostHandle resource) const;
     /// Sets the propellant in `resource`, kg, clamped to [0, capacity].

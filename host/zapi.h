@@ -33,6 +33,8 @@ ZAPI_EXPORT HostHandle zapiRegisterExhaustTexture(const char* name);
 ZAPI_EXPORT bool zapiReadScenario_nextline(HostHandle scn, char*& line);
 /// Writes the line "`key` `value`" to scenario `scn`.
 ZAPI_EXPORT void zapiWriteScenario_float(HostHandle scn, const char* key, double value);
+/// Writes the line "`key` `value`" to scenario `scn`; `value` is one line of text.
+ZAPI_EXPORT void zapiWriteScenario_string(HostHandle scn, const char* key, const char* value);
 /// The host's one-line debug text, ZAPI_DEBUG_STRING_SIZE bytes, writable and shown every frame.
 ZAPI_EXPORT char* zapiDebugString();
 /// Wave-drag coefficient at Mach `mach`: 0 below `m1`, rising to `cmax` at `m2`, held to `m3`,

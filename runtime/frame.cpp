@@ -8,9 +8,43 @@
 
 namespace standin {
 
+namespace {
+
+// Hands every scripted key event that has come due to its vessel, with a key-state table that
+// holds its modifiers (and the key itself while it is pressed).
+void DeliverKeys(World& w)
+{
+    static const unsigned char MODIFIER_CODES[] = {0x2A, 0x36, 0x1D, 0x9D, 0x38};
+    for (KeyEvent& key : w.keys) {
+        if (key.delivered || key.time > w.simt) {
+            continue;
+        }
+        key.delivered = true;
+        int slot = LiveSlot(key.vessel);
+        Vessel* v = slot < 0 ? nullptr : &w.vessels[static_cast<size_t>(slot)];
+        if (v == nullptr || v->callbacks == nullptr) {
+            continue;
+        }
+        char state[ZAPI_KEYSTATE_SIZE] = {};
+        for (int bit = 0; bit < 5; ++bit) {
+            if ((key.modifiers & (1u << bit)) != 0) {
+                state[MODIFIER_CODES[bit]] = static_cast<char>(0x80);
+            }
+        }
+        if (key.down) {
+            state[key.code & 0xFFu] = static_cast<char>(0x80);
+        }
+        CallbackScope scope(slot);
+        key.result = v->callbacks->clbkConsumeBufferedKey(key.code, key.down, state);
+    }
+}
+
+}  // namespace
+
 void Step(double dt)
 {
     World& w = world();
+    DeliverKeys(w);
     for (size_t i = 0; i < w.order.size(); ++i) {
         int slot = w.order[i];
         Vessel& v = w.vessels[static_cast<size_t>(slot)];

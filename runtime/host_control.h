@@ -12,6 +12,15 @@
 
 namespace standin {
 
+/// What kind of failure the last control call met.
+enum class ErrorKind {
+    None,      ///< it succeeded
+    File,      ///< a file could not be opened, read or written
+    Scenario,  ///< a scenario file holds a line that cannot be read
+    Module,    ///< a module is missing, lacks an entry point, or made no vessel
+    Other,     ///< anything else (no free slot, a bad name)
+};
+
 /// Limits of a world, fixed at reset.
 struct WorldConfig {
     int maxVessels = 16384;        ///< vessel slots reserved
@@ -38,7 +47,8 @@ struct VesselDesc {
 /// Destroys every vessel (a module's through zvcExit), unloads nothing, and starts a new world
 /// at simulation time 0.
 ZAPI_EXPORT void Reset(const WorldConfig& config = WorldConfig{});
-/// Creates a vessel without a module; null when no slot is free.
+/// Creates a vessel without a module; null (with LastError) when no slot is free or the name could
+/// not be saved and read back (empty, or holding a NUL, a line break, ':' or ';', or blanks at its ends).
 ZAPI_EXPORT HostHandle CreateBody(const VesselDesc& desc);
 /// Loads the module "<moduleDir>/<className>.so" (once), creates a vessel with it: zvcInit, then
 /// clbkSetClassCaps. Null with LastError() set when the module or a slot is missing.
@@ -47,6 +57,8 @@ ZAPI_EXPORT HostHandle CreateModuleVessel(const char* className, const VesselDes
 ZAPI_EXPORT void Bind(HostHandle vessel, VESSEL2* object);
 /// The last error of a control call, "" when none.
 ZAPI_EXPORT const std::string& LastError();
+/// The kind of the last error.
+ZAPI_EXPORT ErrorKind LastErrorKind();
 
 /// The vessel record behind `vessel`, null for a stale or null handle.
 ZAPI_EXPORT Vessel* Find(HostHandle vessel);
@@ -108,8 +120,8 @@ ZAPI_EXPORT const std::vector<JournalEntry>& Journal();
 /// Writes every vessel's state and module lines to the scenario file `path`; false with
 /// LastError() when the file cannot be written.
 ZAPI_EXPORT bool SaveScenario(const char* path);
-/// Creates the vessels of scenario file `path`; false with LastError() naming the file, the
-/// line number and the reason when a line cannot be read.
+/// Creates the vessels of scenario file `path` and takes its run settings and key events; false
+/// with LastError() naming the file, the line number and the reason when a line cannot be read.
 ZAPI_EXPORT bool LoadScenario(const char* path);
 
 }  // namespace standin

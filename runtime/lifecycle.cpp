@@ -4,6 +4,7 @@
 
 #include "attitude.h"
 #include "handles.h"
+#include "scenario.h"
 #include "physics/integrator.h"
 
 namespace standin {
@@ -11,6 +12,7 @@ namespace standin {
 namespace {
 
 std::string lastError;
+ErrorKind lastErrorKind = ErrorKind::None;
 
 template <typename Record>
 void ReserveList(std::vector<Record>& list, int count)
@@ -56,8 +58,9 @@ Motion DefaultMotion(const Vessel& vessel)
     return vessel.className.empty() ? Motion::Kinematic : Motion::Dynamic;
 }
 
-void SetError(std::string message)
+void SetError(std::string message, ErrorKind kind)
 {
+    lastErrorKind = message.empty() ? ErrorKind::None : kind;
     lastError = std::move(message);
 }
 
@@ -66,9 +69,19 @@ const std::string& LastError()
     return lastError;
 }
 
+ErrorKind LastErrorKind()
+{
+    return lastErrorKind;
+}
+
 int CreateSlot(const VesselDesc& desc, const char* className)
 {
     World& w = world();
+    std::string problem = VesselNameProblem(desc.name);
+    if (!problem.empty()) {
+        SetError("cannot name a vessel \"" + desc.name + "\": " + problem);
+        return -1;
+    }
     int slot;
     if (!w.freeSlots.empty()) {
         slot = w.freeSlots.back();
@@ -158,10 +171,13 @@ void Reset(const WorldConfig& config)
     w.simt = 0.0;
     w.mjd = 0.0;
     w.physics = physics::Settings{};
+    w.run = RunSettings{};
+    w.keys.clear();
+    w.keys.reserve(1024);
     w.currentVessel = -1;
     w.debugString[0] = '\0';
     SetJournal(config.journalCapacity);
-    lastError.clear();
+    SetError("");
 }
 
 HostHandle CreateBody(const VesselDesc& desc)

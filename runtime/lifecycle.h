@@ -13,8 +13,8 @@ int CreateSlot(const VesselDesc& desc, const char* className);
 void DestroyVessel(int slot);
 /// The motion a vessel starts in unless told otherwise: dynamic with a module, kinematic without.
 Motion DefaultMotion(const Vessel& vessel);
-/// Records `message` as the last error of a control call.
-void SetError(std::string message);
+/// Records `message` as the last error of a control call, of kind `kind`.
+void SetError(std::string message, ErrorKind kind = ErrorKind::Other);
 
 /// Marks the vessel in `slot` as the one whose callback runs, for the journal, while in scope.
 class CallbackScope {

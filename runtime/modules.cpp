@@ -23,7 +23,7 @@ int LoadModule(const char* className)
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* why = dlerror();
-        SetError("cannot load module " + path + ": " + (why != nullptr ? why : "unknown error"));
+        SetError("cannot load module " + path + ": " + (why != nullptr ? why : "unknown error"), ErrorKind::Module);
         return -1;
     }
     Module module;
@@ -32,7 +32,7 @@ int LoadModule(const char* className)
     module.init = reinterpret_cast<ZvcInitFunc>(dlsym(library, "zvcInit"));
     module.exit = reinterpret_cast<ZvcExitFunc>(dlsym(library, "zvcExit"));
     if (module.init == nullptr || module.exit == nullptr) {
-        SetError("module " + path + " does not export zvcInit and zvcExit");
+        SetError("module " + path + " does not export zvcInit and zvcExit", ErrorKind::Module);
         return -1;
     }
     w.modules.push_back(module);
@@ -44,7 +44,7 @@ int LoadModule(const char* className)
 HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
 {
     if (className == nullptr || className[0] == '\0') {
-        SetError("no module class given");
+        SetError("no module class given", ErrorKind::Module);
         return nullptr;
     }
     int module = LoadModule(className);
@@ -65,7 +65,7 @@ HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
     Vessel& v = w.vessels[static_cast<size_t>(slot)];
     if (iface == nullptr) {
         DestroyVessel(slot);
-        SetError(std::string("zvcInit of module ") + className + " returned no vessel");
+        SetError(std::string("zvcInit of module ") + className + " returned no vessel", ErrorKind::Module);
         return nullptr;
     }
     v.module = module;

@@ -181,6 +181,35 @@ struct Module {
     ZvcExitFunc exit = nullptr;
 };
 
+/// Modifier keys a scripted key event holds, as bits.
+enum KeyModifier : uint8_t {
+    KEYMOD_LSHIFT = 1,  ///< left Shift, key code 0x2A
+    KEYMOD_RSHIFT = 2,  ///< right Shift, 0x36
+    KEYMOD_LCTRL = 4,   ///< left Ctrl, 0x1D
+    KEYMOD_RCTRL = 8,   ///< right Ctrl, 0x9D
+    KEYMOD_ALT = 16,    ///< left Alt, 0x38
+};
+
+/// A key event a scenario scripts for one vessel; the frame delivers it once its time has come.
+struct KeyEvent {
+    HostHandle vessel;   ///< the vessel whose clbkConsumeBufferedKey receives it
+    double time;         ///< simulation time it is due, s
+    unsigned int code;   ///< key code, 0 to 255
+    bool down;           ///< true: press, false: release
+    uint8_t modifiers;   ///< KeyModifier bits held
+    bool delivered;      ///< already handed to the vessel
+    int result;          ///< what clbkConsumeBufferedKey answered (1 consumed)
+};
+
+/// What a scenario says about the run itself, beyond the vessels.
+struct RunSettings {
+    double step = 0.01;          ///< frame length, s (100 Hz)
+    double endTime = 60.0;       ///< the run ends at this simulation time, s
+    double telemetryRate = 10.0; ///< telemetry samples per second
+    std::string watch;           ///< the run ends early once this vessel is gone ("" for none)
+    std::string target;          ///< the vessel the watched one is meant to hit ("" for none)
+};
+
 /// One host call, as the journal records it.
 struct JournalEntry {
     int vessel;          ///< slot of the vessel the call acted on or came from; -1 for none
@@ -199,6 +228,8 @@ struct World {
     double simt = 0.0;               ///< s
     double mjd = 0.0;                ///< days
     physics::Settings physics;       ///< constants of the flight model
+    RunSettings run;                 ///< the loaded scenario's run settings
+    std::vector<KeyEvent> keys;      ///< scripted key events, in the order they were read
     uint16_t nextEpoch = 1;
     int currentVessel = -1;          ///< slot whose callback is running, -1 outside callbacks
     char debugString[ZAPI_DEBUG_STRING_SIZE]{};

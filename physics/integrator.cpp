@@ -141,7 +141,7 @@ void PlaceOnGround(standin::Vessel& vessel)
         double y = (rot * ToVec3(vessel.touchdown[i])).y();
         lowest = i == 0 || y < lowest ? y : lowest;
     }
-    vessel.state.pos.y = -lowest;
+    vessel.state.pos.y = 0.0 - lowest;  // +0.0 when the lowest point is the centre
     vessel.state.vel = VECTOR3{0.0, 0.0, 0.0};
     vessel.state.angVel = VECTOR3{0.0, 0.0, 0.0};
 }

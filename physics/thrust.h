@@ -1,6 +1,7 @@
 // Rocket thrust.
 #pragma once
 
+#include "host/host_export.h"
 #include "loads.h"
 
 namespace physics {
@@ -8,7 +9,7 @@ namespace physics {
 /// Specific impulse of a thruster at ambient pressure `pressure` Pa, m/s: linear between the
 /// vacuum value `isp` (at 0 Pa) and `ispRef` at `pressureRef`, never below 0. A reference Isp or
 /// reference pressure of 0 means no variation.
-double IspAt(double isp, double ispRef, double pressureRef, double pressure);
+ZAPI_EXPORT double IspAt(double isp, double ispRef, double pressureRef, double pressure);
 
 /// Adds every thruster's thrust: level × maximum (vacuum) thrust × the share of the step its
 /// resource fed it × Isp(ambient) / vacuum Isp, along its direction at its position, so that an

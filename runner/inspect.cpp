@@ -1,4 +1,4 @@
-// karvex-inspect: loads a vessel module into the stand-in host and prints what its class set-up
+// karvex inspect: loads a vessel module into the stand-in host and prints what its class set-up
 // declared, so an add-on author can check every number the module hands a host.
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,11 @@
 #include <string>
 
 #include "host/zelvar.h"
+#include "runner/commands.h"
+#include "runner/exit_codes.h"
 #include "runtime/host_control.h"
+
+namespace runner {
 
 namespace {
 
@@ -92,23 +96,23 @@ void Print(HostHandle handle)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int Inspect(const std::string& moduleDir, const std::string& className)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <module folder> <class>\n", argv[0]);
-        return 2;
-    }
     standin::WorldConfig config;
-    config.moduleDir = argv[1];
+    config.moduleDir = moduleDir;
     standin::Reset(config);
     standin::VesselDesc desc;
-    desc.name = std::string(argv[2]) + "-1";
-    HostHandle vessel = standin::CreateModuleVessel(argv[2], desc);
+    desc.name = className + "-1";
+    HostHandle vessel = standin::CreateModuleVessel(className.c_str(), desc);
     if (vessel == nullptr) {
-        std::fprintf(stderr, "%s\n", standin::LastError().c_str());
-        return 1;
+        std::fprintf(stderr, "karvex inspect: %s\n", standin::LastError().c_str());
+        bool module = standin::LastErrorKind() == standin::ErrorKind::Module;
+        standin::Reset(standin::WorldConfig{});
+        return module ? EXIT_MODULE : EXIT_USAGE;
     }
     Print(vessel);
     standin::Reset(standin::WorldConfig{});
-    return 0;
+    return EXIT_OK;
 }
+
+}  // namespace runner

@@ -1,0 +1,17 @@
+// The karvex program's subcommands, each callable from a test as from the command line.
+#pragma once
+
+#include <string>
+
+namespace runner {
+
+/// `karvex run`: flies `scenario` with modules from `moduleDir`, writes into `outDir`, prints the
+/// timeline, the miss distance and the paths written; with `plot`, renders the picture too.
+int RunCommand(const std::string& scenario, const std::string& moduleDir, const std::string& outDir, bool plot,
+               bool quiet);
+/// `karvex inspect`: loads the module `className` from `moduleDir` and prints what it declares.
+int Inspect(const std::string& moduleDir, const std::string& className);
+/// `karvex plot`: renders flight.png from the telemetry and summary in `outDir` with `script`.
+int Plot(const std::string& outDir, const std::string& script);
+
+}  // namespace runner

@@ -1,0 +1,148 @@
+#include "runner/flight.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "runner/telemetry.h"
+#include "runtime/host_control.h"
+
+namespace runner {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs in the output folder, so that the log every module appends to lands there, and goes back.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& dir) : previous(fs::current_path())
+    {
+        if (!dir.empty()) {
+            fs::current_path(dir);
+        }
+    }
+    ~WorkingDirectory()
+    {
+        std::error_code ignored;
+        fs::current_path(previous, ignored);
+    }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    fs::path previous;
+};
+
+std::string Stamp(double time)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "[%9.3f s] ", time);
+    return text;
+}
+
+RunResult Failure(int code, const std::string& why)
+{
+    RunResult result;
+    result.exitCode = code;
+    result.error = why;
+    return result;
+}
+
+}  // namespace
+
+RunResult Run(const RunOptions& options)
+{
+    std::error_code error;
+    fs::path scenario = fs::absolute(options.scenario, error);
+    fs::path outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, error);
+    standin::WorldConfig config;
+    config.moduleDir = fs::absolute(options.moduleDir, error).string();
+    config.maxVessels = 4096;
+    standin::Reset(config);
+    if (!standin::LoadScenario(scenario.c_str())) {
+        int code = standin::LastErrorKind() == standin::ErrorKind::Module ? EXIT_MODULE : EXIT_SCENARIO;
+        RunResult failed = Failure(code, standin::LastError());
+        standin::Reset(standin::WorldConfig{});
+        return failed;
+    }
+    if (!outDir.empty()) {
+        fs::create_directories(outDir, error);
+        fs::remove(outDir / "Debug.log", error);
+        if (!fs::is_directory(outDir)) {
+            standin::Reset(standin::WorldConfig{});
+            return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());
+        }
+    }
+    WorkingDirectory cwd(outDir.string());
+
+    const standin::World& w = standin::world();
+    RunResult result;
+    result.step = w.run.step;
+    result.watch = w.run.watch;
+    result.target = w.run.target;
+    // Every module vessel gets a visual, as with a graphics client, so that it animates.
+    for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
+        HostHandle h = zapiGetVesselByIndex(static_cast<int>(i));
+        const standin::Vessel& v = *standin::Find(h);
+        if (!v.className.empty()) {
+            standin::CreateVisual(h);
+        }
+        if (v.name == result.target) {
+            result.targetSize = v.size;
+        }
+    }
+    Observer observer(w.run.watch, w.run.target, !outDir.empty());
+    Telemetry telemetry;
+    if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
+        standin::Reset(standin::WorldConfig{});
+        return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
+    }
+    const double end = w.run.endTime, step = w.run.step, every = 1.0 / w.run.telemetryRate;
+    double nextSample = w.simt;
+    auto sample = [&]() {
+        if (w.simt >= nextSample - 1e-9 * every) {
+            telemetry.Sample();
+            nextSample += every;
+        }
+    };
+    size_t printed = 0;
+    sample();
+    while (w.simt < end - 1e-9 * step && !observer.WatchGone()) {
+        standin::Step(step);
+        observer.Observe(result.events);
+        if (options.timeline != nullptr) {
+            for (; printed < result.events.size(); ++printed) {
+                std::fprintf(options.timeline, "%s%s\n", Stamp(result.events[printed].time).c_str(),
+                             result.events[printed].text.c_str());
+            }
+        }
+        sample();
+        if (options.afterStep) {
+            options.afterStep();
+        }
+    }
+    result.endTime = w.simt;
+    result.milestones = observer.milestones();
+    result.missDistance = observer.MissDistance();
+    result.ignitionPoint = observer.IgnitionPoint();
+    if (!outDir.empty()) {
+        bool ok = telemetry.Close();
+        result.written.push_back((outDir / "Debug.log").string());
+        result.written.push_back((outDir / "telemetry.csv").string());
+        std::string last = (outDir / "end.scn").string();
+        ok = standin::SaveScenario(last.c_str()) && ok;
+        result.written.push_back(last);
+        std::string summary = (outDir / "summary.json").string();
+        ok = WriteSummary(summary, options.scenario, result) && ok;
+        result.written.push_back(summary);
+        if (!ok) {
+            result.exitCode = EXIT_FAILED;
+            result.error = "cannot write every output in " + outDir.string();
+        }
+    }
+    standin::Reset(standin::WorldConfig{});
+    return result;
+}
+
+}  // namespace runner

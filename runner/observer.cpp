@@ -1,0 +1,294 @@
+#include "runner/observer.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "runtime/host_control.h"
+
+namespace runner {
+
+namespace {
+
+// The Karvex mesh's seeker head: group 25 turns in elevation only, group 24 in elevation and azimuth.
+constexpr int HEAD_ELEVATION_GROUP = 25;
+constexpr int HEAD_AZIMUTH_GROUP = 24;
+
+std::string Num(double value)
+{
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string Hex(unsigned int code)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", code & 0xFFu);
+    return text;
+}
+
+double Pitch(const standin::VesselState& s)
+{
+    double up = s.rot[1][2];
+    return std::asin(up > 1.0 ? 1.0 : (up < -1.0 ? -1.0 : up));
+}
+
+double Bank(const standin::VesselState& s)
+{
+    return std::atan2(-s.rot[1][0], s.rot[1][1]);
+}
+
+// `global` relative to `s`'s position, in its body frame.
+VECTOR3 ToBody(const standin::VesselState& s, const VECTOR3& global)
+{
+    double d[3] = {global.x - s.pos.x, global.y - s.pos.y, global.z - s.pos.z};
+    double b[3];
+    for (int j = 0; j < 3; ++j) {
+        b[j] = s.rot[0][j] * d[0] + s.rot[1][j] * d[1] + s.rot[2][j] * d[2];
+    }
+    return VECTOR3{b[0], b[1], b[2]};
+}
+
+double Distance(const VECTOR3& a, const VECTOR3& b)
+{
+    double x = a.x - b.x, y = a.y - b.y, z = a.z - b.z;
+    return std::sqrt(x * x + y * y + z * z);
+}
+
+HostHandle Named(const std::string& name)
+{
+    if (name.empty()) {
+        return nullptr;
+    }
+    for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
+        HostHandle h = zapiGetVesselByIndex(static_cast<int>(i));
+        if (standin::Find(h)->name == name) {
+            return h;
+        }
+    }
+    return nullptr;
+}
+
+HostHandle ParentOf(const standin::Vessel& v)
+{
+    for (const standin::Attachment& point : v.attachments) {
+        if (point.toParent && standin::Find(point.mate) != nullptr) {
+            return point.mate;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void HeadAngles(const standin::Vessel& vessel, double& azimuth, double& elevation)
+{
+    azimuth = 0.0;
+    elevation = 0.0;
+    for (const standin::GroupTurn& turn : vessel.turns) {
+        if (turn.mesh == 0 && turn.group == HEAD_ELEVATION_GROUP && turn.lateral) {
+            elevation += turn.angle;
+        } else if (turn.mesh == 0 && turn.group == HEAD_AZIMUTH_GROUP && !turn.lateral) {
+            azimuth += turn.angle;
+        }
+    }
+}
+
+Observer::Observer(const std::string& watchVessel, const std::string& targetVessel, bool readDebugLog)
+    : watchName(watchVessel), targetName(targetVessel), readLog(readDebugLog)
+{
+    watch = Named(watchName);
+    target = Named(targetName);
+    for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
+        HostHandle h = zapiGetVesselByIndex(static_cast<int>(i));
+        const standin::Vessel& v = *standin::Find(h);
+        Tracked t{h, v.name, {}, ParentOf(v), false};
+        for (const standin::Thruster& thruster : v.thrusters) {
+            t.levels.push_back(thruster.level);
+        }
+        tracked.push_back(std::move(t));
+    }
+    debugString = zapiDebugString();
+    keysSeen = 0;
+}
+
+Observer::~Observer()
+{
+    if (log != nullptr) {
+        std::fclose(log);
+    }
+}
+
+void Observer::Mark(double& milestone)
+{
+    if (std::isnan(milestone)) {
+        milestone = zapiGetSimTime();
+    }
+}
+
+void Observer::Observe(std::vector<Event>& events)
+{
+    const double now = zapiGetSimTime();
+    standin::World& w = standin::world();
+    for (; keysSeen < w.keys.size() && w.keys[keysSeen].delivered; ++keysSeen) {
+        const standin::KeyEvent& key = w.keys[keysSeen];
+        const standin::Vessel* v = standin::Find(key.vessel);
+        std::string name = v != nullptr ? v->name : "a vessel gone";
+        events.push_back({now, "key", name,
+                          "key " + Hex(key.code) + (key.down ? " pressed" : " released") + " on " + name +
+                              (key.result != 0 ? ": consumed" : ": ignored")});
+    }
+    for (Tracked& t : tracked) {
+        ObserveVessel(t, events);
+    }
+    const char* debug = zapiDebugString();
+    if (debugString != debug) {
+        debugString = debug;
+        events.push_back({now, "debug", "", "debug string: " + debugString});
+        warheadLit = warheadLit || (watch != nullptr && debugString == watchName + ":WARHEAD:IGNITION");
+    }
+    if (warheadLit && std::isnan(marks.ignition)) {
+        Mark(marks.ignition);
+        if (const standin::Vessel* missile = standin::Find(watch)) {
+            ignitionPoint = missile->state.pos;
+            if (const standin::Vessel* aim = standin::Find(target)) {
+                missDistance = Distance(ignitionPoint, aim->state.pos);
+            }
+        }
+    }
+    if (const standin::Vessel* missile = standin::Find(watch)) {
+        ObserveWatch(*missile, events);
+    }
+    if (readLog) {
+        ReadLog(events);
+    }
+}
+
+void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
+{
+    if (t.gone) {
+        return;
+    }
+    const double now = zapiGetSimTime();
+    const standin::Vessel* v = standin::Find(t.handle);
+    if (v == nullptr) {
+        t.gone = true;
+        events.push_back({now, "deleted", t.name, t.name + " deleted"});
+        if (t.handle == watch) {
+            watchGone = true;
+            Mark(marks.removal);
+        }
+        return;
+    }
+    HostHandle parent = ParentOf(*v);
+    if (parent != t.parent) {
+        const standin::Vessel* was = standin::Find(t.parent);
+        const standin::Vessel* now_ = standin::Find(parent);
+        if (now_ != nullptr) {
+            events.push_back({now, "attach", t.name, t.name + " attached to " + now_->name});
+        } else {
+            events.push_back({now, "release", t.name,
+                              t.name + " released" + (was != nullptr ? " by " + was->name : std::string())});
+            if (t.handle == watch) {
+                Mark(marks.release);
+            }
+        }
+        t.parent = parent;
+    }
+    // Thruster levels: a run of thrusters changing alike is one line.
+    size_t count = v->thrusters.size() < t.levels.size() ? v->thrusters.size() : t.levels.size();
+    for (size_t first = 0; first < count;) {
+        double from = t.levels[first], to = v->thrusters[first].level;
+        size_t last = first;
+        if (from != to) {
+            while (last + 1 < count && t.levels[last + 1] == from && v->thrusters[last + 1].level == to) {
+                ++last;
+            }
+            std::string which = last == first ? "thruster " + std::to_string(first)
+                                              : "thrusters " + std::to_string(first) + "-" + std::to_string(last);
+            events.push_back({now, "thruster", t.name, t.name + " " + which + ": " + Num(from) + " -> " + Num(to)});
+        }
+        first = last + 1;
+    }
+    if (t.handle == watch) {
+        // The motor: the thrusters on the vessel's first resource; the warhead: those on another.
+        bool lit = false, cut = false, burning = false;
+        for (size_t i = 0; i < count; ++i) {
+            double from = t.levels[i], to = v->thrusters[i].level;
+            if (standin::RecordIndex(v->thrusters[i].resource) != 0) {
+                warheadLit = warheadLit || (from == 0.0 && to > 0.0);
+                continue;
+            }
+            lit = lit || (from == 0.0 && to > 0.0);
+            cut = cut || (from > 0.0 && to == 0.0);
+            burning = burning || to > 0.0;
+        }
+        if (lit) {
+            Mark(marks.motorLit);
+        }
+        if (cut && burning) {
+            Mark(marks.boosterCut);
+        }
+    }
+    t.levels.resize(v->thrusters.size());
+    for (size_t i = 0; i < v->thrusters.size(); ++i) {
+        t.levels[i] = v->thrusters[i].level;
+    }
+}
+
+void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& events)
+{
+    const double now = zapiGetSimTime();
+    const standin::Vessel* aim = standin::Find(target);
+    const standin::VesselState& s = missile.state;
+    if (aim != nullptr && std::isnan(marks.lock)) {
+        VECTOR3 d = ToBody(s, aim->state.pos);
+        double r = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+        double az = 0.0, el = 0.0;
+        HeadAngles(missile, az, el);
+        if (d.z > 0.0 && r > 0.0 && std::hypot(std::asin(d.x / r) - az, std::asin(d.y / r) - el) < HEAD_HALF_FOV) {
+            Mark(marks.lock);
+            events.push_back({now, "lock", missile.name, missile.name + "'s seeker head is on " + aim->name});
+        }
+    }
+    if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
+        double reach = missile.size + 0.5;
+        double theta = Pitch(s), phi = Bank(s), h = s.pos.y;
+        bool ground = !(h - std::fabs(reach * std::sin(theta)) > 0.0 && h - std::fabs(reach * std::sin(phi)) > 0.0 &&
+                        h - std::fabs(reach * std::cos(theta)) > 0.0);
+        bool hit = aim != nullptr && Distance(s.pos, aim->state.pos) < missile.size + aim->size;
+        if (ground || hit) {
+            Mark(marks.impact);
+            events.push_back({now, "impact", missile.name,
+                              missile.name + " touches " + (hit ? aim->name : std::string("the ground"))});
+        }
+    }
+}
+
+void Observer::ReadLog(std::vector<Event>& events)
+{
+    if (log == nullptr) {
+        log = std::fopen("Debug.log", "r");
+        if (log == nullptr) {
+            return;
+        }
+    }
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, log)) > 0) {
+        logTail.append(buffer, n);
+    }
+    std::clearerr(log);
+    const double now = zapiGetSimTime();
+    for (size_t end; (end = logTail.find('\n')) != std::string::npos;) {
+        std::string line = logTail.substr(0, end);
+        logTail.erase(0, end + 1);
+        bool command = line.find(" sent WEAPON::") != std::string::npos;
+        events.push_back({now, command ? "command" : "log", "", (command ? "command: " : "log: ") + line});
+        if (!watchName.empty() && line.find("Reason: Warhead fully burned.") == 0) {
+            Mark(marks.burnOut);
+        }
+    }
+}
+
+}  // namespace runner

@@ -1,0 +1,37 @@
+#include <cstdio>
+
+#include "runner/commands.h"
+#include "runner/flight.h"
+
+namespace runner {
+
+int RunCommand(const std::string& scenario, const std::string& moduleDir, const std::string& outDir, bool plot,
+               bool quiet)
+{
+    RunOptions options;
+    options.scenario = scenario;
+    options.moduleDir = moduleDir;
+    options.outDir = outDir;
+    options.timeline = quiet ? nullptr : stdout;
+    RunResult result = Run(options);
+    if (result.exitCode != EXIT_OK) {
+        std::fprintf(stderr, "karvex run: %s\n", result.error.c_str());
+        return result.exitCode;
+    }
+    if (!std::isnan(result.missDistance)) {
+        std::printf("\nmiss distance: %.2f m (warhead ignition to the centre of %s)\n", result.missDistance,
+                    result.target.c_str());
+    } else if (!std::isnan(result.milestones.ignition)) {
+        std::printf("\nthe warhead ignited at %.2f s; no target named\n", result.milestones.ignition);
+    } else {
+        std::printf("\nno warhead ignition by %.2f s\n", result.endTime);
+    }
+    std::printf("\nwrote:\n");
+    for (const std::string& path : result.written) {
+        std::printf("  %s\n", path.c_str());
+    }
+    std::fflush(stdout);
+    return plot ? Plot(outDir, "") : EXIT_OK;
+}
+
+}  // namespace runner

@@ -1,0 +1,36 @@
+// The telemetry file: every live vessel's state and levels, one row per vessel per sample.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace runner {
+
+/// The header of telemetry.csv, units in the column names.
+inline constexpr const char* TELEMETRY_HEADER =
+    "time_s,vessel,x_m,y_m,z_m,vx_m_s,vy_m_s,vz_m_s,pitch_rad,bank_rad,heading_rad,altitude_m,mach,"
+    "dyn_pressure_pa,mass_kg,thrust_n,resources_kg,thruster_levels,elevator,rudder,aileron,head_az_rad,head_el_rad";
+
+/// Writes telemetry.csv: position, velocity (global, m and m/s; x east, y up, z north), attitude,
+/// altitude, Mach number, dynamic pressure, mass, thrust, each resource (kg) and thruster level
+/// (';'-separated), the three control-surface levels and the seeker-head angles its module showed.
+class Telemetry {
+public:
+    Telemetry() = default;
+    ~Telemetry();
+    Telemetry(const Telemetry&) = delete;
+    Telemetry& operator=(const Telemetry&) = delete;
+
+    /// Creates `path` and writes the header; false when it cannot be written.
+    bool Open(const std::string& path);
+    /// Writes one row for every live vessel of the world at the present simulation time.
+    void Sample();
+    /// Closes the file; false when anything failed to be written.
+    bool Close();
+
+private:
+    std::FILE* out = nullptr;
+    bool failed = false;
+};
+
+}  // namespace runner

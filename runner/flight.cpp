@@ -54,13 +54,12 @@ RunResult Failure(int code, const std::string& why)
 RunResult Run(const RunOptions& options)
 {
     std::error_code error;
-    fs::path scenario = fs::absolute(options.scenario, error);
     fs::path outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, error);
     standin::WorldConfig config;
     config.moduleDir = fs::absolute(options.moduleDir, error).string();
     config.maxVessels = 4096;
     standin::Reset(config);
-    if (!standin::LoadScenario(scenario.c_str())) {
+    if (!standin::LoadScenario(options.scenario.c_str())) {
         int code = standin::LastErrorKind() == standin::ErrorKind::Module ? EXIT_MODULE : EXIT_SCENARIO;
         RunResult failed = Failure(code, standin::LastError());
         standin::Reset(standin::WorldConfig{});

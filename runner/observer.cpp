@@ -241,16 +241,16 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
     const double now = zapiGetSimTime();
     const standin::Vessel* aim = standin::Find(target);
     const standin::VesselState& s = missile.state;
+    // The seeker looks for its target where its head pointed at the end of the last frame.
     if (aim != nullptr && std::isnan(marks.lock)) {
         VECTOR3 d = ToBody(s, aim->state.pos);
         double r = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-        double az = 0.0, el = 0.0;
-        HeadAngles(missile, az, el);
-        if (d.z > 0.0 && r > 0.0 && std::hypot(std::asin(d.x / r) - az, std::asin(d.y / r) - el) < HEAD_HALF_FOV) {
+        if (d.z > 0.0 && r > 0.0 && std::hypot(std::asin(d.x / r) - headAz, std::asin(d.y / r) - headEl) < HEAD_HALF_FOV) {
             Mark(marks.lock);
             events.push_back({now, "lock", missile.name, missile.name + "'s seeker head is on " + aim->name});
         }
     }
+    HeadAngles(missile, headAz, headEl);
     if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
         double reach = missile.size + 0.5;
         double theta = Pitch(s), phi = Bank(s), h = s.pos.y;

@@ -24,7 +24,7 @@ struct Milestones {
     double release = NAN;     ///< let go by its carrier
     double motorLit = NAN;    ///< a thruster on its first resource came on
     double boosterCut = NAN;  ///< one such thruster went off while another stayed on
-    double lock = NAN;        ///< its seeker head first pointed at the target, within 2.5°
+    double lock = NAN;        ///< its seeker, looking where its head last pointed, first saw the target within 2.5°
     double impact = NAN;      ///< it first touched the target or the ground
     double ignition = NAN;    ///< its warhead ignited: its debug string said so, or thrusters on another
                               ///< resource than the motor's came on
@@ -76,6 +76,7 @@ private:
     HostHandle watch = nullptr, target = nullptr;
     bool watchGone = false;
     bool warheadLit = false;
+    double headAz = 0.0, headEl = 0.0;  // the watched vessel's head angles at the last observation, rad
     std::string debugString;
     size_t keysSeen = 0;
     std::FILE* log = nullptr;

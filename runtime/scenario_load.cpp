@@ -125,7 +125,7 @@ bool ReadSettings(const std::vector<std::string>& lines, size_t& i, RunSettings&
 {
     for (; i < lines.size() && lines[i] != "BEGIN_VESSELS"; ++i) {
         const std::string& text = lines[i];
-        if (text.empty() || text[0] == ';') {
+        if (text.empty()) {
             continue;
         }
         int number = static_cast<int>(i + 1);
@@ -216,14 +216,14 @@ bool Load(const char* path)
         if (text.find('\0') != std::string::npos) {
             return Fail(Where(static_cast<int>(lines.size() + 1)) + "holds a NUL byte: not a text file");
         }
-        lines.push_back(Trim(text));
+        lines.push_back(Trim(text.substr(0, text.find(';'))));  // ';' starts a comment
         longest = lines.back().size() > longest ? lines.back().size() : longest;
     }
     scenario.buffer.assign(longest + 1, '\0');
 
     size_t i = 0;
     auto nextMeaningful = [&]() {
-        while (i < lines.size() && (lines[i].empty() || lines[i][0] == ';')) {
+        while (i < lines.size() && lines[i].empty()) {
             ++i;
         }
     };
@@ -264,7 +264,7 @@ bool Load(const char* path)
                 ++i;
                 break;
             }
-            if (!lines[i].empty() && lines[i][0] != ';') {
+            if (!lines[i].empty()) {
                 scenario.lines.push_back(lines[i]);
                 scenario.lineNumbers.push_back(static_cast<int>(i + 1));
             }

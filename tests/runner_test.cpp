@@ -1,0 +1,264 @@
+// The karvex runner end to end: the reference engagement flown from its scenario file, the other
+// scenarios ending as their comments say, exact save and load, determinism, and bad input.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "missile/guided_missile.h"
+#include "runner/commands.h"
+#include "runner/flight.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Runner : public WorldTest {
+protected:
+    /// Flies scenario file `name` of the project's scenarios into output folder `out`.
+    static runner::RunResult Fly(const std::string& name, const std::string& out,
+                                 std::function<void()> afterStep = nullptr)
+    {
+        runner::RunOptions options;
+        options.scenario = std::string(KARVEX_SCENARIO_DIR) + "/" + name;
+        options.moduleDir = KARVEX_MODULE_DIR;
+        options.outDir = out;
+        options.afterStep = std::move(afterStep);
+        return runner::Run(options);
+    }
+
+    /// The kinds of the run's events, in order, without thruster, debug and log lines.
+    static bool Happened(const runner::RunResult& r, const std::string& kind)
+    {
+        for (const runner::Event& e : r.events) {
+            if (e.kind == kind) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// The reference engagement: carried, commanded, released, lit, boosted for 1.5 s, locked, and
+// detonated on ground contact next to its target; the lock holds until impact.
+TEST_F(Runner, ReferenceEngagementHitsItsTarget)
+{
+    double lockedAt = NAN, lostAt = NAN;
+    runner::RunResult r = Fly("reference.scn", "out", [&]() {
+        VESSEL* iface = zapiGetVesselInterface(zapiGetVesselByIndex(1));
+        if (iface == nullptr || std::strcmp(iface->GetName(), "K1") != 0) {
+            return;
+        }
+        auto* missile = static_cast<GuidedMissile*>(static_cast<VESSEL2*>(iface));
+        if (missile->targetLocked && std::isnan(lockedAt)) {
+            lockedAt = zapiGetSimTime();
+        } else if (!missile->targetLocked && !std::isnan(lockedAt) && std::isnan(lostAt)) {
+            lostAt = zapiGetSimTime();
+        }
+    });
+    ASSERT_EQ(r.exitCode, runner::EXIT_OK) << r.error;
+    const runner::Milestones& m = r.milestones;
+    const double step = 0.01;
+    EXPECT_NEAR(m.release, 5.0 + step, 1e-9) << "released in the frame after the carrier let go at 5 s";
+    EXPECT_EQ(m.motorLit, m.release);
+    EXPECT_NEAR(m.boosterCut - m.motorLit, 1.5, step + 1e-9) << "the booster cuts out after 1.5 s of burn";
+    EXPECT_LT(m.boosterCut, m.lock);
+    EXPECT_EQ(m.lock, lockedAt) << "the host sees the head on the target when the seeker locks";
+    EXPECT_NEAR(m.lock - m.release, 7.0, 1.0) << "the first downward sweep finds it";
+    EXPECT_LT(m.lock, m.impact);
+    EXPECT_NEAR(m.ignition, m.impact, step + 1e-9);
+    EXPECT_LT(m.ignition, m.burnOut);
+    EXPECT_NEAR(m.burnOut - m.ignition, 0.1, 1e-9) << "the charge burns in 0.1 s";
+    EXPECT_EQ(m.removal, m.burnOut);
+    EXPECT_TRUE(std::isnan(lostAt) || lostAt >= m.impact) << "lock lost at " << lostAt << " s, impact " << m.impact;
+    EXPECT_LT(r.ignitionPoint.y, 2.0) << "ignition on ground contact";
+    std::printf("miss distance %.2f m, lock %.2f s after release, flight %.2f s\n", r.missDistance,
+                m.lock - m.release, m.removal - m.release);
+    EXPECT_LT(r.missDistance, 10.0) << "a hit on the 10 m target";
+    EXPECT_NE(Read("out/Debug.log").find("Carrier sent WEAPON::ARM to K1: answer 0 at 5.000000s."), std::string::npos)
+        << "the carrier logs each command and its answer";
+
+    // The same scenario flies to the same bytes.
+    ASSERT_EQ(Fly("reference.scn", "again").exitCode, runner::EXIT_OK);
+    for (const char* file : {"telemetry.csv", "summary.json", "end.scn", "Debug.log"}) {
+        EXPECT_EQ(Read(std::string("out/") + file), Read(std::string("again/") + file)) << file;
+    }
+    EXPECT_EQ(Read("out/telemetry.csv").rfind("time_s,vessel,x_m,y_m,z_m,vx_m_s", 0), 0u);
+}
+
+// The other scenarios end as their comments say.
+TEST_F(Runner, EachScenarioEndsAsItsCommentSays)
+{
+    runner::RunResult safe = Fly("safe_release.scn", "safe");
+    ASSERT_EQ(safe.exitCode, runner::EXIT_OK) << safe.error;
+    EXPECT_FALSE(std::isnan(safe.milestones.release));
+    EXPECT_TRUE(std::isnan(safe.milestones.motorLit)) << "released safe: no motor";
+    EXPECT_TRUE(std::isnan(safe.milestones.ignition));
+    EXPECT_FALSE(std::isnan(safe.milestones.removal));
+    char line[64];
+    std::snprintf(line, sizeof line, "Confirm finalize of K1 at %fs.\n", safe.milestones.removal);
+    EXPECT_EQ(Read("safe/Debug.log").substr(Read("safe/Debug.log").find("Confirm")), line)
+        << "only the weapon base's line after the carrier's";
+
+    runner::RunResult free = Fly("free_launch.scn", "free");
+    EXPECT_NEAR(free.milestones.motorLit, 0.01, 1e-12) << "self-activation lights the motor in the first step";
+    EXPECT_TRUE(std::isnan(free.milestones.release));
+    EXPECT_FALSE(std::isnan(free.milestones.ignition));
+    EXPECT_EQ(free.milestones.removal - free.milestones.ignition, free.milestones.burnOut - free.milestones.ignition);
+
+    runner::RunResult keys = Fly("keyboard_launch.scn", "keys");
+    EXPECT_NEAR(keys.milestones.motorLit, 1.01, 1e-9) << "key 0x17 lights the motor";
+    EXPECT_FALSE(std::isnan(keys.milestones.ignition));
+    EXPECT_TRUE(Happened(keys, "key"));
+    EXPECT_LT(keys.ignitionPoint.y, 2.0) << "unguided to the ground";
+
+    runner::RunResult moving = Fly("moving_target.scn", "moving");
+    EXPECT_FALSE(std::isnan(moving.milestones.lock));
+    EXPECT_FALSE(std::isnan(moving.milestones.ignition));
+    EXPECT_LT(moving.ignitionPoint.y, 2.0);
+
+    runner::RunResult miss = Fly("miss.scn", "miss");
+    EXPECT_TRUE(std::isnan(miss.milestones.lock)) << "out of the seeker's sweep";
+    EXPECT_GT(miss.milestones.ignition - miss.milestones.release, 115.4) << "the flight-time limit ignites it";
+    EXPECT_NE(Read("miss/summary.json").find("Exceeded flight time limit of 115.5 seconds"), std::string::npos);
+}
+
+// A scenario saved mid-flight loads to the same host state, bit for bit, and saves to the same file.
+TEST_F(Runner, SavedScenarioLoadsToTheSameStateBitForBit)
+{
+    ASSERT_TRUE(standin::LoadScenario(KARVEX_SCENARIO_DIR "/reference.scn")) << standin::LastError();
+    for (int i = 0; i < 800; ++i) {
+        standin::Step(0.01);
+    }
+    ASSERT_TRUE(standin::SaveScenario("mid.scn")) << standin::LastError();
+    std::vector<standin::Vessel> before;
+    for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
+        before.push_back(*standin::Find(zapiGetVesselByIndex(static_cast<int>(i))));
+    }
+    ResetWorld();
+    ASSERT_TRUE(standin::LoadScenario("mid.scn")) << standin::LastError();
+    ASSERT_EQ(zapiGetVesselCount(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        const standin::Vessel& a = before[i];
+        const standin::Vessel& b = *standin::Find(zapiGetVesselByIndex(static_cast<int>(i)));
+        SCOPED_TRACE(a.name);
+        EXPECT_EQ(std::memcmp(&a.state.pos, &b.state.pos, sizeof a.state.pos), 0);
+        EXPECT_EQ(std::memcmp(&a.state.vel, &b.state.vel, sizeof a.state.vel), 0);
+        EXPECT_EQ(std::memcmp(&a.state.rot, &b.state.rot, sizeof a.state.rot), 0);
+        EXPECT_EQ(std::memcmp(&a.state.angVel, &b.state.angVel, sizeof a.state.angVel), 0);
+        EXPECT_EQ(a.motion, b.motion);
+        ASSERT_EQ(a.resources.size(), b.resources.size());
+        for (size_t k = 0; k < a.resources.size(); ++k) {
+            EXPECT_EQ(a.resources[k].mass, b.resources[k].mass);
+        }
+        ASSERT_EQ(a.thrusters.size(), b.thrusters.size());
+        for (size_t k = 0; k < a.thrusters.size(); ++k) {
+            EXPECT_EQ(a.thrusters[k].level, b.thrusters[k].level);
+        }
+    }
+    EXPECT_NE(before[1].state.anglesExact, true) << "an integrated attitude, not one set by hand";
+    ASSERT_TRUE(standin::SaveScenario("again.scn"));
+    EXPECT_EQ(Read("mid.scn"), Read("again.scn"));
+}
+
+// Every unreadable input is refused with the file, the line and the reason, and the right exit
+// status; nothing is left half loaded.
+TEST_F(Runner, BadScenariosAreNamedWithFileLineAndReason)
+{
+    const std::string head = "ZELVAR-STANDIN-SCENARIO 1\n";
+    const std::string carrier = "Carrier:Carrier\n  STATION 0 -1.5 0\nEND\n";
+    struct Case {
+        std::string text;
+        int exit;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", 3, "bad.scn:1: not a scenario file"},
+        {std::string("ZELVAR\0\x01\x02", 9), 3, "bad.scn:1: holds a NUL byte: not a text file"},
+        {head + "SPEED 3\nBEGIN_VESSELS\nEND_VESSELS\n", 3, "bad.scn:2: unknown key \"SPEED\""},
+        {head + "STEP -1\nBEGIN_VESSELS\nEND_VESSELS\n", 3, "bad.scn:2: expected one finite positive number after STEP"},
+        {head + "STEP\nBEGIN_VESSELS\nEND_VESSELS\n", 3, "bad.scn:2: expected one finite positive number after STEP"},
+        {head + "BEGIN_VESSELS\nt:\n  FUEL 3\nEND\nEND_VESSELS\n", 3, "bad.scn:4: unknown key \"FUEL\""},
+        {head + "BEGIN_VESSELS\nt:\n  POS 1 x 3\nEND\nEND_VESSELS\n", 3, "bad.scn:4: expected three finite numbers"},
+        {head + "BEGIN_VESSELS\nt:Nowhere\nEND\nEND_VESSELS\n", 4, "bad.scn:3: cannot create vessel \"t\": cannot load module"},
+        {head + "BEGIN_VESSELS\nt:\nEND\nt:\nEND\nEND_VESSELS\n", 3, "bad.scn:5: a second vessel named \"t\""},
+        {head + "BEGIN_VESSELS\nt;x:\nEND\nEND_VESSELS\n", 3, "bad.scn:3: vessel \"t;x\": a vessel name may not hold"},
+        {head + "BEGIN_VESSELS\n" + carrier + "K1:Karvex\n  ATTACHED 0 7 Carrier\nEND\nEND_VESSELS\n", 3,
+         "bad.scn:7: \"Carrier\" has no point 7 to carry a child on"},
+        {head + "BEGIN_VESSELS\n" + carrier + "K1:Karvex\n  ATTACHED 0 0 Nobody\nEND\nEND_VESSELS\n", 3,
+         "bad.scn:7: \"K1\" hangs from \"Nobody\", which is no vessel"},
+        {head + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 4294967296 0 Carrier\nEND\nEND_VESSELS\n", 3,
+         "bad.scn:4: expected \"ATTACHED <point> <parent point> <parent name>\""},
+        {head + "BEGIN_VESSELS\nK1:Karvex\n  PRP 5 1\nEND\nEND_VESSELS\n", 3,
+         "bad.scn:4: propellant resource 5 is out of range: the vessel has 2"},
+        {head + "BEGIN_VESSELS\nK1:Karvex\n  PRP 3e9 0\nEND\nEND_VESSELS\n", 3, "bad.scn:4: expected an index"},
+        {head + "BEGIN_VESSELS\nK1:Karvex\n  THL 40 1\nEND\nEND_VESSELS\n", 3, "bad.scn:4: thruster 40 is out of range"},
+        {head + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1 0x100 press\nEND\nEND_VESSELS\n", 3, "bad.scn:4: expected \"KEY"},
+        {head + "WATCH K9\nBEGIN_VESSELS\nK1:Karvex\nEND\nEND_VESSELS\n", 3, "bad.scn:2: WATCH names \"K9\", which is no vessel"},
+        {head + "BEGIN_VESSELS\nt:\nEND\n", 3, "bad.scn:4: the file ends before \"END_VESSELS\""},
+    };
+    for (const Case& c : cases) {
+        std::ofstream("bad.scn", std::ios::binary) << c.text;
+        runner::RunOptions options;
+        options.scenario = "bad.scn";
+        options.moduleDir = KARVEX_MODULE_DIR;
+        runner::RunResult r = runner::Run(options);
+        EXPECT_EQ(r.exitCode, c.exit) << c.text;
+        EXPECT_EQ(r.error.rfind(c.message, 0), 0u) << "got: " << r.error;
+    }
+    runner::RunOptions missing;
+    missing.scenario = "missing.scn";
+    runner::RunResult r = runner::Run(missing);
+    EXPECT_EQ(r.exitCode, runner::EXIT_SCENARIO);
+    EXPECT_EQ(r.error.rfind("cannot read scenario file missing.scn", 0), 0u) << r.error;
+}
+
+// The program's own exit statuses, from its command line.
+TEST_F(Runner, ProgramExitStatusesFollowTheirMeaning)
+{
+    auto status = [](std::vector<std::string> args) {
+        args.insert(args.begin(), KARVEX_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t quiet;
+        posix_spawn_file_actions_init(&quiet);
+        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        int code = -1;
+        if (posix_spawn(&pid, KARVEX_PROGRAM, &quiet, nullptr, argv.data(), environ) == 0) {
+            int s = 0;
+            waitpid(pid, &s, 0);
+            code = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+        }
+        posix_spawn_file_actions_destroy(&quiet);
+        return code;
+    };
+    EXPECT_EQ(status({"--help"}), 0);
+    EXPECT_EQ(status({"run", "--help"}), 0);
+    EXPECT_EQ(status({}), 2) << "a subcommand is required";
+    EXPECT_EQ(status({"fly", "x.scn"}), 2);
+    EXPECT_EQ(status({"run"}), 2);
+    EXPECT_EQ(status({"run", "missing.scn"}), 3);
+    EXPECT_EQ(status({"inspect", "Karvex", "--modules", "/nonexistent"}), 4);
+    EXPECT_EQ(status({"plot", "nowhere"}), 3);
+    EXPECT_EQ(status({"run", std::string(KARVEX_SCENARIO_DIR) + "/safe_release.scn", "-q", "--out", "ok"}), 0);
+}
+
+}  // namespace

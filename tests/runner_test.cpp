@@ -195,7 +195,7 @@ TEST_F(Runner, BadScenariosAreNamedWithFileLineAndReason)
         {head + "BEGIN_VESSELS\nt:\n  POS 1 x 3\nEND\nEND_VESSELS\n", 3, "bad.scn:4: expected three finite numbers"},
         {head + "BEGIN_VESSELS\nt:Nowhere\nEND\nEND_VESSELS\n", 4, "bad.scn:3: cannot create vessel \"t\": cannot load module"},
         {head + "BEGIN_VESSELS\nt:\nEND\nt:\nEND\nEND_VESSELS\n", 3, "bad.scn:5: a second vessel named \"t\""},
-        {head + "BEGIN_VESSELS\nt;x:\nEND\nEND_VESSELS\n", 3, "bad.scn:3: vessel \"t;x\": a vessel name may not hold"},
+        {head + "BEGIN_VESSELS\n:Karvex\nEND\nEND_VESSELS\n", 3, "bad.scn:3: vessel \"\": a vessel needs a name"},
         {head + "BEGIN_VESSELS\n" + carrier + "K1:Karvex\n  ATTACHED 0 7 Carrier\nEND\nEND_VESSELS\n", 3,
          "bad.scn:7: \"Carrier\" has no point 7 to carry a child on"},
         {head + "BEGIN_VESSELS\n" + carrier + "K1:Karvex\n  ATTACHED 0 0 Nobody\nEND\nEND_VESSELS\n", 3,
@@ -219,6 +219,21 @@ TEST_F(Runner, BadScenariosAreNamedWithFileLineAndReason)
         EXPECT_EQ(r.exitCode, c.exit) << c.text;
         EXPECT_EQ(r.error.rfind(c.message, 0), 0u) << "got: " << r.error;
     }
+    // Names that would not read back from a file are refused when the vessel is made, and a world
+    // with two vessels of one name is not saved.
+    standin::VesselDesc desc;
+    for (const char* name : {"a;b", "a:b", "a\nb", " a", ""}) {
+        desc.name = name;
+        EXPECT_EQ(standin::CreateBody(desc), nullptr) << name;
+    }
+    desc.name = std::string("a\0b", 3);
+    EXPECT_EQ(standin::CreateBody(desc), nullptr);
+    desc.name = "twin";
+    standin::CreateBody(desc);
+    standin::CreateBody(desc);
+    EXPECT_FALSE(standin::SaveScenario("twins.scn"));
+    EXPECT_NE(standin::LastError().find("two vessels are named \"twin\""), std::string::npos);
+
     runner::RunOptions missing;
     missing.scenario = "missing.scn";
     runner::RunResult r = runner::Run(missing);

@@ -12,15 +12,6 @@
 
 namespace standin {
 
-/// What kind of failure the last control call met.
-enum class ErrorKind {
-    None,      ///< it succeeded
-    File,      ///< a file could not be opened, read or written
-    Scenario,  ///< a scenario file holds a line that cannot be read
-    Module,    ///< a module is missing, lacks an entry point, or made no vessel
-    Other,     ///< anything else (no free slot, a bad name)
-};
-
 /// Limits of a world, fixed at reset.
 struct WorldConfig {
     int maxVessels = 16384;        ///< vessel slots reserved
@@ -123,5 +114,7 @@ ZAPI_EXPORT bool SaveScenario(const char* path);
 /// Creates the vessels of scenario file `path` and takes its run settings and key events; false
 /// with LastError() naming the file, the line number and the reason when a line cannot be read.
 ZAPI_EXPORT bool LoadScenario(const char* path);
+/// LoadScenario from the text `text` of a scenario file; errors name it `name`.
+ZAPI_EXPORT bool LoadScenarioText(const char* name, const std::string& text);
 
 }  // namespace standin

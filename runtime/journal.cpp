@@ -8,20 +8,15 @@
 
 namespace standin {
 
-CallRecord::CallRecord(int vesselSlot, const char* name)
-    : active(world().journalOn), vessel(vesselSlot < 0 ? world().currentVessel : vesselSlot), length(0)
+void CallRecord::Start(int vesselSlot, const char* name)
 {
+    vessel = vesselSlot < 0 ? world().currentVessel : vesselSlot;
     line[0] = '\0';
-    if (active) {
-        Put(name, std::strlen(name));
-    }
+    Put(name, std::strlen(name));
 }
 
-CallRecord::~CallRecord()
+void CallRecord::Commit()
 {
-    if (!active) {
-        return;
-    }
     World& w = world();
     if (w.journal.size() >= w.journal.capacity()) {
         ++w.journalDropped;
@@ -52,35 +47,33 @@ void CallRecord::Space()
 template <typename Number>
 void CallRecord::PutNumber(Number value)
 {
-    if (active) {
-        char text[32];
-        auto result = std::to_chars(text, text + sizeof text, value);
-        Space();
-        Put(text, static_cast<size_t>(result.ptr - text));
-    }
+    char text[32];
+    auto result = std::to_chars(text, text + sizeof text, value);
+    Space();
+    Put(text, static_cast<size_t>(result.ptr - text));
 }
 
-CallRecord& CallRecord::Num(double value)
+CallRecord& CallRecord::PutNum(double value)
 {
     PutNumber(value);
     return *this;
 }
 
-CallRecord& CallRecord::Float(float value)
+CallRecord& CallRecord::PutFloat(float value)
 {
     PutNumber(value);
     return *this;
 }
 
-CallRecord& CallRecord::Int(long long value)
+CallRecord& CallRecord::PutInt(long long value)
 {
     PutNumber(value);
     return *this;
 }
 
-CallRecord& CallRecord::Vec(const VECTOR3& value)
+CallRecord& CallRecord::PutVec(const VECTOR3& value)
 {
-    if (active) {
+    {
         char text[96];
         char* end = text + sizeof text;
         char* p = text;
@@ -97,18 +90,18 @@ CallRecord& CallRecord::Vec(const VECTOR3& value)
     return *this;
 }
 
-CallRecord& CallRecord::Flag(bool value)
+CallRecord& CallRecord::PutFlag(bool value)
 {
-    if (active) {
+    {
         Space();
         Put(value ? "true" : "false", value ? 4 : 5);
     }
     return *this;
 }
 
-CallRecord& CallRecord::Text(const char* value)
+CallRecord& CallRecord::PutText(const char* value)
 {
-    if (active) {
+    {
         Space();
         if (value == nullptr) {
             Put("null", 4);
@@ -121,11 +114,8 @@ CallRecord& CallRecord::Text(const char* value)
     return *this;
 }
 
-CallRecord& CallRecord::Handle(HostHandle value)
+CallRecord& CallRecord::PutHandle(HostHandle value)
 {
-    if (!active) {
-        return *this;
-    }
     Space();
     if (value == nullptr) {
         Put("null", 4);
@@ -142,9 +132,9 @@ CallRecord& CallRecord::Handle(HostHandle value)
     return *this;
 }
 
-CallRecord& CallRecord::Pointer(const void* value, const char* label)
+CallRecord& CallRecord::PutPointer(const void* value, const char* label)
 {
-    if (active) {
+    {
         Space();
         const char* text = value == nullptr ? "null" : label;
         Put(text, std::strlen(text));

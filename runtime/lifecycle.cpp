@@ -11,8 +11,8 @@ namespace standin {
 
 namespace {
 
-std::string lastError;
-ErrorKind lastErrorKind = ErrorKind::None;
+// The world of threads that use none of their own.
+World defaultWorld;
 
 template <typename Record>
 void ReserveList(std::vector<Record>& list, int count)
@@ -38,10 +38,23 @@ void Unlink(Vessel& v)
 
 }  // namespace
 
-World& world()
+__thread World* currentWorld = &defaultWorld;
+
+World* UseWorld(World* w)
 {
-    static World theWorld;
-    return theWorld;
+    World* previous = currentWorld;
+    currentWorld = w != nullptr ? w : &defaultWorld;
+    return previous;
+}
+
+OwnWorld::OwnWorld() : previous(UseWorld(&own)) {}
+
+OwnWorld::~OwnWorld()
+{
+    WorldConfig least;
+    least.maxVessels = 1;
+    Reset(least);
+    UseWorld(previous);
 }
 
 double TotalMass(const Vessel& vessel)
@@ -60,18 +73,19 @@ Motion DefaultMotion(const Vessel& vessel)
 
 void SetError(std::string message, ErrorKind kind)
 {
-    lastErrorKind = message.empty() ? ErrorKind::None : kind;
-    lastError = std::move(message);
+    World& w = world();
+    w.lastErrorKind = message.empty() ? ErrorKind::None : kind;
+    w.lastError = std::move(message);
 }
 
 const std::string& LastError()
 {
-    return lastError;
+    return world().lastError;
 }
 
 ErrorKind LastErrorKind()
 {
-    return lastErrorKind;
+    return world().lastErrorKind;
 }
 
 int CreateSlot(const VesselDesc& desc, const char* className)

@@ -28,11 +28,11 @@ struct ScenarioFile {
     std::vector<char> buffer;        ///< the line handed out; the module may write into it
 };
 
-/// The open scenario.
-extern ScenarioFile scenario;
+/// The open scenario of this thread's world.
+extern thread_local ScenarioFile scenario;
 /// The status record the host handed to the vessel being loaded; only that pointer is ever read,
 /// so a module passing any other pointer to the host's state functions changes nothing.
-extern HostStatus* openStatus;
+extern thread_local HostStatus* openStatus;
 
 /// "file:line: " of the open scenario.
 std::string Where(int line);

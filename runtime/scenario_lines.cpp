@@ -14,8 +14,8 @@
 
 namespace standin {
 
-ScenarioFile scenario;
-HostStatus* openStatus = nullptr;
+thread_local ScenarioFile scenario;
+thread_local HostStatus* openStatus = nullptr;
 
 std::string Where(int line)
 {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 #include "attachments.h"
 #include "handles.h"
@@ -168,17 +169,15 @@ bool ReadSettings(const std::vector<std::string>& lines, size_t& i, RunSettings&
     return true;
 }
 
-bool Load(const char* path);
+bool Load(const char* path, std::istream& in);
 
-}  // namespace
-
-bool LoadScenario(const char* path)
+// A file that fails to load leaves the world as it found it.
+bool LoadOrUndo(const char* path, std::istream& in)
 {
-    // A file that fails to load leaves the world as it found it.
     World& w = world();
     const size_t vessels = w.order.size(), keys = w.keys.size();
     const double simt = w.simt, damping = w.physics.rotationalDamping;
-    if (Load(path)) {
+    if (Load(path, in)) {
         return true;
     }
     std::string error = LastError();
@@ -193,19 +192,8 @@ bool LoadScenario(const char* path)
     return false;
 }
 
-namespace {
-
-bool Load(const char* path)
+bool Load(const char* path, std::istream& in)
 {
-    if (path == nullptr) {
-        SetError("no scenario file named", ErrorKind::File);
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(std::string("cannot read scenario file ") + path + ": " + std::strerror(errno), ErrorKind::File);
-        return false;
-    }
     scenario = ScenarioFile{};
     scenario.path = path;
     scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
@@ -297,13 +285,33 @@ bool Load(const char* path)
 
 }  // namespace
 
+bool LoadScenario(const char* path)
+{
+    if (path == nullptr) {
+        SetError("no scenario file named", ErrorKind::File);
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        SetError(std::string("cannot read scenario file ") + path + ": " + std::strerror(errno), ErrorKind::File);
+        return false;
+    }
+    return LoadOrUndo(path, in);
+}
+
+bool LoadScenarioText(const char* name, const std::string& text)
+{
+    std::istringstream in(text);
+    return LoadOrUndo(name != nullptr ? name : "", in);
+}
+
 }  // namespace standin
 
 bool zapiReadScenario_nextline(HostHandle scn, char*& line)
 {
     standin::CallRecord(-1, "zapiReadScenario_nextline").Handle(scn);
     using standin::scenario;
-    static char empty[1] = {'\0'};
+    thread_local char empty[1] = {'\0'};
     line = empty;
     if (scn == nullptr || scn != scenario.handle || scenario.out != nullptr || scenario.next >= scenario.lines.size()) {
         return false;

@@ -210,6 +210,15 @@ struct RunSettings {
     std::string target;          ///< the vessel the watched one is meant to hit ("" for none)
 };
 
+/// What kind of failure the last control call met.
+enum class ErrorKind {
+    None,      ///< it succeeded
+    File,      ///< a file could not be opened, read or written
+    Scenario,  ///< a scenario file holds a line that cannot be read
+    Module,    ///< a module is missing, lacks an entry point, or made no vessel
+    Other,     ///< anything else (no free slot, a bad name)
+};
+
 /// One host call, as the journal records it.
 struct JournalEntry {
     int vessel;          ///< slot of the vessel the call acted on or came from; -1 for none
@@ -236,10 +245,33 @@ struct World {
     bool journalOn = false;
     size_t journalDropped = 0;       ///< calls not recorded because the journal was full
     std::vector<JournalEntry> journal;
+    std::string lastError;           ///< of the last control call, "" when none
+    ErrorKind lastErrorKind = ErrorKind::None;
 };
 
-/// The one world of this process.
-ZAPI_EXPORT World& world();
+/// The current thread's world (through world()); set with UseWorld.
+ZAPI_EXPORT extern __thread World* currentWorld __attribute__((tls_model("initial-exec")));
+/// The current thread's world: the process's default one unless the thread chose its own.
+inline World& world()
+{
+    return *currentWorld;
+}
+/// Makes `w` the current thread's world (null: the default one); returns the previous one.
+ZAPI_EXPORT World* UseWorld(World* w);
+
+/// A world of one's own for the current thread while in scope: many can fly at once on as many
+/// threads. Its vessels are destroyed when it ends.
+class ZAPI_EXPORT OwnWorld {
+public:
+    OwnWorld();
+    ~OwnWorld();
+    OwnWorld(const OwnWorld&) = delete;
+    OwnWorld& operator=(const OwnWorld&) = delete;
+
+private:
+    World own;
+    World* previous;
+};
 /// Empty mass plus every resource's propellant, kg.
 ZAPI_EXPORT double TotalMass(const Vessel& vessel);
 

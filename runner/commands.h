@@ -11,7 +11,8 @@ int RunCommand(const std::string& scenario, const std::string& moduleDir, const 
                bool quiet);
 /// `karvex inspect`: loads the module `className` from `moduleDir` and prints what it declares.
 int Inspect(const std::string& moduleDir, const std::string& className);
-/// `karvex plot`: renders flight.png from the telemetry and summary in `outDir` with `script`.
-int Plot(const std::string& outDir, const std::string& script);
+/// Renders a picture of `outDir` with the plotting script `script` ("" for the run plot beside the
+/// program), which needs `outDir`/`data` and `outDir`/summary.json.
+int Plot(const std::string& outDir, const std::string& script, const char* data = "telemetry.csv");
 
 }  // namespace runner

@@ -41,6 +41,14 @@ std::string Stamp(double time)
     return text;
 }
 
+// Destroys the world's vessels and leaves it small.
+void Clear()
+{
+    standin::WorldConfig least;
+    least.maxVessels = 1;
+    standin::Reset(least);
+}
+
 RunResult Failure(int code, const std::string& why)
 {
     RunResult result;
@@ -57,19 +65,22 @@ RunResult Run(const RunOptions& options)
     fs::path outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, error);
     standin::WorldConfig config;
     config.moduleDir = fs::absolute(options.moduleDir, error).string();
-    config.maxVessels = 4096;
+    config.maxVessels = options.maxVessels;
     standin::Reset(config);
-    if (!standin::LoadScenario(options.scenario.c_str())) {
+    bool loaded = options.scenarioText.empty()
+                      ? standin::LoadScenario(options.scenario.c_str())
+                      : standin::LoadScenarioText(options.scenario.c_str(), options.scenarioText);
+    if (!loaded) {
         int code = standin::LastErrorKind() == standin::ErrorKind::Module ? EXIT_MODULE : EXIT_SCENARIO;
         RunResult failed = Failure(code, standin::LastError());
-        standin::Reset(standin::WorldConfig{});
+        Clear();
         return failed;
     }
     if (!outDir.empty()) {
         fs::create_directories(outDir, error);
         fs::remove(outDir / "Debug.log", error);
         if (!fs::is_directory(outDir)) {
-            standin::Reset(standin::WorldConfig{});
+            Clear();
             return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());
         }
     }
@@ -94,7 +105,7 @@ RunResult Run(const RunOptions& options)
     Observer observer(w.run.watch, w.run.target, !outDir.empty());
     Telemetry telemetry;
     if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
-        standin::Reset(standin::WorldConfig{});
+        Clear();
         return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
     }
     const double end = w.run.endTime, step = w.run.step, every = 1.0 / w.run.telemetryRate;
@@ -125,6 +136,7 @@ RunResult Run(const RunOptions& options)
     result.milestones = observer.milestones();
     result.missDistance = observer.MissDistance();
     result.ignitionPoint = observer.IgnitionPoint();
+    result.targetPoint = observer.TargetPoint();
     if (!outDir.empty()) {
         bool ok = telemetry.Close();
         result.written.push_back((outDir / "Debug.log").string());
@@ -140,7 +152,7 @@ RunResult Run(const RunOptions& options)
             result.error = "cannot write every output in " + outDir.string();
         }
     }
-    standin::Reset(standin::WorldConfig{});
+    Clear();
     return result;
 }
 

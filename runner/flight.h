@@ -14,7 +14,9 @@ namespace runner {
 
 /// What to fly and where to put what it writes.
 struct RunOptions {
-    std::string scenario;             ///< scenario file
+    std::string scenario;             ///< scenario file (with `scenarioText`: the name errors give it)
+    std::string scenarioText;         ///< the scenario's text, read instead of the file when not empty
+    int maxVessels = 4096;            ///< vessel slots of the world
     std::string moduleDir;            ///< folder that modules are loaded from
     std::string outDir;               ///< output folder; "" writes nothing (and reads no Debug.log)
     std::FILE* timeline = nullptr;    ///< where timeline lines go as they happen; null for nowhere
@@ -29,6 +31,7 @@ struct RunResult {
     Milestones milestones;             ///< of the watched vessel
     double missDistance = NAN;         ///< ignition point to the target's centre, m
     VECTOR3 ignitionPoint{};           ///< global, m, valid with a miss distance
+    VECTOR3 targetPoint{};             ///< the target's centre at ignition, global, m
     double endTime = 0.0;              ///< simulation time the run stopped at, s
     double step = 0.0;                 ///< frame length, s
     std::string watch, target;         ///< the scenario's watched vessel and target ("" for none)

@@ -4,6 +4,7 @@
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
+#include "runner/sweep.h"
 
 int main(int argc, char** argv)
 {
@@ -32,6 +33,28 @@ int main(int argc, char** argv)
     CLI::App* plotCommand = app.add_subcommand("plot", "Render flight.png from a run's output folder");
     plotCommand->add_option("OUTPUT_FOLDER", plotDir, "A folder a run wrote")->required();
 
+    SweepOptions sweep;
+    sweep.moduleDir = moduleDir;
+    std::string shard = "1/1";
+    bool noPlot = false;
+    CLI::App* sweepCommand = app.add_subcommand("sweep", "Fly a Monte Carlo sweep: runs.csv, summary.json, sweep.png");
+    sweepCommand->add_option("SWEEPFILE", sweep.sweepFile, "Sweep file")->required();
+    sweepCommand->add_option("-o,--out", sweep.outDir, "Output folder (default: out/<sweep name>)");
+    sweepCommand->add_option("-m,--modules", sweep.moduleDir, "Folder of the vessel modules")->capture_default_str();
+    sweepCommand->add_option("-j,--jobs", sweep.jobs, "Worker threads (default: one per core)")->check(CLI::PositiveNumber);
+    sweepCommand->add_option("--shard", shard, "Run only shard K of N, as K/N")->capture_default_str();
+    sweepCommand->add_flag("--write-inputs", sweep.writeInputs, "Write each run's scenario into <out>/inputs");
+    sweepCommand->add_flag("--resume", sweep.resume, "Keep the runs a stopped sweep finished and fly the rest");
+    sweepCommand->add_flag("--no-plot", noPlot, "Draw no sweep.png");
+    sweepCommand->add_flag("-q,--quiet", sweep.quiet, "Show no progress");
+
+    std::string mergeOut;
+    std::vector<std::string> shardDirs;
+    CLI::App* merge = app.add_subcommand("merge", "Merge shard folders into one sweep's runs.csv and summary.json");
+    merge->add_option("-o,--out", mergeOut, "Output folder")->required();
+    merge->add_option("SHARD_DIR", shardDirs, "Folders the shards wrote")->required();
+    merge->add_flag("--no-plot", noPlot, "Draw no sweep.png");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -46,6 +69,24 @@ int main(int argc, char** argv)
     }
     if (*inspect) {
         return Inspect(moduleDir, className);
+    }
+    if (*sweepCommand) {
+        int k = 0, n = 0;
+        char tail = 0;
+        if (std::sscanf(shard.c_str(), "%d/%d%c", &k, &n, &tail) != 2 || n < 1 || k < 1 || k > n) {
+            std::fprintf(stderr, "karvex sweep: --shard takes K/N with 1 <= K <= N, got \"%s\"\n", shard.c_str());
+            return EXIT_USAGE;
+        }
+        sweep.shard = k;
+        sweep.shards = n;
+        sweep.plot = !noPlot;
+        if (sweep.outDir.empty()) {
+            sweep.outDir = "out/" + std::filesystem::path(sweep.sweepFile).stem().string();
+        }
+        return Sweep(sweep);
+    }
+    if (*merge) {
+        return Merge(shardDirs, mergeOut, !noPlot, "");
     }
     return Plot(plotDir, "");
 }

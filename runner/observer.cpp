@@ -152,7 +152,8 @@ void Observer::Observe(std::vector<Event>& events)
         if (const standin::Vessel* missile = standin::Find(watch)) {
             ignitionPoint = missile->state.pos;
             if (const standin::Vessel* aim = standin::Find(target)) {
-                missDistance = Distance(ignitionPoint, aim->state.pos);
+                targetPoint = aim->state.pos;
+                missDistance = Distance(ignitionPoint, targetPoint);
             }
         }
     }

@@ -56,6 +56,8 @@ public:
     const VECTOR3& IgnitionPoint() const { return ignitionPoint; }
     /// Distance from the ignition point to the target's centre then, m; NaN without both.
     double MissDistance() const { return missDistance; }
+    /// Where the target's centre was at ignition (global, m); valid with a miss distance.
+    const VECTOR3& TargetPoint() const { return targetPoint; }
 
 private:
     struct Tracked {
@@ -84,6 +86,7 @@ private:
     std::string logTail;  // a record's start whose line end has not come yet
     Milestones marks;
     VECTOR3 ignitionPoint{};
+    VECTOR3 targetPoint{};
     double missDistance = NAN;
 };
 

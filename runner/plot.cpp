@@ -21,13 +21,14 @@ constexpr const char* PYTHON = "/usr/bin/python3";
 
 }  // namespace
 
-int Plot(const std::string& outDir, const std::string& script)
+int Plot(const std::string& outDir, const std::string& script, const char* data)
 {
     namespace fs = std::filesystem;
     std::string program = script.empty() ? (ProgramDir() / "plot.py").string() : script;
-    for (const char* name : {"telemetry.csv", "summary.json"}) {
+    for (const char* name : {data, "summary.json"}) {
         if (!fs::is_regular_file(fs::path(outDir) / name)) {
-            std::fprintf(stderr, "karvex plot: %s has no %s: run a scenario into it first\n", outDir.c_str(), name);
+            std::fprintf(stderr, "karvex plot: %s has no %s: run a scenario or a sweep into it first\n", outDir.c_str(),
+                         name);
             return EXIT_SCENARIO;
         }
     }

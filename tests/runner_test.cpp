@@ -221,6 +221,7 @@ TEST_F(Runner, BadScenariosAreNamedWithFileLineAndReason)
     }
     // Names that would not read back from a file are refused when the vessel is made, and a world
     // with two vessels of one name is not saved.
+    ResetWorld();
     standin::VesselDesc desc;
     for (const char* name : {"a;b", "a:b", "a\nb", " a", ""}) {
         desc.name = name;

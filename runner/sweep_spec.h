@@ -1,0 +1,40 @@
+// Sweep files: a base scenario, how many runs, a seed, and the dispersed quantities; and the
+// scenario text of each run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace runner {
+
+/// One dispersed quantity: "<vessel>.<field>" drawn from a distribution.
+struct Dispersion {
+    std::string quantity;  ///< as the sweep file names it, e.g. "Carrier.y"
+    std::string vessel;    ///< the vessel's name
+    std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank or release
+    bool normal = false;   ///< normal (mean a, deviation b) or uniform (low a, high b)
+    double a = 0.0, b = 0.0;
+};
+
+/// A parsed sweep file.
+struct SweepSpec {
+    std::string path;          ///< the sweep file
+    std::string scenarioPath;  ///< the base scenario, as found from the sweep file's folder
+    std::string scenarioText;  ///< its text
+    long long runs = 0;        ///< number of runs
+    uint64_t seed = 0;
+    std::vector<Dispersion> dispersions;
+};
+
+/// Reads the sweep file `path` into `spec`; false with `error` naming the file, the line and why.
+bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error);
+
+/// The values run `run` draws, one per dispersion, in order.
+std::vector<double> DrawInputs(const SweepSpec& spec, long long run);
+
+/// The base scenario's text with `values` (one per dispersion) put in; false with `error` when a
+/// quantity cannot be found in it (no such vessel, no carrier release to move).
+bool RunScenario(const SweepSpec& spec, const std::vector<double>& values, std::string& text, std::string& error);
+
+}  // namespace runner

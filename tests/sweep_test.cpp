@@ -1,0 +1,191 @@
+// Sweeps: the same files whatever the thread count or sharding, runs that fly alone from their
+// written inputs, resumption after a kill, statistics, and bad sweep files.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "runner/exit_codes.h"
+#include "runner/flight.h"
+#include "runner/sweep.h"
+#include "runner/sweep_rows.h"
+#include "test_support.h"
+
+extern char** environ;
+
+namespace {
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Sweeps : public WorldTest {
+protected:
+    static runner::SweepOptions Options(const std::string& out)
+    {
+        runner::SweepOptions o;
+        o.sweepFile = KARVEX_TEST_DATA_DIR "/small.sweep";
+        o.moduleDir = KARVEX_MODULE_DIR;
+        o.outDir = out;
+        o.plot = false;
+        o.quiet = true;
+        return o;
+    }
+
+    /// Expects `dir`'s runs.csv and summary.json to equal `reference`'s, byte for byte.
+    static void ExpectSameFiles(const std::string& dir, const std::string& reference)
+    {
+        for (const char* file : {"/runs.csv", "/summary.json"}) {
+            EXPECT_EQ(Read(dir + file), Read(reference + file)) << dir << file;
+        }
+    }
+};
+
+// Thread count and sharding change nothing in what a sweep writes, and any run flies alone from its
+// written inputs to the same outcome.
+TEST_F(Sweeps, JobsAndShardsWriteTheSameFiles)
+{
+    runner::SweepOptions one = Options("one");
+    one.jobs = 1;
+    one.writeInputs = true;
+    ASSERT_EQ(runner::Sweep(one), runner::EXIT_OK);
+    for (int jobs : {2, 4}) {
+        runner::SweepOptions o = Options("jobs" + std::to_string(jobs));
+        o.jobs = jobs;
+        ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
+        ExpectSameFiles(o.outDir, "one");
+    }
+    std::vector<std::string> shards;
+    for (int k = 1; k <= 3; ++k) {
+        runner::SweepOptions o = Options("shard" + std::to_string(k));
+        o.shard = k;
+        o.shards = 3;
+        ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
+        shards.push_back(o.outDir);
+    }
+    EXPECT_NE(Read("shard1/summary.json").find("\"shard\": \"1/3\""), std::string::npos);
+    ASSERT_EQ(runner::Merge(shards, "merged", false, ""), runner::EXIT_OK);
+    ExpectSameFiles("merged", "one");
+    EXPECT_EQ(runner::Merge({"shard1", "shard3"}, "gap", false, ""), runner::EXIT_SCENARIO) << "a shard missing";
+    EXPECT_EQ(runner::Merge({"shard1", "shard1", "shard2", "shard3"}, "twice", false, ""), runner::EXIT_SCENARIO);
+
+    // Run 5, flown alone from the scenario the sweep wrote for it.
+    std::istringstream rows(Read("one/runs.csv"));
+    std::string header, row;
+    std::getline(rows, header);
+    for (int i = 0; i <= 5; ++i) {
+        std::getline(rows, row);
+    }
+    runner::RunOptions alone;
+    alone.scenario = "one/inputs/run-000005.scn";
+    alone.moduleDir = KARVEX_MODULE_DIR;
+    runner::RunResult r = runner::Run(alone);
+    ASSERT_EQ(r.exitCode, runner::EXIT_OK) << r.error;
+    std::ostringstream miss;
+    miss << ",";
+    if (!std::isnan(r.missDistance)) {
+        char text[32];
+        auto end = std::to_chars(text, text + sizeof text, r.missDistance).ptr;
+        miss << std::string(text, end) << ",";
+    }
+    EXPECT_NE(row.find(miss.str()), std::string::npos) << row << " vs miss " << r.missDistance;
+    EXPECT_EQ(row.find("5,"), 0u);
+}
+
+// A sweep killed part way keeps its finished runs; resumed, it writes what an unbroken one does.
+TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
+{
+    runner::SweepOptions whole = Options("whole");
+    ASSERT_EQ(runner::Sweep(whole), runner::EXIT_OK);
+
+    std::string sweepFile = KARVEX_TEST_DATA_DIR "/small.sweep";
+    std::vector<std::string> args = {KARVEX_PROGRAM, "sweep", sweepFile, "--out", "broken", "-j", "1", "-q",
+                                     "--no-plot", "--modules", KARVEX_MODULE_DIR};
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, KARVEX_PROGRAM, nullptr, nullptr, argv.data(), environ), 0);
+    // Kill it once a few runs are in, before the last.
+    size_t finished = 0;
+    for (int wait = 0; wait < 3000 && finished < 4; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::string partial = Read("broken/runs.partial");
+        finished = static_cast<size_t>(std::count(partial.begin(), partial.end(), '\n'));
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the sweep ended before it could be killed";
+    EXPECT_FALSE(std::filesystem::exists("broken/runs.csv"));
+
+    runner::SweepOptions resumed = Options("broken");
+    resumed.resume = true;
+    ASSERT_EQ(runner::Sweep(resumed), runner::EXIT_OK);
+    ExpectSameFiles("broken", "whole");
+    EXPECT_FALSE(std::filesystem::exists("broken/runs.partial"));
+}
+
+// The summary's statistics on rows whose answers are known.
+TEST_F(Sweeps, SummaryCountsOutcomesAndQuantiles)
+{
+    runner::SweepMeta meta;
+    meta.sweep = "s";
+    meta.runs = 5;
+    meta.dispersions = "[]";
+    std::vector<std::string> rows = {"0,hit,1,20,7,0,1", "1,hit,3,20,7,0,3", "2,miss,12,20,7,0,12",
+                                     "3,no_lock,60,20,,0,60", "4,dud,,50,7,,"};
+    std::string json = runner::SummaryJson(meta, rows);
+    EXPECT_NE(json.find("\"outcomes\": {\n    \"hit\": 2,\n    \"miss\": 1,\n    \"no_lock\": 1,\n    \"dud\": 1"),
+              std::string::npos) << json;
+    // Within 5 m: 2 of 5; Wilson's interval for 2/5 is [0.1176, 0.7693].
+    EXPECT_NE(json.find("\"p\": 0.4,\n      \"ci95\": [\n        0.117"), std::string::npos) << json;
+    // The median of the four misses 1, 3, 12, 60 is 7.5.
+    EXPECT_NE(json.find("\"cep_m\": {\n    \"value\": 7.5"), std::string::npos) << json;
+}
+
+// Bad sweep files are refused with the file, the line and the reason.
+TEST_F(Sweeps, BadSweepFilesAreNamedWithLineAndReason)
+{
+    const std::string head = "KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference.scn\nRUNS 4\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "bad.sweep:1: not a sweep file"},
+        {head + "VARY Carrier.colour uniform 1 2\n", "bad.sweep:4: unknown quantity \"Carrier.colour\""},
+        {head + "VARY Carrier.y gauss 1 2\n", "bad.sweep:4: unknown distribution \"gauss\""},
+        {head + "VARY Carrier.y uniform 2500 1500\n", "bad.sweep:4: uniform bounds reversed: 2500 is above 1500"},
+        {head + "VARY Carrier.y normal 2000 -5\n", "bad.sweep:4: negative deviation -5"},
+        {head + "VARY Carrier.y normal 2000\n", "bad.sweep:4: expected \"VARY <vessel>.<quantity>"},
+        {head + "VARY Nobody.y normal 2000 5\n", "bad.sweep: no vessel named \"Nobody\""},
+        {head + "VARY K1.release uniform 1 2\n", "bad.sweep: \"K1\" releases nothing"},
+        {"KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference.scn\nRUNS 0\n", "bad.sweep:3: RUNS must be a whole"},
+        {"KARVEX-SWEEP 1\nSCENARIO nowhere.scn\n", "bad.sweep:2: cannot read the scenario"},
+        {"KARVEX-SWEEP 1\nRUNS 3\n", "bad.sweep:2: no SCENARIO line"},
+        {head + "SEED -1\n", "bad.sweep:4: SEED must be a whole number"},
+        {head + "SPEED 3\n", "bad.sweep:4: unknown line \"SPEED 3\""},
+    };
+    for (const auto& [text, message] : cases) {
+        std::ofstream("bad.sweep") << text;
+        runner::SweepSpec spec;
+        std::string error;
+        EXPECT_FALSE(runner::ReadSweep("bad.sweep", spec, error)) << text;
+        EXPECT_EQ(error.rfind(message, 0), 0u) << "got: " << error;
+    }
+    runner::SweepOptions o = Options("out");
+    o.sweepFile = "bad.sweep";
+    EXPECT_EQ(runner::Sweep(o), runner::EXIT_SCENARIO);
+}
+
+}  // namespace

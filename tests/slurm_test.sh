@@ -26,19 +26,26 @@ karvex=$(realpath "$1") sweep=$(realpath "$2")
 mkdir -p "$3" && work=$(realpath "$3") || exit 2
 submit=$(cd "$(dirname "${BASH_SOURCE[0]}")/../deploy/slurm" && pwd)/submit
 host=$(hostname -s)
+[ -x "$karvex" ] || { echo "FAIL: $karvex is not an executable file" >&2; exit 1; }
+[ -r "$sweep" ] || { echo "FAIL: cannot read $sweep" >&2; exit 1; }
 
 # Only the folders this test makes are cleared, so a rerun starts afresh.
 rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster"
-mkdir -p "$work/munge" "$work/slurm/state" "$work/slurm/spool" || exit 1
-chmod 755 "$work/munge"
 
+# The daemons keep their state, sockets and logs under WORKDIR; a socket's path must stay short,
+# so a deep WORKDIR has them in a folder of their own under /tmp instead, removed at the end.
+run=$work scratch=
+if [ ${#work} -gt 60 ]; then
+  scratch=$(mktemp -d /tmp/karvex-slurm.XXXXXX) || exit 1
+  run=$scratch
+fi
 pids=()
 failed=1
 logs() {
   # munged in the foreground logs to its standard error; slurmctld and slurmd to their log files,
   # and to their standard error only what goes wrong before those are open.
-  for f in "$work/munge/munged.out" "$work"/slurm/slurmctld.{log,out} \
-           "$work"/slurm/slurmd.{log,out} "$work"/cluster/logs/*.out; do
+  for f in "$run/munge/munged.out" "$run"/slurm/slurmctld.{log,out} \
+           "$run"/slurm/slurmd.{log,out} "$work"/cluster/logs/*.out; do
     [ -s "$f" ] || continue
     [[ $f == *.out && -s ${f%.out}.log ]] && continue
     echo "----- $f (last 60 lines)"
@@ -49,16 +56,16 @@ cleanup() {
   if [ "$failed" -ne 0 ]; then logs; fi
   # Jobs still queued or running belong to this test's own controller: cancel them and let their
   # steps end before slurmd goes; whatever of theirs still runs after that is killed by pid.
-  if [ ${#pids[@]} -gt 2 ] && kill -0 "${pids[1]}" 2>/dev/null; then
-    jobs=$(squeue --noheader --format=%i 2>/dev/null)
-    if [ -n "$jobs" ]; then
-      scancel $jobs 2>/dev/null
+  if [ ${#pids[@]} -ge 2 ] && kill -0 "${pids[1]}" 2>/dev/null; then
+    mapfile -t jobs < <(squeue --noheader --format=%i 2>/dev/null)
+    if [ ${#jobs[@]} -gt 0 ]; then
+      scancel "${jobs[@]}" 2>/dev/null
       for _ in $(seq 60); do
         [ -z "$(squeue --noheader --format=%i 2>/dev/null)" ] && break
         sleep 0.5
       done
-      left=$(scontrol listpids 2>/dev/null | awk 'NR > 1 && $1 ~ /^[0-9]+$/ { print $1 }')
-      [ -z "$left" ] || kill -KILL $left 2>/dev/null
+      mapfile -t left < <(scontrol listpids 2>/dev/null | awk 'NR > 1 && $1 ~ /^[0-9]+$/ { print $1 }')
+      [ ${#left[@]} -eq 0 ] || kill -KILL "${left[@]}" 2>/dev/null
     fi
   fi
   # slurmd, slurmctld, then munged, which the other two need to the end.
@@ -72,6 +79,7 @@ cleanup() {
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
+  [ -z "$scratch" ] || rm -rf "$scratch"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
@@ -87,13 +95,18 @@ free_port() {
   echo "$port"
 }
 
+timeout 300 "$karvex" sweep "$sweep" --out "$work/local" --no-plot --quiet ||
+  fail "the local sweep failed or took over 300 s"
+
 # munge: a fresh key and a daemon of our own, reached through its own socket.
-socket=$work/munge/munge.socket
-dd if=/dev/urandom of="$work/munge/munge.key" bs=1024 count=1 status=none || fail "cannot write a munge key"
-chmod 400 "$work/munge/munge.key"
-munged --foreground --force --socket="$socket" --key-file="$work/munge/munge.key" \
-  --pid-file="$work/munge/munged.pid" --log-file="$work/munge/munged.log" \
-  --seed-file="$work/munge/munged.seed" >"$work/munge/munged.out" 2>&1 &
+mkdir -p "$run/munge" "$run/slurm/state" "$run/slurm/spool" || fail "cannot make $run"
+chmod 755 "$run/munge"
+socket=$run/munge/munge.socket
+dd if=/dev/urandom of="$run/munge/munge.key" bs=1024 count=1 status=none || fail "cannot write a munge key"
+chmod 400 "$run/munge/munge.key"
+munged --foreground --force --socket="$socket" --key-file="$run/munge/munge.key" \
+  --pid-file="$run/munge/munged.pid" --log-file="$run/munge/munged.log" \
+  --seed-file="$run/munge/munged.seed" >"$run/munge/munged.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
   [ -S "$socket" ] && break
@@ -107,7 +120,7 @@ node=$(slurmd -C | sed -n 's/^NodeName=[^ ]* //p' | sed 's/ *UpTime=.*//')
 [ -n "$node" ] || node="CPUs=$(nproc)"
 ctld_port=$(free_port 36817)
 slurmd_port=$(free_port $((ctld_port + 1)))
-conf=$work/slurm/slurm.conf
+conf=$run/slurm/slurm.conf
 cat >"$conf" <<CONF
 ClusterName=karvextest
 SlurmctldHost=$host(127.0.0.1)
@@ -118,12 +131,12 @@ SlurmdUser=root
 AuthType=auth/munge
 AuthInfo=socket=$socket
 CredType=cred/munge
-StateSaveLocation=$work/slurm/state
-SlurmdSpoolDir=$work/slurm/spool
-SlurmctldPidFile=$work/slurm/slurmctld.pid
-SlurmdPidFile=$work/slurm/slurmd.pid
-SlurmctldLogFile=$work/slurm/slurmctld.log
-SlurmdLogFile=$work/slurm/slurmd.log
+StateSaveLocation=$run/slurm/state
+SlurmdSpoolDir=$run/slurm/spool
+SlurmctldPidFile=$run/slurm/slurmctld.pid
+SlurmdPidFile=$run/slurm/slurmd.pid
+SlurmctldLogFile=$run/slurm/slurmctld.log
+SlurmdLogFile=$run/slurm/slurmd.log
 MailProg=/bin/true
 SlurmctldDebug=info
 SlurmdDebug=info
@@ -143,9 +156,9 @@ PartitionName=main Nodes=$host Default=YES MaxTime=INFINITE State=UP
 CONF
 export SLURM_CONF=$conf
 
-slurmctld -D -f "$conf" >"$work/slurm/slurmctld.out" 2>&1 &
+slurmctld -D -f "$conf" >"$run/slurm/slurmctld.out" 2>&1 &
 pids+=($!)
-slurmd -D -f "$conf" >"$work/slurm/slurmd.out" 2>&1 &
+slurmd -D -f "$conf" >"$run/slurm/slurmd.out" 2>&1 &
 pids+=($!)
 
 idle=0
@@ -159,9 +172,6 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 [ "$idle" -eq 1 ] || fail "node $host not idle within 60 s: $(sinfo --noheader --format='%t %E' 2>&1)"
-
-timeout 300 "$karvex" sweep "$sweep" --out "$work/local" --no-plot --quiet ||
-  fail "the local sweep failed or took over 300 s"
 
 limit=300
 start=${EPOCHREALTIME/./}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ground_contact.h"
+#include "host/host_export.h"
 #include "loads.h"
 
 namespace physics {
@@ -24,7 +25,7 @@ Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, dou
 /// for the step and the mass `mass` kg. The rotational damping, linear in the rate, enters through
 /// its integrating factor (exp(-rate × t) per axis, the rate taken at the step's start), so it stays
 /// stable however stiff it is. An axis with no positive inertia does not turn.
-void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt);
+ZAPI_EXPORT void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt);
 
 /// Moves a kinematic vessel over `dt` s at its velocity and body rate, ignoring forces.
 void StepKinematic(standin::VesselState& state, double dt);

@@ -47,22 +47,6 @@ double BankOf(const VesselState& state)
     return std::atan2(-state.rot[1][0], state.rot[1][1]);
 }
 
-VECTOR3 BodyToGlobal(const VesselState& state, const VECTOR3& body)
-{
-    const double (*r)[3] = state.rot;
-    return {r[0][0] * body.x + r[0][1] * body.y + r[0][2] * body.z,
-            r[1][0] * body.x + r[1][1] * body.y + r[1][2] * body.z,
-            r[2][0] * body.x + r[2][1] * body.y + r[2][2] * body.z};
-}
-
-VECTOR3 GlobalToBody(const VesselState& state, const VECTOR3& global)
-{
-    const double (*r)[3] = state.rot;
-    return {r[0][0] * global.x + r[1][0] * global.y + r[2][0] * global.z,
-            r[0][1] * global.x + r[1][1] * global.y + r[2][1] * global.z,
-            r[0][2] * global.x + r[1][2] * global.y + r[2][2] * global.z};
-}
-
 void CopyAttitude(VesselState& to, const VesselState& from)
 {
     for (int i = 0; i < 3; ++i) {

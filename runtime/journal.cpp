@@ -15,6 +15,11 @@ void CallRecord::Start(int vesselSlot, const char* name)
     Put(name, std::strlen(name));
 }
 
+void CallRecord::Start(HostHandle vesselHandle, const char* name)
+{
+    Start(LiveSlot(vesselHandle), name);
+}
+
 void CallRecord::Commit()
 {
     World& w = world();

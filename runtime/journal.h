@@ -19,6 +19,13 @@ public:
             Start(vesselSlot, name);
         }
     }
+    /// Starts the line "name" for the vessel `handle`, looked up only while the journal is on.
+    CallRecord(HostHandle handle, const char* name) : active(world().journalOn)
+    {
+        if (active) {
+            Start(handle, name);
+        }
+    }
     ~CallRecord()
     {
         if (active) {
@@ -48,6 +55,7 @@ public:
 
 private:
     void Start(int vesselSlot, const char* name);
+    void Start(HostHandle vessel, const char* name);
     void Commit();
     CallRecord& PutNum(double value);
     CallRecord& PutFloat(float value);

@@ -13,55 +13,55 @@ using namespace standin;
 
 HostHandle VESSEL::GetHandle() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetHandle");
+    CallRecord(vesselHandle, "GetHandle");
     return vesselHandle;
 }
 
 const char* VESSEL::GetName() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetName");
+    CallRecord(vesselHandle, "GetName");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->name.c_str() : "";
 }
 
 double VESSEL::GetMass() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetMass");
+    CallRecord(vesselHandle, "GetMass");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? TotalMass(*v) : 0.0;
 }
 
 double VESSEL::GetSize() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetSize");
+    CallRecord(vesselHandle, "GetSize");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->size : 0.0;
 }
 
 double VESSEL::GetAltitude() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetAltitude");
+    CallRecord(vesselHandle, "GetAltitude");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->state.pos.y : 0.0;
 }
 
 double VESSEL::GetPitch() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetPitch");
+    CallRecord(vesselHandle, "GetPitch");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? PitchOf(v->state) : 0.0;
 }
 
 double VESSEL::GetBank() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetBank");
+    CallRecord(vesselHandle, "GetBank");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? BankOf(v->state) : 0.0;
 }
 
 double VESSEL::GetDynPressure() const
 {
-    CallRecord(LiveSlot(vesselHandle), "GetDynPressure");
+    CallRecord(vesselHandle, "GetDynPressure");
     Vessel* v = LiveVessel(vesselHandle);
     if (v == nullptr) {
         return 0.0;
@@ -120,7 +120,7 @@ void VESSEL::SetControlSurfaceLevel(int type, double level) const
 
 void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const
 {
-    CallRecord(LiveSlot(vesselHandle), "Global2Local").Vec(global);
+    CallRecord(vesselHandle, "Global2Local").Vec(global);
     Vessel* v = LiveVessel(vesselHandle);
     if (v == nullptr) {
         local = VECTOR3{0.0, 0.0, 0.0};
@@ -182,7 +182,7 @@ void VESSEL::DefSetStateEx(const void* status) const
 
 void VESSEL::ClearThrusterDefinitions() const
 {
-    CallRecord(LiveSlot(vesselHandle), "ClearThrusterDefinitions");
+    CallRecord(vesselHandle, "ClearThrusterDefinitions");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->thrusters.clear();
         v->exhausts.clear();
@@ -193,7 +193,7 @@ void VESSEL::ClearThrusterDefinitions() const
 
 void VESSEL::ClearPropellantResources() const
 {
-    CallRecord(LiveSlot(vesselHandle), "ClearPropellantResources");
+    CallRecord(vesselHandle, "ClearPropellantResources");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->resources.clear();
         v->resourceEpoch = NextEpoch();
@@ -202,7 +202,7 @@ void VESSEL::ClearPropellantResources() const
 
 void VESSEL::ClearMeshes() const
 {
-    CallRecord(LiveSlot(vesselHandle), "ClearMeshes");
+    CallRecord(vesselHandle, "ClearMeshes");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->meshes.clear();
     }

@@ -25,7 +25,7 @@ HostHandle VESSEL::GetAttachmentStatus(HostHandle attachment) const
 
 bool VESSEL::AttachChild(HostHandle child, HostHandle attachment, HostHandle childAttachment) const
 {
-    CallRecord(LiveSlot(vesselHandle), "AttachChild").Handle(child).Handle(attachment).Handle(childAttachment);
+    CallRecord(vesselHandle, "AttachChild").Handle(child).Handle(attachment).Handle(childAttachment);
     if (FindAttachment(vesselHandle, attachment) == nullptr) {
         return false;  // a parent hangs its children on its own points only
     }
@@ -34,7 +34,7 @@ bool VESSEL::AttachChild(HostHandle child, HostHandle attachment, HostHandle chi
 
 bool VESSEL::DetachChild(HostHandle attachment, const VECTOR3& vel) const
 {
-    CallRecord(LiveSlot(vesselHandle), "DetachChild").Handle(attachment).Vec(vel);
+    CallRecord(vesselHandle, "DetachChild").Handle(attachment).Vec(vel);
     Attachment* point = FindAttachment(vesselHandle, attachment);
     if (point == nullptr || point->toParent || LiveVessel(point->mate) == nullptr) {
         return false;

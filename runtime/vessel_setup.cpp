@@ -15,7 +15,7 @@ VESSEL::VESSEL(HostHandle vessel, int flightModel) : vesselHandle(vessel)
 
 void VESSEL::SetSize(double size) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetSize").Num(size);
+    CallRecord(vesselHandle, "SetSize").Num(size);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->size = size;
     }
@@ -23,7 +23,7 @@ void VESSEL::SetSize(double size) const
 
 void VESSEL::SetEnableFocus(bool enable) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetEnableFocus").Flag(enable);
+    CallRecord(vesselHandle, "SetEnableFocus").Flag(enable);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->focusEnabled = enable;
     }
@@ -31,7 +31,7 @@ void VESSEL::SetEnableFocus(bool enable) const
 
 void VESSEL::SetEmptyMass(double mass) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetEmptyMass").Num(mass);
+    CallRecord(vesselHandle, "SetEmptyMass").Num(mass);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->emptyMass = mass;
     }
@@ -39,7 +39,7 @@ void VESSEL::SetEmptyMass(double mass) const
 
 void VESSEL::SetPMI(const VECTOR3& pmi) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetPMI").Vec(pmi);
+    CallRecord(vesselHandle, "SetPMI").Vec(pmi);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->pmi = pmi;
     }
@@ -47,7 +47,7 @@ void VESSEL::SetPMI(const VECTOR3& pmi) const
 
 void VESSEL::SetCrossSections(const VECTOR3& cs) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetCrossSections").Vec(cs);
+    CallRecord(vesselHandle, "SetCrossSections").Vec(cs);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->crossSections = cs;
     }
@@ -73,7 +73,7 @@ unsigned int VESSEL::AddMesh(HostHandle mesh, const VECTOR3* offset) const
 
 void VESSEL::SetTouchdownPoints(const VECTOR3& p1, const VECTOR3& p2, const VECTOR3& p3) const
 {
-    CallRecord(LiveSlot(vesselHandle), "SetTouchdownPoints").Vec(p1).Vec(p2).Vec(p3);
+    CallRecord(vesselHandle, "SetTouchdownPoints").Vec(p1).Vec(p2).Vec(p3);
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->touchdown[0] = p1;
         v->touchdown[1] = p2;
@@ -194,7 +194,7 @@ HostHandle VESSEL::AddExhaustStream(HostHandle thruster, const VECTOR3& pos, con
 
 void VESSEL::RegisterAnimation() const
 {
-    CallRecord(LiveSlot(vesselHandle), "RegisterAnimation");
+    CallRecord(vesselHandle, "RegisterAnimation");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->animationRegistered = true;
     }

@@ -135,10 +135,13 @@ enum class Motion : uint8_t {
 inline constexpr int CONTROL_TYPES = 8;
 
 /// One vessel slot.
-struct Vessel {
+struct alignas(64) Vessel {
     uint16_t generation = 1;       ///< bumped when the slot is freed
     bool live = false;             ///< slot holds a vessel
     bool deletePending = false;    ///< zapiDeleteVessel was called; freed at the end of the frame
+    // The fields a step reads of every other vessel share the record's first cache line.
+    double size = 1.0;             ///< m
+    VesselState state{};
     std::string name;              ///< stored whole
     std::string className;         ///< module class; empty for a plain body
     int flightModel = 1;           ///< realism level handed to the module
@@ -146,7 +149,6 @@ struct Vessel {
     VESSEL* iface = nullptr;       ///< what zvcInit returned, or a bound test object
     VESSEL2* callbacks = nullptr;  ///< the same object as a VESSEL2
     bool focusEnabled = true;
-    double size = 1.0;             ///< m
     double emptyMass = 1.0;        ///< kg
     VECTOR3 pmi{};                 ///< m^2
     VECTOR3 crossSections{};       ///< m^2
@@ -169,7 +171,6 @@ struct Vessel {
     std::vector<GroupTurn> turns;                 ///< summed rotations of each animated mesh group
     double controlLevel[CONTROL_TYPES]{};         ///< held level per control-surface type
     int controlSets[CONTROL_TYPES]{};             ///< how often each type's level was set
-    VesselState state{};
     Motion motion = Motion::Kinematic;  ///< how the world moves it while no parent holds it
 };
 

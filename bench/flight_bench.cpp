@@ -1,0 +1,78 @@
+// The flight model's costs: the missile's airfoil coefficient function, one physics frame per
+// dynamic vessel, and the reference engagement flown whole.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "missile/airfoil.h"
+#include "physics/integrator.h"
+#include "runner/flight.h"
+#include "runtime/host_control.h"
+
+namespace {
+
+void BM_AirfoilCoefficients(benchmark::State& state)
+{
+    double aoa = 0.05, cl = 0.0, cm = 0.0, cd = 0.0;
+    for (auto _ : state) {
+        AirfoilCoefficients(aoa, 0.9, 1e7, &cl, &cm, &cd);
+        benchmark::DoNotOptimize(cd);
+        aoa = -aoa;
+    }
+}
+
+// One fourth-order integration step of a missile in powered flight, per dynamic vessel.
+void BM_PhysicsStep(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    standin::Reset(standin::WorldConfig{});
+    std::vector<HostHandle> missiles;
+    for (int i = 0; i < count; ++i) {
+        standin::VesselDesc desc;
+        desc.name = "K" + std::to_string(i);
+        desc.pos = {100.0 * i, 2000.0, 0.0};
+        desc.vel = {0.0, 0.0, 300.0};
+        missiles.push_back(standin::CreateModuleVessel("Karvex", desc));
+    }
+    const physics::Settings settings;
+    for (HostHandle h : missiles) {
+        standin::Vessel& v = *standin::Find(h);
+        v.thrusters[1].level = 1.0;
+        v.thrusters[1].fed = 1.0;
+        v.controlLevel[AIRCTRL_ELEVATOR] = 0.3;
+        v.state.angVel = {0.01, 0.0, 0.0};
+    }
+    for (auto _ : state) {
+        for (HostHandle h : missiles) {
+            standin::Vessel& v = *standin::Find(h);
+            physics::StepDynamic(v, settings, standin::TotalMass(v), 0.01);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_vessel"] =
+        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    standin::Reset(standin::WorldConfig{});
+}
+
+// The reference engagement from its scenario to the missile's removal, without files.
+void BM_ReferenceEngagement(benchmark::State& state)
+{
+    runner::RunOptions options;
+    options.scenario = KARVEX_SCENARIO_DIR "/reference.scn";
+    options.moduleDir = KARVEX_MODULE_DIR;
+    double simulated = 0.0;
+    for (auto _ : state) {
+        runner::RunResult r = runner::Run(options);
+        simulated += r.endTime;
+        benchmark::DoNotOptimize(r.missDistance);
+    }
+    state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_AirfoilCoefficients);
+BENCHMARK(BM_PhysicsStep)->Arg(1)->Arg(10)->Arg(100);
+BENCHMARK(BM_ReferenceEngagement)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

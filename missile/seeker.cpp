@@ -125,10 +125,29 @@ void GuidedMissile::InsertCandidate(HostHandle vessel, double azOffset, double e
     candidateSize[row] = size;
 }
 
+namespace {
+
+/// Sine of a look angle at the edge of the acceptance cone about `centre`, moved outward by a margin
+/// far above rounding, or an infinity where the cone's edge lies beyond +-90 deg (`side` +1 or -1).
+double EdgeSine(double centre, double side)
+{
+    const double edge = centre + side * ACCEPTANCE_ANGLE;
+    if (!(std::fabs(edge) < 0.5 * PI)) {
+        return side * HUGE_VAL;
+    }
+    return std::sin(edge) + side * 1e-9;
+}
+
+}  // namespace
+
 bool GuidedMissile::ScanForTargets()
 {
     ClearCandidates();
     bool found = false;
+    // Exact early rejections, taken before the trigonometry: a direction cosine beyond these bounds
+    // puts the look angle on that axis alone past the acceptance angle, so the full test would fail.
+    const double azLow = EdgeSine(seekerAz, -1.0), azHigh = EdgeSine(seekerAz, 1.0);
+    const double elLow = EdgeSine(seekerEl, -1.0), elHigh = EdgeSine(seekerEl, 1.0);
     const unsigned int count = zapiGetVesselCount();
     for (unsigned int i = 0; i < count; ++i) {
         const HostHandle vessel = zapiGetVesselByIndex(static_cast<int>(i));
@@ -140,6 +159,15 @@ bool GuidedMissile::ScanForTargets()
         const double vesselSize = zapiGetSize(vessel);
         VECTOR3 local;
         Global2Local(global, local);
+        // Behind or abeam (the boresight's cosine would not be above 0), or off to one side.
+        if (!(local.z > 0.0)) {
+            continue;
+        }
+        const double range = Length(local);
+        const double sx = local.x / range, sy = local.y / range;
+        if (sx < azLow || sx > azHigh || sy < elLow || sy > elHigh) {
+            continue;
+        }
         double az;
         double el;
         if (!LookAngles(local, az, el)) {

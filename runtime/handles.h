@@ -68,13 +68,15 @@ uint16_t NextEpoch();
 /// Slot of the live vessel behind `handle`, -1 otherwise.
 inline int LiveSlot(HostHandle handle)
 {
-    HandleParts parts = SplitHandle(handle);
+    // A live vessel's record holds its handle whole, so one comparison checks kind, generation
+    // and liveness together.
+    const uint32_t slot = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle) >> HANDLE_SLOT_SHIFT) &
+                          (HANDLE_FIELD_LIMIT - 1);
     const World& w = world();
-    if (parts.kind != HandleKind::Vessel || parts.slot >= w.vessels.size()) {
+    if (slot >= w.slotCount || handle == nullptr || w.vessels[slot].handle != handle) {
         return -1;
     }
-    const Vessel& v = w.vessels[parts.slot];
-    return v.live && v.generation == parts.generation ? static_cast<int>(parts.slot) : -1;
+    return static_cast<int>(slot);
 }
 
 /// The live vessel behind `handle`, null for null, stale or non-vessel handles.
@@ -87,8 +89,7 @@ inline Vessel* LiveVessel(HostHandle handle)
 /// The handle of the live vessel in `slot`.
 inline HostHandle VesselHandle(int slot)
 {
-    const Vessel& v = world().vessels[static_cast<size_t>(slot)];
-    return MakeHandle(HandleKind::Vessel, v.generation, static_cast<uint32_t>(slot), 0);
+    return world().vessels[static_cast<size_t>(slot)].handle;
 }
 /// Index of a `kind` record of the vessel in `slot` whose list has epoch `epoch` and `count`
 /// entries; -1 when the handle is of another kind, vessel or epoch, or out of range.

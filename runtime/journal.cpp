@@ -11,6 +11,7 @@ namespace standin {
 void CallRecord::Start(int vesselSlot, const char* name)
 {
     vessel = vesselSlot < 0 ? world().currentVessel : vesselSlot;
+    length = 0;
     line[0] = '\0';
     Put(name, std::strlen(name));
 }

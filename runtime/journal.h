@@ -71,8 +71,8 @@ private:
     void PutNumber(Number value);
 
     bool active;
-    int vessel = -1;
-    size_t length = 0;
+    int vessel;  // set, with the rest, only while the journal is on
+    size_t length;
     char line[240];
 };
 

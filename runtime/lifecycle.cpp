@@ -102,6 +102,7 @@ int CreateSlot(const VesselDesc& desc, const char* className)
         w.freeSlots.pop_back();
     } else if (w.vessels.size() < w.vessels.capacity() && w.vessels.size() < HANDLE_FIELD_LIMIT) {
         w.vessels.emplace_back();
+        w.slotCount = static_cast<uint32_t>(w.vessels.size());
         slot = static_cast<int>(w.vessels.size() - 1);
     } else {
         SetError("no free vessel slot: the world holds " + std::to_string(w.vessels.size()) + " vessels");
@@ -112,6 +113,7 @@ int CreateSlot(const VesselDesc& desc, const char* className)
     v = Vessel{};
     v.generation = generation;
     v.live = true;
+    v.handle = MakeHandle(HandleKind::Vessel, generation, static_cast<uint32_t>(slot), 0);
     v.name = desc.name;
     v.className = className != nullptr ? className : "";
     v.flightModel = desc.flightModel;
@@ -156,6 +158,7 @@ void DestroyVessel(int slot)
         }
     }
     v.live = false;
+    v.handle = nullptr;
     v.deletePending = false;
     v.iface = nullptr;
     v.callbacks = nullptr;
@@ -173,6 +176,7 @@ void Reset(const WorldConfig& config)
     }
     w.vessels.clear();
     w.vessels.shrink_to_fit();
+    w.slotCount = 0;
     int maxVessels = config.maxVessels > 0 ? config.maxVessels : 1;
     w.vessels.reserve(static_cast<size_t>(maxVessels));
     w.order.clear();

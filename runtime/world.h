@@ -136,6 +136,7 @@ inline constexpr int CONTROL_TYPES = 8;
 
 /// One vessel slot.
 struct alignas(64) Vessel {
+    HostHandle handle = nullptr;   ///< the vessel's own handle while live, null while the slot is free
     uint16_t generation = 1;       ///< bumped when the slot is freed
     bool live = false;             ///< slot holds a vessel
     bool deletePending = false;    ///< zapiDeleteVessel was called; freed at the end of the frame
@@ -229,6 +230,7 @@ struct JournalEntry {
 /// The whole simulated world.
 struct World {
     std::vector<Vessel> vessels;     ///< slots, reserved at reset
+    uint32_t slotCount = 0;          ///< vessels.size(), kept for the handle check
     std::vector<int> order;          ///< live slots in index order
     std::vector<int> freeSlots;      ///< free slots, reserved at reset
     std::vector<std::string> meshes;    ///< loaded mesh names, by mesh handle index

@@ -81,14 +81,60 @@ double GeopotentialAltitude(double altitude)
     return EARTH_RADIUS * altitude / (EARTH_RADIUS + altitude);
 }
 
-AirState Atmosphere(double altitude)
+namespace {
+
+// The layer holding geopotential altitude `h`.
+int LayerOf(double h)
 {
-    const LayerBases& bases = Bases();
-    double h = GeopotentialAltitude(altitude);
     int layer = 0;
     while (layer + 1 < LAYER_COUNT && h >= LAYERS[layer + 1].base) {
         ++layer;
     }
+    return layer;
+}
+
+}  // namespace
+
+AirSlope AtmosphereSlope(double altitude)
+{
+    AirSlope slope;
+    slope.altitude = altitude;
+    slope.air = Atmosphere(altitude);
+    const double h = GeopotentialAltitude(altitude);
+    const double lapse = LAYERS[LayerOf(h)].lapse;
+    const double t = slope.air.temperature;
+    const double stretch = EARTH_RADIUS / (EARTH_RADIUS + altitude);  // dH/dh = stretch^2
+    double fade = Fade(altitude), fadeRate = 0.0;
+    if (altitude > ATMOSPHERE_TABLE_TOP && altitude < ATMOSPHERE_TOP) {
+        const double span = ATMOSPHERE_TOP - ATMOSPHERE_TABLE_TOP;
+        const double u = (altitude - ATMOSPHERE_TABLE_TOP) / span;
+        fadeRate = -6.0 * u * (1.0 - u) / span;
+    }
+    // Hydrostatic: dp/dH = -p g M / (R T); and rho = p M / (R T), so drho/dH = rho (-g M / (R T) - L / T).
+    const double unfadedPressure = fade > 0.0 ? slope.air.pressure / fade : 0.0;
+    const double unfadedDensity = fade > 0.0 ? slope.air.density / fade : 0.0;
+    const double dH = stretch * stretch;
+    slope.pressureRate = (-unfadedPressure * GMR / t * dH) * fade + unfadedPressure * fadeRate;
+    slope.densityRate = (unfadedDensity * (-GMR / t - lapse / t) * dH) * fade + unfadedDensity * fadeRate;
+    return slope;
+}
+
+AirState AirNear(const AirSlope& slope, double altitude)
+{
+    AirState air = slope.air;
+    const double dh = altitude - slope.altitude;
+    const double density = air.density + slope.densityRate * dh;
+    const double pressure = air.pressure + slope.pressureRate * dh;
+    air.density = density > 0.0 ? density : 0.0;
+    air.pressure = pressure > 0.0 ? pressure : 0.0;
+    return air;
+}
+
+AirState Atmosphere(double altitude)
+{
+    const LayerBases& bases = Bases();
+    double h = GeopotentialAltitude(altitude);
+    int layer = LayerOf(h);
     double height = h - LAYERS[layer].base;
     double temperature = bases.temperature[layer] + LAYERS[layer].lapse * height;
     double pressure = bases.PressureIn(layer, height, temperature) * Fade(altitude);

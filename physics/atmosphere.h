@@ -29,4 +29,21 @@ ZAPI_EXPORT double GeopotentialAltitude(double altitude);
 /// slopes and reach exactly zero. A NaN altitude gives NaN values.
 ZAPI_EXPORT AirState Atmosphere(double altitude);
 
+/// The air at one altitude with the slopes of its density and pressure, for stages near it.
+struct AirSlope {
+    double altitude;     ///< geometric, m
+    AirState air;        ///< the air there
+    double densityRate;  ///< d(density)/d(altitude), kg/m^4
+    double pressureRate; ///< d(pressure)/d(altitude), Pa/m
+};
+
+/// Atmosphere(altitude) with the slopes of density and pressure (hydrostatic, with the lapse rate
+/// and the change from geometric to geopotential altitude, and the fade above 86 km).
+ZAPI_EXPORT AirSlope AtmosphereSlope(double altitude);
+
+/// The air at `altitude`, a few metres from `slope.altitude`: density and pressure carried along
+/// their slopes (never below 0), temperature, speed of sound and viscosity as there. Within a step
+/// of a flight this is the standard atmosphere to a few parts in ten million.
+AirState AirNear(const AirSlope& slope, double altitude);
+
 }  // namespace physics

@@ -22,9 +22,9 @@ struct Rates {
 };
 
 Rates Derivative(const standin::Vessel& v, const FlightState& s, double mass, const Settings& settings,
-                 const Contact& contact)
+                 const Contact& contact, const AirSlope& air)
 {
-    Stage stage(v, s, mass);
+    Stage stage(v, s, mass, &air);
     Loads loads = SumLoads(stage, settings, &contact, false);
     Rates rates;
     rates.vel = s.vel;
@@ -86,15 +86,17 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     // Rotational damping is stiff for light, slender vessels (a missile's roll): it is integrated
     // exactly, Lawson's integrating-factor form of the fourth-order Runge-Kutta method, with the
     // damping rate of each axis taken at the start of the step.
-    Vec3 rate = DampingRate(Stage(vessel, s0, mass), settings.rotationalDamping);
+    const AirSlope air = AtmosphereSlope(s0.pos.y());
+    Vec3 rate = DampingRate(Stage(vessel, s0, mass, &air), settings.rotationalDamping);
     Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
     Vec3 full = half.cwiseProduct(half);
     Vec3 one = Vec3::Ones();
-    Rates k1 = Derivative(vessel, s0, mass, settings, contact);
+    // The air of every stage comes from the step's start, carried along its slope.
+    Rates k1 = Derivative(vessel, s0, mass, settings, contact, air);
     FlightState a = Advance(s0, half, k1, 0.5 * dt, half);
-    Rates k2 = Derivative(vessel, a, mass, settings, contact);
-    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact);
-    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact);
+    Rates k2 = Derivative(vessel, a, mass, settings, contact, air);
+    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact, air);
+    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact, air);
     Rates sum;
     sum.vel = k1.vel + 2.0 * k2.vel + 2.0 * k3.vel + k4.vel;
     sum.acc = k1.acc + 2.0 * k2.acc + 2.0 * k3.acc + k4.acc;
@@ -126,6 +128,14 @@ void StepKinematic(standin::VesselState& state, double dt)
 
 bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double mass)
 {
+    // At rest in still air only a lit thruster can push: a vessel without one stays down.
+    bool lit = false;
+    for (const standin::Thruster& t : vessel.thrusters) {
+        lit = lit || t.level > 0.0;
+    }
+    if (!lit) {
+        return false;
+    }
     FlightState s = ReadState(vessel.state);
     Loads loads = EvaluateLoads(vessel, s, mass, settings, nullptr);
     Mat3 rot = s.att.normalized().toRotationMatrix();

@@ -24,7 +24,8 @@ Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, dou
 /// equations with inertia mass × PMI. The loads are evaluated at every stage with the levels held
 /// for the step and the mass `mass` kg. The rotational damping, linear in the rate, enters through
 /// its integrating factor (exp(-rate × t) per axis, the rate taken at the step's start), so it stays
-/// stable however stiff it is. An axis with no positive inertia does not turn.
+/// stable however stiff it is. The air of every stage is the standard atmosphere at the step's start
+/// carried to the stage's altitude along its slope. An axis with no positive inertia does not turn.
 ZAPI_EXPORT void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt);
 
 /// Moves a kinematic vessel over `dt` s at its velocity and body rate, ignoring forces.

@@ -2,8 +2,9 @@
 
 namespace physics {
 
-Stage::Stage(const standin::Vessel& v, const FlightState& s, double m)
-    : vessel(v), state(s), rot(s.att.normalized().toRotationMatrix()), mass(m), air(Atmosphere(s.pos.y()))
+Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope)
+    : vessel(v), state(s), rot(s.att.normalized().toRotationMatrix()), mass(m),
+      air(slope != nullptr ? AirNear(*slope, s.pos.y()) : Atmosphere(s.pos.y()))
 {
     airVelBody = rot.transpose() * s.vel;
     airspeed = airVelBody.norm();

@@ -17,8 +17,9 @@ struct Stage {
     double airspeed;                ///< |airVelBody|, m/s
     double dynPressure;             ///< 0.5 rho airspeed^2, Pa
 
-    /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg.
-    Stage(const standin::Vessel& vessel, const FlightState& state, double mass);
+    /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg; the air comes from
+    /// `slope` when given (a stage near the step's start), else from the standard atmosphere.
+    Stage(const standin::Vessel& vessel, const FlightState& state, double mass, const AirSlope* slope = nullptr);
 };
 
 /// Forces and moments summed over the force models, in a fixed order.

@@ -13,55 +13,55 @@ using namespace standin;
 
 HostHandle VESSEL::GetHandle() const
 {
-    CallRecord(vesselHandle, "GetHandle");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetHandle");
     return vesselHandle;
 }
 
 const char* VESSEL::GetName() const
 {
-    CallRecord(vesselHandle, "GetName");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetName");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->name.c_str() : "";
 }
 
 double VESSEL::GetMass() const
 {
-    CallRecord(vesselHandle, "GetMass");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetMass");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? TotalMass(*v) : 0.0;
 }
 
 double VESSEL::GetSize() const
 {
-    CallRecord(vesselHandle, "GetSize");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetSize");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->size : 0.0;
 }
 
 double VESSEL::GetAltitude() const
 {
-    CallRecord(vesselHandle, "GetAltitude");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetAltitude");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? v->state.pos.y : 0.0;
 }
 
 double VESSEL::GetPitch() const
 {
-    CallRecord(vesselHandle, "GetPitch");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetPitch");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? PitchOf(v->state) : 0.0;
 }
 
 double VESSEL::GetBank() const
 {
-    CallRecord(vesselHandle, "GetBank");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetBank");
     Vessel* v = LiveVessel(vesselHandle);
     return v != nullptr ? BankOf(v->state) : 0.0;
 }
 
 double VESSEL::GetDynPressure() const
 {
-    CallRecord(vesselHandle, "GetDynPressure");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "GetDynPressure");
     Vessel* v = LiveVessel(vesselHandle);
     if (v == nullptr) {
         return 0.0;
@@ -120,7 +120,7 @@ void VESSEL::SetControlSurfaceLevel(int type, double level) const
 
 void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const
 {
-    CallRecord(vesselHandle, "Global2Local").Vec(global);
+    STANDIN_RECORD(LiveSlot(vesselHandle), "Global2Local", .Vec(global));
     Vessel* v = LiveVessel(vesselHandle);
     if (v == nullptr) {
         local = VECTOR3{0.0, 0.0, 0.0};
@@ -182,7 +182,7 @@ void VESSEL::DefSetStateEx(const void* status) const
 
 void VESSEL::ClearThrusterDefinitions() const
 {
-    CallRecord(vesselHandle, "ClearThrusterDefinitions");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "ClearThrusterDefinitions");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->thrusters.clear();
         v->exhausts.clear();
@@ -193,7 +193,7 @@ void VESSEL::ClearThrusterDefinitions() const
 
 void VESSEL::ClearPropellantResources() const
 {
-    CallRecord(vesselHandle, "ClearPropellantResources");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "ClearPropellantResources");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->resources.clear();
         v->resourceEpoch = NextEpoch();
@@ -202,7 +202,7 @@ void VESSEL::ClearPropellantResources() const
 
 void VESSEL::ClearMeshes() const
 {
-    CallRecord(vesselHandle, "ClearMeshes");
+    STANDIN_RECORD(LiveSlot(vesselHandle), "ClearMeshes");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->meshes.clear();
     }

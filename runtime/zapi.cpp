@@ -28,19 +28,19 @@ HostHandle FindOrAddName(std::vector<std::string>& names, const char* name, Hand
 
 double zapiGetSimTime()
 {
-    CallRecord(-1, "zapiGetSimTime");
+    STANDIN_RECORD(-1, "zapiGetSimTime");
     return world().simt;
 }
 
 unsigned int zapiGetVesselCount()
 {
-    CallRecord(-1, "zapiGetVesselCount");
+    STANDIN_RECORD(-1, "zapiGetVesselCount");
     return static_cast<unsigned int>(world().order.size());
 }
 
 HostHandle zapiGetVesselByIndex(int index)
 {
-    CallRecord(-1, "zapiGetVesselByIndex").Int(index);
+    STANDIN_RECORD(-1, "zapiGetVesselByIndex", .Int(index));
     World& w = world();
     if (index < 0 || static_cast<size_t>(index) >= w.order.size()) {
         return nullptr;
@@ -50,7 +50,7 @@ HostHandle zapiGetVesselByIndex(int index)
 
 void zapiGetGlobalPos(HostHandle vessel, VECTOR3& pos)
 {
-    CallRecord(-1, "zapiGetGlobalPos").Handle(vessel);
+    STANDIN_RECORD(-1, "zapiGetGlobalPos", .Handle(vessel));
     Vessel* v = LiveVessel(vessel);
     pos = v != nullptr ? v->state.pos : VECTOR3{0.0, 0.0, 0.0};
 }
@@ -74,33 +74,33 @@ VECTOR3 Difference(HostHandle a, HostHandle b, VECTOR3 VesselState::*field)
 
 void zapiGetRelativePos(HostHandle a, HostHandle b, VECTOR3& pos)
 {
-    CallRecord(-1, "zapiGetRelativePos").Handle(a).Handle(b);
+    STANDIN_RECORD(-1, "zapiGetRelativePos", .Handle(a).Handle(b));
     pos = Difference(a, b, &VesselState::pos);
 }
 
 void zapiGetRelativeVel(HostHandle a, HostHandle b, VECTOR3& vel)
 {
-    CallRecord(-1, "zapiGetRelativeVel").Handle(a).Handle(b);
+    STANDIN_RECORD(-1, "zapiGetRelativeVel", .Handle(a).Handle(b));
     vel = Difference(a, b, &VesselState::vel);
 }
 
 double zapiGetSize(HostHandle vessel)
 {
-    CallRecord(-1, "zapiGetSize").Handle(vessel);
+    STANDIN_RECORD(-1, "zapiGetSize", .Handle(vessel));
     Vessel* v = LiveVessel(vessel);
     return v != nullptr ? v->size : 0.0;
 }
 
 double zapiGetMass(HostHandle vessel)
 {
-    CallRecord(-1, "zapiGetMass").Handle(vessel);
+    STANDIN_RECORD(-1, "zapiGetMass", .Handle(vessel));
     Vessel* v = LiveVessel(vessel);
     return v != nullptr ? TotalMass(*v) : 0.0;
 }
 
 bool zapiDeleteVessel(HostHandle vessel, HostHandle newFocus)
 {
-    CallRecord(-1, "zapiDeleteVessel").Handle(vessel).Handle(newFocus);
+    STANDIN_RECORD(-1, "zapiDeleteVessel", .Handle(vessel).Handle(newFocus));
     Vessel* v = LiveVessel(vessel);
     if (v == nullptr || v->deletePending) {
         return false;
@@ -111,25 +111,25 @@ bool zapiDeleteVessel(HostHandle vessel, HostHandle newFocus)
 
 HostHandle zapiLoadMeshGlobal(const char* name)
 {
-    CallRecord(-1, "zapiLoadMeshGlobal").Text(name);
+    STANDIN_RECORD(-1, "zapiLoadMeshGlobal", .Text(name));
     return name != nullptr ? FindOrAddName(world().meshes, name, HandleKind::Mesh) : nullptr;
 }
 
 HostHandle zapiRegisterExhaustTexture(const char* name)
 {
-    CallRecord(-1, "zapiRegisterExhaustTexture").Text(name);
+    STANDIN_RECORD(-1, "zapiRegisterExhaustTexture", .Text(name));
     return name != nullptr ? FindOrAddName(world().textures, name, HandleKind::Texture) : nullptr;
 }
 
 char* zapiDebugString()
 {
-    CallRecord(-1, "zapiDebugString");
+    STANDIN_RECORD(-1, "zapiDebugString");
     return world().debugString;
 }
 
 VESSEL* zapiGetVesselInterface(HostHandle vessel)
 {
-    CallRecord(-1, "zapiGetVesselInterface").Handle(vessel);
+    STANDIN_RECORD(-1, "zapiGetVesselInterface", .Handle(vessel));
     Vessel* v = LiveVessel(vessel);
     return v != nullptr ? v->iface : nullptr;
 }

@@ -25,7 +25,9 @@ void BM_AirfoilCoefficients(benchmark::State& state)
 void BM_PhysicsStep(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    standin::Reset(standin::WorldConfig{});
+    standin::WorldConfig config;
+    config.moduleDir = KARVEX_MODULE_DIR;
+    standin::Reset(config);
     std::vector<HostHandle> missiles;
     for (int i = 0; i < count; ++i) {
         standin::VesselDesc desc;
@@ -33,6 +35,10 @@ void BM_PhysicsStep(benchmark::State& state)
         desc.pos = {100.0 * i, 2000.0, 0.0};
         desc.vel = {0.0, 0.0, 300.0};
         missiles.push_back(standin::CreateModuleVessel("Karvex", desc));
+        if (missiles.back() == nullptr) {
+            state.SkipWithError(standin::LastError().c_str());
+            return;
+        }
     }
     const physics::Settings settings;
     for (HostHandle h : missiles) {

@@ -57,6 +57,10 @@ void BM_MissilePostStep(benchmark::State& state)
     GuidedMissile& m = *world.missile;
     double simt = 20.0;
     for (auto _ : state) {
+        // Held in guided, powered flight, short of the flight-time limit (past it the module writes
+        // its message every step).
+        m.flightTime = 10.0;
+        m.burnTime = 10.0;
         m.clbkPostStep(simt, STEP, 0.0);
         simt += STEP;
     }

@@ -13,6 +13,14 @@ Contact ContactFor(const Settings& settings, double dt)
 void AddGroundContact(const Stage& stage, const Contact& contact, Loads& loads)
 {
     const standin::Vessel& v = stage.vessel;
+    // No point can reach the ground from higher than the farthest point lies from the centre.
+    double reach = 0.0;
+    for (const VECTOR3& point : v.touchdown) {
+        reach = std::fmax(reach, point.x * point.x + point.y * point.y + point.z * point.z);
+    }
+    if (stage.state.pos.y() > 0.0 && stage.state.pos.y() * stage.state.pos.y() > reach) {
+        return;
+    }
     Vec3 inertia = stage.mass * ToVec3(v.pmi);
     Vec3 normalBody = stage.rot.row(1).transpose();  // global up in body axes
     for (const VECTOR3& point : v.touchdown) {

@@ -22,9 +22,9 @@ struct Rates {
 };
 
 Rates Derivative(const standin::Vessel& v, const FlightState& s, double mass, const Settings& settings,
-                 const Contact& contact, const AirSlope& air)
+                 const Contact& contact, const AirSlope& air, const Loads* thrust)
 {
-    Stage stage(v, s, mass, &air);
+    Stage stage(v, s, mass, &air, thrust);
     Loads loads = SumLoads(stage, settings, &contact, false);
     Rates rates;
     rates.vel = s.vel;
@@ -92,11 +92,18 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     Vec3 full = half.cwiseProduct(half);
     Vec3 one = Vec3::Ones();
     // The air of every stage comes from the step's start, carried along its slope.
-    Rates k1 = Derivative(vessel, s0, mass, settings, contact, air);
+    // Thrust that does not change with the air is the same at every stage: summed once.
+    Loads thrust;
+    const Loads* fixedThrust = nullptr;
+    if (!ThrustVariesWithPressure(vessel)) {
+        AddThrust(Stage(vessel, s0, mass, &air), thrust);
+        fixedThrust = &thrust;
+    }
+    Rates k1 = Derivative(vessel, s0, mass, settings, contact, air, fixedThrust);
     FlightState a = Advance(s0, half, k1, 0.5 * dt, half);
-    Rates k2 = Derivative(vessel, a, mass, settings, contact, air);
-    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact, air);
-    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact, air);
+    Rates k2 = Derivative(vessel, a, mass, settings, contact, air, fixedThrust);
+    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact, air, fixedThrust);
+    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact, air, fixedThrust);
     Rates sum;
     sum.vel = k1.vel + 2.0 * k2.vel + 2.0 * k3.vel + k4.vel;
     sum.acc = k1.acc + 2.0 * k2.acc + 2.0 * k3.acc + k4.acc;

@@ -2,9 +2,25 @@
 
 namespace physics {
 
-Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope)
-    : vessel(v), state(s), rot(s.att.normalized().toRotationMatrix()), mass(m),
-      air(slope != nullptr ? AirNear(*slope, s.pos.y()) : Atmosphere(s.pos.y()))
+namespace {
+
+// The rotation of quaternion `q`, unit or not: the homogeneous form, one division.
+Mat3 RotationOf(const Quat& q)
+{
+    const double w = q.w(), x = q.x(), y = q.y(), z = q.z();
+    const double s = 2.0 / (w * w + x * x + y * y + z * z);
+    Mat3 r;
+    r << 1.0 - s * (y * y + z * z), s * (x * y - w * z), s * (x * z + w * y),
+         s * (x * y + w * z), 1.0 - s * (x * x + z * z), s * (y * z - w * x),
+         s * (x * z - w * y), s * (y * z + w * x), 1.0 - s * (x * x + y * y);
+    return r;
+}
+
+}  // namespace
+
+Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope, const Loads* fixedThrust)
+    : vessel(v), state(s), rot(RotationOf(s.att)), mass(m),
+      air(slope != nullptr ? AirNear(*slope, s.pos.y()) : Atmosphere(s.pos.y())), thrust(fixedThrust)
 {
     airVelBody = rot.transpose() * s.vel;
     airspeed = airVelBody.norm();

@@ -6,6 +6,8 @@
 
 namespace physics {
 
+struct Loads;
+
 /// One vessel at one stage of the integrator: its declarations, state, mass and air.
 struct Stage {
     const standin::Vessel& vessel;  ///< declarations and levels, held for the step
@@ -17,9 +19,12 @@ struct Stage {
     double airspeed;                ///< |airVelBody|, m/s
     double dynPressure;             ///< 0.5 rho airspeed^2, Pa
 
+    const Loads* thrust;            ///< the thrust, when it is the same at every stage of the step; else null
+
     /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg; the air comes from
     /// `slope` when given (a stage near the step's start), else from the standard atmosphere.
-    Stage(const standin::Vessel& vessel, const FlightState& state, double mass, const AirSlope* slope = nullptr);
+    Stage(const standin::Vessel& vessel, const FlightState& state, double mass, const AirSlope* slope = nullptr,
+          const Loads* thrust = nullptr);
 };
 
 /// Forces and moments summed over the force models, in a fixed order.

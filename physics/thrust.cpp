@@ -11,8 +11,23 @@ double IspAt(double isp, double ispRef, double pressureRef, double pressure)
     return value > 0.0 ? value : 0.0;
 }
 
+bool ThrustVariesWithPressure(const standin::Vessel& vessel)
+{
+    for (const standin::Thruster& t : vessel.thrusters) {
+        if (t.level * t.fed > 0.0 && t.ispRef != 0.0 && t.pressureRef != 0.0 && t.ispRef != t.isp) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void AddThrust(const Stage& stage, Loads& loads)
 {
+    if (stage.thrust != nullptr) {
+        loads.forceBody += stage.thrust->forceBody;
+        loads.momentBody += stage.thrust->momentBody;
+        return;
+    }
     for (const standin::Thruster& t : stage.vessel.thrusters) {
         double share = t.level * t.fed;
         if (!(share > 0.0) || !(t.isp > 0.0)) {

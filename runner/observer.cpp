@@ -198,6 +198,13 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
     }
     // Thruster levels: a run of thrusters changing alike is one line.
     size_t count = v->thrusters.size() < t.levels.size() ? v->thrusters.size() : t.levels.size();
+    bool changed = count != v->thrusters.size() || count != t.levels.size();
+    for (size_t i = 0; i < count && !changed; ++i) {
+        changed = t.levels[i] != v->thrusters[i].level;
+    }
+    if (!changed) {
+        return;  // most frames: nothing to report
+    }
     for (size_t first = 0; first < count;) {
         double from = t.levels[first], to = v->thrusters[first].level;
         size_t last = first;

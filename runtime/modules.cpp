@@ -1,6 +1,8 @@
 // Loading vessel modules with dlopen and creating vessels through their entry points.
 #include <dlfcn.h>
 
+#include <cstring>
+
 #include "handles.h"
 #include "host_control.h"
 #include "lifecycle.h"
@@ -45,6 +47,11 @@ HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
 {
     if (className == nullptr || className[0] == '\0') {
         SetError("no module class given", ErrorKind::Module);
+        return nullptr;
+    }
+    // A class names a module in the module folder, never a path to a library elsewhere.
+    if (std::strchr(className, '/') != nullptr) {
+        SetError(std::string("a module class is a plain name, not a path: \"") + className + "\"", ErrorKind::Module);
         return nullptr;
     }
     int module = LoadModule(className);

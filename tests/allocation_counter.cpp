@@ -6,6 +6,12 @@
 
 namespace {
 std::atomic<size_t> allocations{0};
+std::atomic<bool> refuseNothrow{false};
+}
+
+void RefuseNothrowAllocations(bool refuse)
+{
+    refuseNothrow = refuse;
 }
 
 size_t AllocationCount()
@@ -31,6 +37,9 @@ void* operator new[](std::size_t size)
 // allocator and not pair with the delete replaced here (a module allocates with nothrow new).
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
+    if (refuseNothrow) {
+        return nullptr;
+    }
     ++allocations;
     return std::malloc(size != 0 ? size : 1);
 }

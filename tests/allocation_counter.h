@@ -5,3 +5,5 @@
 
 /// Number of global operator new calls so far.
 size_t AllocationCount();
+/// While `refuse` holds, the no-throw operator new finds no memory (as a module's allocation may).
+void RefuseNothrowAllocations(bool refuse);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/zelvar.h"
+#include "allocation_counter.h"
 #include "test_support.h"
 
 namespace {
@@ -56,6 +57,24 @@ TEST_F(ModuleEntryTest, HostCreatesAndRemovesAMissileByClassName)
     zapiDeleteVessel(vessel, nullptr);
     standin::Step(0.1);
     EXPECT_EQ(standin::Find(vessel), nullptr);
+    EXPECT_EQ(zapiGetVesselCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// Without memory for a missile, zvcInit makes none and says so by a null result; the host then
+// creates no vessel.
+TEST_F(ModuleEntryTest, NoMemoryMeansNoMissile)
+{
+    RefuseNothrowAllocations(true);
+    standin::VesselDesc desc;
+    desc.name = "K1";
+    HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
+    RefuseNothrowAllocations(false);
+    EXPECT_EQ(vessel, nullptr);
+    EXPECT_EQ(standin::LastError(), "zvcInit of module Karvex returned no vessel");
     EXPECT_EQ(zapiGetVesselCount(), 0u);
 }
 

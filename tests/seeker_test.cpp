@@ -49,6 +49,18 @@ protected:
     void Step() { missile->SeekerStep(0.0, DT); }
 };
 
+// A state the seeker does not know (a corrupt or future value) neither turns the head nor locks
+// anything, with nothing in view.
+TEST_F(SeekerTest, UnknownStateHoldsStill)
+{
+    missile->seekerState = 5;
+    missile->seekerAz = 0.1;
+    Step();
+    EXPECT_EQ(missile->seekerState, 5);
+    EXPECT_EQ(missile->seekerAz, 0.1);
+    EXPECT_FALSE(missile->targetLocked);
+}
+
 TEST_F(SeekerTest, CosAngleOfAZeroVectorIsZero)
 {
     EXPECT_EQ(missile->CosAngle({0, 0, 0}, {1, 2, 3}), 0.0);

@@ -1,5 +1,7 @@
 // The warhead on a small weapon driven through the stand-in host: its streams, the balanced
 // blast pattern, ignition, burn-out and the weapon's removal.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -325,6 +327,35 @@ TEST_F(WarheadTest, ArmedGroundContactIgnitesBurnsTheChargeAndRemovesTheWeapon)
               "Ignited Warhead of vessel Karvex at 0.010000s.\n"
               "Finalize vessel Karvex at 0.120000s.\nReason: Warhead fully burned.\n"
               "Confirm finalize of Karvex at 0.120000s.\n");
+}
+
+// Without a log to write to, or without the host records it asked for, the warhead still ignites,
+// burns out and has its weapon removed; it only skips what it cannot do.
+TEST_F(WarheadTest, IgnitesAndBurnsOutWithoutLogOrHostRecords)
+{
+    ASSERT_EQ(mkdir("Debug.log", 0755), 0);
+    Carrier& carrier = MakeCarrier(1.0);
+    SetUpClass(carrier);
+    carrier.warhead.Arm();
+    const HostHandle vessel = carrier.GetHandle();
+    standin::Step(0.01);
+    EXPECT_TRUE(carrier.warhead.ignited);
+    EXPECT_EQ(standin::FindThruster(vessel, carrier.warhead.blastThrusters[0])->level, 1.0);
+    standin::Step(0.2);
+    EXPECT_EQ(standin::Find(vessel), nullptr) << "burned out and removed, with nothing logged";
+
+    // A weapon whose vessel is gone before its set-up gets no records back: ignition adds no
+    // streams and sets no level, and asks nothing of the gone vessel that could fail.
+    Carrier& orphan = MakeCarrier(1000.0, "orphan");
+    zapiDeleteVessel(orphan.GetHandle(), nullptr);
+    standin::Step(0.01);
+    SetUpClass(orphan);
+    EXPECT_EQ(orphan.warhead.blastThrusters[0], nullptr);
+    const size_t first = standin::Journal().size();
+    orphan.warhead.Ignite();
+    EXPECT_TRUE(orphan.warhead.ignited);
+    EXPECT_EQ(Count(JournalTextsFrom(first), "SetThrusterLevel"), 0u);
+    EXPECT_EQ(Count(JournalTextsFrom(first), "AddExhaustStream"), 0u);
 }
 
 TEST_F(WarheadTest, OnlyAnEmptyChargeIsBurnedOut)

@@ -35,7 +35,7 @@ void TearDown(BoundMissile& world);
 /// Reads the input front to back; past its end every read answers zero.
 class Reader {
 public:
-    Reader(const uint8_t* data, size_t size) : data(data), size(size) {}
+    Reader(const uint8_t* bytes, size_t length) : data(bytes), size(length) {}
     uint8_t Byte() { return pos < size ? data[pos++] : 0; }
     bool Empty() const { return pos >= size; }
     /// The bytes not read yet, as text.

@@ -4,8 +4,22 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace fuzz {
+
+namespace {
+
+std::string scratchDir;
+
+void RemoveScratchDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchDir, ignored);
+}
+
+}  // namespace
 
 void EnterScratchDir()
 {
@@ -15,6 +29,8 @@ void EnterScratchDir()
         if (mkdtemp(pattern) == nullptr || chdir(pattern) != 0) {
             std::abort();
         }
+        scratchDir = pattern;
+        std::atexit(RemoveScratchDir);
         entered = true;
     }
     std::remove("Debug.log");

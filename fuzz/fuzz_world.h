@@ -13,7 +13,7 @@
 namespace fuzz {
 
 /// Moves into a fresh directory under /tmp once per process, so "Debug.log" and scenario files
-/// stay out of the caller's folder; the log is removed on every call so it never grows.
+/// stay out of the caller's folder (removed again at exit); the log is removed on every call so it never grows.
 void EnterScratchDir();
 
 /// The states a missile is fuzzed in.

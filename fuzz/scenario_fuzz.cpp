@@ -1,0 +1,20 @@
+// The host's scenario loader, whole files; the world is reset afterwards.
+#include <string>
+
+#include "fuzz_world.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::EnterScratchDir();
+    standin::WorldConfig config;
+    config.maxVessels = 16;
+    config.moduleDir = KARVEX_MODULE_DIR;
+    standin::Reset(config);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (standin::LoadScenarioText("fuzz.scn", text)) {
+        standin::Step(0.01);
+    }
+    config.maxVessels = 1;
+    standin::Reset(config);
+    return 0;
+}

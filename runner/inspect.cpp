@@ -36,7 +36,14 @@ void Print(HostHandle handle)
     std::printf("  inertia / mass %s m^2, cross sections %s m^2, takes focus: %s\n", Vec(v.pmi).c_str(),
                 Vec(v.crossSections).c_str(), v.focusEnabled ? "yes" : "no");
     for (const standin::MeshRef& mesh : v.meshes) {
-        std::printf("  mesh \"%s\"\n", standin::world().meshes[standin::RecordIndex(mesh.mesh)].c_str());
+        // A module may add a mesh under any handle, a null or stale one included.
+        const std::vector<std::string>& loaded = standin::world().meshes;
+        const int index = standin::RecordIndex(mesh.mesh);
+        if (index >= 0 && static_cast<std::size_t>(index) < loaded.size()) {
+            std::printf("  mesh \"%s\"\n", loaded[static_cast<std::size_t>(index)].c_str());
+        } else {
+            std::printf("  mesh (none)\n");
+        }
     }
     std::printf("  touchdown points %s %s %s\n", Vec(v.touchdown[0]).c_str(), Vec(v.touchdown[1]).c_str(),
                 Vec(v.touchdown[2]).c_str());

@@ -1,4 +1,7 @@
 // karvex: flies missile engagements in the stand-in host, and inspects and plots them.
+#include <cstdio>
+#include <exception>
+
 #include <CLI/CLI.hpp>
 
 #include "runner/commands.h"
@@ -6,7 +9,9 @@
 #include "runner/paths.h"
 #include "runner/sweep.h"
 
-int main(int argc, char** argv)
+namespace {
+
+int Main(int argc, char** argv)
 {
     using namespace runner;
     CLI::App app{"karvex: fly guided-missile engagements in the stand-in host.\n"
@@ -73,6 +78,7 @@ int main(int argc, char** argv)
     if (*sweepCommand) {
         int k = 0, n = 0;
         char tail = 0;
+        // NOLINTNEXTLINE(cert-err34-c): the count is checked, and K and N are checked against each other
         if (std::sscanf(shard.c_str(), "%d/%d%c", &k, &n, &tail) != 2 || n < 1 || k < 1 || k > n) {
             std::fprintf(stderr, "karvex sweep: --shard takes K/N with 1 <= K <= N, got \"%s\"\n", shard.c_str());
             return EXIT_USAGE;
@@ -89,4 +95,20 @@ int main(int argc, char** argv)
         return Merge(shardDirs, mergeOut, !noPlot, "");
     }
     return Plot(plotDir, "");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Out of memory or a file system failure the commands do not handle ends the program with a
+    // message rather than an abort.
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "karvex: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "karvex: unexpected failure\n");
+    }
+    return runner::EXIT_FAILED;
 }

@@ -160,7 +160,7 @@ int Sweep(const SweepOptions& options)
             return EXIT_USAGE;
         }
         while (std::getline(partial, line)) {
-            long long run = std::atoll(line.c_str());
+            long long run = RunOfRow(line);
             // A row cut short by the stop has no line end and fails this test: it is flown again.
             if (run >= first && run < last && !partial.eof() && line.find(',') != std::string::npos) {
                 rows[static_cast<size_t>(run - first)] = line;
@@ -229,6 +229,7 @@ int Sweep(const SweepOptions& options)
     int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
     jobs = jobs > 0 ? jobs : 1;
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(jobs));
     for (int j = 0; j < jobs; ++j) {
         threads.emplace_back(worker);
     }

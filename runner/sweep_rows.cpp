@@ -1,6 +1,7 @@
 #include "runner/sweep_rows.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,17 @@
 #include "runner/sweep.h"
 
 namespace runner {
+
+long long RunOfRow(const std::string& row)
+{
+    long long run = -1;
+    const char* end = row.data() + row.size();
+    const auto [next, error] = std::from_chars(row.data(), end, run);
+    if (error != std::errc() || next == end || *next != ',' || run < 0) {
+        return -1;
+    }
+    return run;
+}
 
 namespace {
 
@@ -202,7 +214,7 @@ int Merge(const std::vector<std::string>& shardDirs, const std::string& outDir, 
             return EXIT_SCENARIO;
         }
         for (std::string row; std::getline(csv, row);) {
-            long long run = std::atoll(row.c_str());
+            long long run = RunOfRow(row);
             if (run < 0 || run >= meta.runs || seen[static_cast<size_t>(run)]++ != 0) {
                 std::fprintf(stderr, "karvex merge: run %lld in %s is out of range or in two shards\n", run, dir.c_str());
                 return EXIT_SCENARIO;
@@ -216,7 +228,7 @@ int Merge(const std::vector<std::string>& shardDirs, const std::string& outDir, 
         return EXIT_SCENARIO;
     }
     std::sort(rows.begin(), rows.end(),
-              [](const std::string& a, const std::string& b) { return std::atoll(a.c_str()) < std::atoll(b.c_str()); });
+              [](const std::string& a, const std::string& b) { return RunOfRow(a) < RunOfRow(b); });
     std::error_code error;
     fs::create_directories(outDir, error);
     if (!WriteSweep(outDir, meta, rows)) {

@@ -21,6 +21,8 @@ struct SweepMeta {
     int shard = 1, shards = 1;
 };
 
+/// The run number that starts a row of runs.csv, -1 when the row does not start with a number and a comma.
+long long RunOfRow(const std::string& row);
 /// The column of runs.csv for dispersion `d`: its quantity and unit, e.g. "Carrier.y_m".
 std::string ColumnOf(const Dispersion& d);
 /// The summary fields of sweep `spec` run from sweep file `path`, shard `shard` of `shards`.

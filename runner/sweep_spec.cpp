@@ -114,7 +114,7 @@ std::string Line(const char* key, const std::vector<double>& values)
 }
 
 // Sets the three numbers of `key` in `block` (a line of zeros added when missing).
-void SetVector(std::vector<std::string>& lines, const Block& block, const char* key, std::vector<double> values)
+void SetVector(std::vector<std::string>& lines, const Block& block, const char* key, const std::vector<double>& values)
 {
     std::vector<double> old;
     long at = Find(lines, block, key, old);
@@ -276,7 +276,9 @@ bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error)
         SweepSpec one = spec;
         one.dispersions = {spec.dispersions[i]};
         if (!RunScenario(one, {0.0}, text, why)) {
-            error = path + ": " + why;
+            error = path;
+            error += ": ";
+            error += why;
             return false;
         }
     }

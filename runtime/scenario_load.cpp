@@ -180,7 +180,8 @@ bool LoadOrUndo(const char* path, std::istream& in)
     if (Load(path, in)) {
         return true;
     }
-    std::string error = LastError();
+    // A copy: removing the half-loaded vessels below may set the last error again.
+    std::string error = LastError();  // NOLINT(performance-unnecessary-copy-initialization)
     ErrorKind kind = LastErrorKind();
     while (w.order.size() > vessels) {
         DestroyVessel(w.order.back());

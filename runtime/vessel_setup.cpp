@@ -194,7 +194,7 @@ HostHandle VESSEL::AddExhaustStream(HostHandle thruster, const VECTOR3& pos, con
 
 void VESSEL::RegisterAnimation() const
 {
-    CallRecord(vesselHandle, "RegisterAnimation");
+    CallRecord record(vesselHandle, "RegisterAnimation");
     if (Vessel* v = LiveVessel(vesselHandle)) {
         v->animationRegistered = true;
     }

@@ -122,8 +122,8 @@ TEST_F(MissileSetupTest, HostCreationMakesTheAirframeCallsBeforeTheWarheads)
     ASSERT_GT(calls.size(), construction + AIRFRAME_CALLS.size());
     EXPECT_EQ(calls[0], "zapiRegisterExhaustTexture \"contrail2\"");
     EXPECT_EQ(calls[1], "RegisterAnimation");
-    const std::vector<std::string> airframe(calls.begin() + construction,
-                                            calls.begin() + construction + AIRFRAME_CALLS.size());
+    const auto first = calls.begin() + static_cast<std::ptrdiff_t>(construction);
+    const std::vector<std::string> airframe(first, first + static_cast<std::ptrdiff_t>(AIRFRAME_CALLS.size()));
     EXPECT_EQ(airframe, AIRFRAME_CALLS);
     // The warhead's charge follows as the second resource.
     EXPECT_EQ(calls[construction + AIRFRAME_CALLS.size()], "CreatePropellantResource 136.4 136.4 1");

@@ -140,6 +140,18 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
 }
 
 // The summary's statistics on rows whose answers are known.
+// A row that does not start with its run number is no run: a resume flies it again and a merge
+// refuses it, instead of taking it for run 0.
+TEST(SweepRows, RunNumberOnlyFromALeadingNumberAndComma)
+{
+    EXPECT_EQ(runner::RunOfRow("12,hit,3.5"), 12);
+    EXPECT_EQ(runner::RunOfRow("0,miss"), 0);
+    EXPECT_EQ(runner::RunOfRow("x,hit"), -1);
+    EXPECT_EQ(runner::RunOfRow("12"), -1);
+    EXPECT_EQ(runner::RunOfRow("-3,hit"), -1);
+    EXPECT_EQ(runner::RunOfRow("99999999999999999999,hit"), -1);
+}
+
 TEST_F(Sweeps, SummaryCountsOutcomesAndQuantiles)
 {
     runner::SweepMeta meta;

@@ -19,7 +19,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 /// A weapon whose only part is its warhead.
-class Carrier : public WeaponVessel {
+class Carrier final : public WeaponVessel {
 public:
     Carrier(HostHandle vessel, const VECTOR3& centre, double mass, double length, double diameter)
         : WeaponVessel(vessel, 1), warhead(this, centre, mass, length, diameter)

@@ -29,7 +29,7 @@ std::string Num(double value)
 }
 
 /// Writes every call it receives, tagged with its name, into a shared call list.
-class RecordingComponent : public WeaponComponent {
+class RecordingComponent final : public WeaponComponent {
 public:
     RecordingComponent(WeaponVessel* ownerVessel, std::string tagName, Calls& callList)
         : WeaponComponent(ownerVessel), tag(std::move(tagName)), calls(callList)
@@ -60,7 +60,7 @@ private:
 };
 
 /// The smallest weapon: records its own two hooks.
-class TestWeapon : public WeaponVessel {
+class TestWeapon final : public WeaponVessel {
 public:
     TestWeapon(HostHandle vessel, Calls& callList) : WeaponVessel(vessel, 1), calls(callList) {}
 
@@ -131,7 +131,7 @@ TEST_F(WeaponVesselTest, ComponentsAreListedAndSetUpInRegistrationOrder)
     weapon->AddComponent(parts[2].get());
     ASSERT_EQ(weapon->ComponentCount(), 10);
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(weapon->Component(i), parts[i].get()) << i;
+        EXPECT_EQ(weapon->Component(i), parts[static_cast<std::size_t>(i)].get()) << i;
     }
     EXPECT_EQ(weapon->Component(9), parts[2].get());
     EXPECT_EQ(weapon->Component(10), nullptr);

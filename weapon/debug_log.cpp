@@ -11,7 +11,8 @@ DebugLogRecord::~DebugLogRecord()
     }
 }
 
-void DebugLogRecord::Write(const char* format, ...)
+// The log takes printf-style formats, as the host's own log does.
+void DebugLogRecord::Write(const char* format, ...)  // NOLINT(cert-dcl50-cpp)
 {
     if (file == nullptr) {
         return;

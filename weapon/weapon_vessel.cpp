@@ -33,6 +33,8 @@ void WeaponVessel::AddComponent(WeaponComponent* component)
             return;
         }
         const int grownCapacity = componentCapacity == 0 ? 4 : 2 * componentCapacity;
+        // The list holds pointers to components, so a slot is the size of a pointer.
+        // NOLINTNEXTLINE(bugprone-sizeof-expression)
         void* grown = std::realloc(components, static_cast<size_t>(grownCapacity) * sizeof(WeaponComponent*));
         // Out of memory: the list keeps what it had and this component stays unlisted.
         if (grown == nullptr) {

@@ -1,9 +1,5 @@
 // The karvex runner end to end: the reference engagement flown from its scenario file, the other
 // scenarios ending as their comments say, exact save and load, determinism, and bad input.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -14,17 +10,7 @@
 #include "runner/flight.h"
 #include "test_support.h"
 
-extern char** environ;
-
 namespace {
-
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class Runner : public WorldTest {
 protected:
@@ -88,15 +74,15 @@ TEST_F(Runner, ReferenceEngagementHitsItsTarget)
     std::printf("miss distance %.2f m, lock %.2f s after release, flight %.2f s\n", r.missDistance,
                 m.lock - m.release, m.removal - m.release);
     EXPECT_LT(r.missDistance, 10.0) << "a hit on the 10 m target";
-    EXPECT_NE(Read("out/Debug.log").find("Carrier sent WEAPON::ARM to K1: answer 0 at 5.000000s."), std::string::npos)
+    EXPECT_NE(ReadFile("out/Debug.log").find("Carrier sent WEAPON::ARM to K1: answer 0 at 5.000000s."), std::string::npos)
         << "the carrier logs each command and its answer";
 
     // The same scenario flies to the same bytes.
     ASSERT_EQ(Fly("reference.scn", "again").exitCode, runner::EXIT_OK);
     for (const char* file : {"telemetry.csv", "summary.json", "end.scn", "Debug.log"}) {
-        EXPECT_EQ(Read(std::string("out/") + file), Read(std::string("again/") + file)) << file;
+        EXPECT_EQ(ReadFile(std::string("out/") + file), ReadFile(std::string("again/") + file)) << file;
     }
-    EXPECT_EQ(Read("out/telemetry.csv").rfind("time_s,vessel,x_m,y_m,z_m,vx_m_s", 0), 0u);
+    EXPECT_EQ(ReadFile("out/telemetry.csv").rfind("time_s,vessel,x_m,y_m,z_m,vx_m_s", 0), 0u);
 }
 
 // The other scenarios end as their comments say.
@@ -110,7 +96,7 @@ TEST_F(Runner, EachScenarioEndsAsItsCommentSays)
     EXPECT_FALSE(std::isnan(safe.milestones.removal));
     char line[64];
     std::snprintf(line, sizeof line, "Confirm finalize of K1 at %fs.\n", safe.milestones.removal);
-    EXPECT_EQ(Read("safe/Debug.log").substr(Read("safe/Debug.log").find("Confirm")), line)
+    EXPECT_EQ(ReadFile("safe/Debug.log").substr(ReadFile("safe/Debug.log").find("Confirm")), line)
         << "only the weapon base's line after the carrier's";
 
     runner::RunResult free = Fly("free_launch.scn", "free");
@@ -133,7 +119,7 @@ TEST_F(Runner, EachScenarioEndsAsItsCommentSays)
     runner::RunResult miss = Fly("miss.scn", "miss");
     EXPECT_TRUE(std::isnan(miss.milestones.lock)) << "out of the seeker's sweep";
     EXPECT_GT(miss.milestones.ignition - miss.milestones.release, 115.4) << "the flight-time limit ignites it";
-    EXPECT_NE(Read("miss/summary.json").find("Exceeded flight time limit of 115.5 seconds"), std::string::npos);
+    EXPECT_NE(ReadFile("miss/summary.json").find("Exceeded flight time limit of 115.5 seconds"), std::string::npos);
 }
 
 // A scenario saved mid-flight loads to the same host state, bit for bit, and saves to the same file.
@@ -171,7 +157,7 @@ TEST_F(Runner, SavedScenarioLoadsToTheSameStateBitForBit)
     }
     EXPECT_NE(before[1].state.anglesExact, true) << "an integrated attitude, not one set by hand";
     ASSERT_TRUE(standin::SaveScenario("again.scn"));
-    EXPECT_EQ(Read("mid.scn"), Read("again.scn"));
+    EXPECT_EQ(ReadFile("mid.scn"), ReadFile("again.scn"));
 }
 
 // Every unreadable input is refused with the file, the line and the reason, and the right exit
@@ -245,27 +231,7 @@ TEST_F(Runner, BadScenariosAreNamedWithFileLineAndReason)
 // The program's own exit statuses, from its command line.
 TEST_F(Runner, ProgramExitStatusesFollowTheirMeaning)
 {
-    auto status = [](std::vector<std::string> args) {
-        args.insert(args.begin(), KARVEX_PROGRAM);
-        std::vector<char*> argv;
-        for (std::string& a : args) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t quiet;
-        posix_spawn_file_actions_init(&quiet);
-        posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = 0;
-        int code = -1;
-        if (posix_spawn(&pid, KARVEX_PROGRAM, &quiet, nullptr, argv.data(), environ) == 0) {
-            int s = 0;
-            waitpid(pid, &s, 0);
-            code = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-        }
-        posix_spawn_file_actions_destroy(&quiet);
-        return code;
-    };
+    auto status = [](std::vector<std::string> args) { return RunProgram(KARVEX_PROGRAM, std::move(args)); };
     EXPECT_EQ(status({"--help"}), 0);
     EXPECT_EQ(status({"run", "--help"}), 0);
     EXPECT_EQ(status({}), 2) << "a subcommand is required";

@@ -22,14 +22,6 @@ extern char** environ;
 
 namespace {
 
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class Sweeps : public WorldTest {
 protected:
     static runner::SweepOptions Options(const std::string& out)
@@ -47,7 +39,7 @@ protected:
     static void ExpectSameFiles(const std::string& dir, const std::string& reference)
     {
         for (const char* file : {"/runs.csv", "/summary.json"}) {
-            EXPECT_EQ(Read(dir + file), Read(reference + file)) << dir << file;
+            EXPECT_EQ(ReadFile(dir + file), ReadFile(reference + file)) << dir << file;
         }
     }
 };
@@ -74,14 +66,14 @@ TEST_F(Sweeps, JobsAndShardsWriteTheSameFiles)
         ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
         shards.push_back(o.outDir);
     }
-    EXPECT_NE(Read("shard1/summary.json").find("\"shard\": \"1/3\""), std::string::npos);
+    EXPECT_NE(ReadFile("shard1/summary.json").find("\"shard\": \"1/3\""), std::string::npos);
     ASSERT_EQ(runner::Merge(shards, "merged", false, ""), runner::EXIT_OK);
     ExpectSameFiles("merged", "one");
     EXPECT_EQ(runner::Merge({"shard1", "shard3"}, "gap", false, ""), runner::EXIT_SCENARIO) << "a shard missing";
     EXPECT_EQ(runner::Merge({"shard1", "shard1", "shard2", "shard3"}, "twice", false, ""), runner::EXIT_SCENARIO);
 
     // Run 5, flown alone from the scenario the sweep wrote for it.
-    std::istringstream rows(Read("one/runs.csv"));
+    std::istringstream rows(ReadFile("one/runs.csv"));
     std::string header, row;
     std::getline(rows, header);
     for (int i = 0; i <= 5; ++i) {
@@ -123,7 +115,7 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
     size_t finished = 0;
     for (int wait = 0; wait < 3000 && finished < 4; ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::string partial = Read("broken/runs.partial");
+        std::string partial = ReadFile("broken/runs.partial");
         finished = static_cast<size_t>(std::count(partial.begin(), partial.end(), '\n'));
     }
     kill(pid, SIGKILL);

@@ -9,6 +9,12 @@
 
 #include "runtime/host_control.h"
 
+/// The whole content of the file `path` ("" when it cannot be read).
+std::string ReadFile(const std::string& path);
+/// Runs `program` with `args`, its output discarded; its exit status, or -1 when it did not start
+/// or a signal ended it.
+int RunProgram(const std::string& program, std::vector<std::string> args);
+
 /// A fresh stand-in world in a fresh working directory, removed again afterwards.
 class WorldTest : public ::testing::Test {
 protected:

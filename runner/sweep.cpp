@@ -66,7 +66,7 @@ void ShardRange(long long runs, int shard, int shards, long long& first, long lo
 }
 
 // A fingerprint of everything that decides a sweep's rows, so resumed rows come from the same sweep.
-std::string Signature(const SweepSpec& spec, int shard, int shards)
+std::string Signature(const SweepDefinition& spec, int shard, int shards)
 {
     uint64_t h = Mix(spec.seed ^ static_cast<uint64_t>(spec.runs));
     for (char c : spec.scenarioText) {
@@ -124,7 +124,7 @@ private:
 
 int Sweep(const SweepOptions& options)
 {
-    SweepSpec spec;
+    SweepDefinition spec;
     std::string error;
     if (!ReadSweep(options.sweepFile, spec, error)) {
         std::fprintf(stderr, "karvex sweep: %s\n", error.c_str());

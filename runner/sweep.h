@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/sweep_spec.h"
+#include "runner/sweep_definition.h"
 
 namespace runner {
 

@@ -87,7 +87,7 @@ std::string ColumnOf(const Dispersion& d)
     return d.quantity + "_" + unit;
 }
 
-SweepMeta MetaOf(const SweepSpec& spec, const std::string& path, int shard, int shards)
+SweepMeta MetaOf(const SweepDefinition& spec, const std::string& path, int shard, int shards)
 {
     SweepMeta meta;
     meta.sweep = std::filesystem::path(path).filename().string();

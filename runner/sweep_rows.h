@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/sweep_spec.h"
+#include "runner/sweep_definition.h"
 
 namespace runner {
 
@@ -26,7 +26,7 @@ long long RunOfRow(const std::string& row);
 /// The column of runs.csv for dispersion `d`: its quantity and unit, e.g. "Carrier.y_m".
 std::string ColumnOf(const Dispersion& d);
 /// The summary fields of sweep `spec` run from sweep file `path`, shard `shard` of `shards`.
-SweepMeta MetaOf(const SweepSpec& spec, const std::string& path, int shard, int shards);
+SweepMeta MetaOf(const SweepDefinition& spec, const std::string& path, int shard, int shards);
 /// Writes `dir`/runs.csv (header and `rows`, in run order) and `dir`/summary.json; false on failure.
 bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector<std::string>& rows);
 /// summary.json's text for `rows` of the sweep `meta`: counts by outcome, hit probability within

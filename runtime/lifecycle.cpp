@@ -112,7 +112,6 @@ int CreateSlot(const VesselDesc& desc, const char* className)
     uint16_t generation = v.generation;
     v = Vessel{};
     v.generation = generation;
-    v.live = true;
     v.handle = MakeHandle(HandleKind::Vessel, generation, static_cast<uint32_t>(slot), 0);
     v.name = desc.name;
     v.className = className != nullptr ? className : "";
@@ -157,7 +156,6 @@ void DestroyVessel(int slot)
             break;
         }
     }
-    v.live = false;
     v.handle = nullptr;
     v.deletePending = false;
     v.iface = nullptr;

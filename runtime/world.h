@@ -138,7 +138,6 @@ inline constexpr int CONTROL_TYPES = 8;
 struct alignas(64) Vessel {
     HostHandle handle = nullptr;   ///< the vessel's own handle while live, null while the slot is free
     uint16_t generation = 1;       ///< bumped when the slot is freed
-    bool live = false;             ///< slot holds a vessel
     bool deletePending = false;    ///< zapiDeleteVessel was called; freed at the end of the frame
     // The fields a step reads of every other vessel share the record's first cache line.
     double size = 1.0;             ///< m

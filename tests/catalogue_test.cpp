@@ -5,7 +5,7 @@
 
 #include "missile/guided_missile.h"
 #include "missile/weapon_interface.h"
-#include "runner/sweep_spec.h"
+#include "runner/sweep_definition.h"
 #include "test_support.h"
 
 namespace {
@@ -187,7 +187,7 @@ TEST_F(Catalogue, SweepFiles)
     };
     for (const auto& [text, error] : rows) {
         std::ofstream("c.sweep", std::ios::binary) << text;
-        runner::SweepSpec spec;
+        runner::SweepDefinition spec;
         std::string why;
         bool read = runner::ReadSweep("c.sweep", spec, why);
         std::string shown = text.substr(0, 60);

@@ -182,7 +182,7 @@ TEST_F(Sweeps, BadSweepFilesAreNamedWithLineAndReason)
     };
     for (const auto& [text, message] : cases) {
         std::ofstream("bad.sweep") << text;
-        runner::SweepSpec spec;
+        runner::SweepDefinition spec;
         std::string error;
         EXPECT_FALSE(runner::ReadSweep("bad.sweep", spec, error)) << text;
         EXPECT_EQ(error.rfind(message, 0), 0u) << "got: " << error;

@@ -18,7 +18,7 @@ struct Dispersion {
 };
 
 /// A parsed sweep file.
-struct SweepSpec {
+struct SweepDefinition {
     std::string path;          ///< the sweep file
     std::string scenarioPath;  ///< the base scenario, as found from the sweep file's folder
     std::string scenarioText;  ///< its text
@@ -28,13 +28,13 @@ struct SweepSpec {
 };
 
 /// Reads the sweep file `path` into `spec`; false with `error` naming the file, the line and why.
-bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error);
+bool ReadSweep(const std::string& path, SweepDefinition& spec, std::string& error);
 
 /// The values run `run` draws, one per dispersion, in order.
-std::vector<double> DrawInputs(const SweepSpec& spec, long long run);
+std::vector<double> DrawInputs(const SweepDefinition& spec, long long run);
 
 /// The base scenario's text with `values` (one per dispersion) put in; false with `error` when a
 /// quantity cannot be found in it (no such vessel, no carrier release to move).
-bool RunScenario(const SweepSpec& spec, const std::vector<double>& values, std::string& text, std::string& error);
+bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, std::string& text, std::string& error);
 
 }  // namespace runner

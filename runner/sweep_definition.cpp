@@ -1,4 +1,4 @@
-#include "runner/sweep_spec.h"
+#include "runner/sweep_definition.h"
 
 #include <charconv>
 #include <cerrno>
@@ -174,14 +174,14 @@ std::vector<std::string> Lines(const std::string& text)
 
 }  // namespace
 
-bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error)
+bool ReadSweep(const std::string& path, SweepDefinition& spec, std::string& error)
 {
     std::ifstream in(path);
     if (!in) {
         error = "cannot read sweep file " + path;
         return false;
     }
-    spec = SweepSpec{};
+    spec = SweepDefinition{};
     spec.path = path;
     int number = 0;
     bool magic = false, hasRuns = false;
@@ -273,7 +273,7 @@ bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error)
     std::vector<double> zeros(spec.dispersions.size(), 0.0);
     std::string text, why;
     for (size_t i = 0; i < spec.dispersions.size(); ++i) {
-        SweepSpec one = spec;
+        SweepDefinition one = spec;
         one.dispersions = {spec.dispersions[i]};
         if (!RunScenario(one, {0.0}, text, why)) {
             error = path;
@@ -285,7 +285,7 @@ bool ReadSweep(const std::string& path, SweepSpec& spec, std::string& error)
     return true;
 }
 
-std::vector<double> DrawInputs(const SweepSpec& spec, long long run)
+std::vector<double> DrawInputs(const SweepDefinition& spec, long long run)
 {
     std::vector<double> values;
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
@@ -296,7 +296,7 @@ std::vector<double> DrawInputs(const SweepSpec& spec, long long run)
     return values;
 }
 
-bool RunScenario(const SweepSpec& spec, const std::vector<double>& values, std::string& text, std::string& error)
+bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, std::string& text, std::string& error)
 {
     std::vector<std::string> lines = Lines(spec.scenarioText);
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {

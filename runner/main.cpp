@@ -21,12 +21,13 @@ int Main(int argc, char** argv)
     std::string moduleDir = DefaultModuleDir().string();
 
     std::string scenario, outDir;
-    bool plot = false, quiet = false;
+    bool plot = false, quiet = false, replay = false;
     CLI::App* run = app.add_subcommand("run", "Fly a scenario: timeline, telemetry, summary, end-of-run scenario");
     run->add_option("SCENARIO", scenario, "Scenario file")->required();
     run->add_option("-o,--out", outDir, "Output folder (default: out/<scenario name>)");
     run->add_option("-m,--modules", moduleDir, "Folder of the vessel modules")->capture_default_str();
     run->add_flag("--plot", plot, "Render flight.png after the run");
+    run->add_flag("--replay", replay, "Write replay.html, the flight in 3D, after the run");
     run->add_flag("-q,--quiet", quiet, "Print no timeline");
 
     std::string className;
@@ -37,6 +38,10 @@ int Main(int argc, char** argv)
     std::string plotDir;
     CLI::App* plotCommand = app.add_subcommand("plot", "Render flight.png from a run's output folder");
     plotCommand->add_option("OUTPUT_FOLDER", plotDir, "A folder a run wrote")->required();
+
+    std::string replayDir;
+    CLI::App* replayCommand = app.add_subcommand("replay", "Write replay.html: a run played back in 3D in a browser");
+    replayCommand->add_option("OUTPUT_FOLDER", replayDir, "A folder a run wrote")->required();
 
     SweepOptions sweep;
     sweep.moduleDir = moduleDir;
@@ -70,7 +75,7 @@ int Main(int argc, char** argv)
         if (outDir.empty()) {
             outDir = "out/" + std::filesystem::path(scenario).stem().string();
         }
-        return RunCommand(scenario, moduleDir, outDir, plot, quiet);
+        return RunCommand(scenario, moduleDir, outDir, plot, quiet, replay);
     }
     if (*inspect) {
         return Inspect(moduleDir, className);
@@ -90,6 +95,9 @@ int Main(int argc, char** argv)
             sweep.outDir = "out/" + std::filesystem::path(sweep.sweepFile).stem().string();
         }
         return Sweep(sweep);
+    }
+    if (*replayCommand) {
+        return Replay(replayDir);
     }
     if (*merge) {
         return Merge(shardDirs, mergeOut, !noPlot, "");

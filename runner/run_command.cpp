@@ -6,7 +6,7 @@
 namespace runner {
 
 int RunCommand(const std::string& scenario, const std::string& moduleDir, const std::string& outDir, bool plot,
-               bool quiet)
+               bool quiet, bool replay)
 {
     RunOptions options;
     options.scenario = scenario;
@@ -31,7 +31,8 @@ int RunCommand(const std::string& scenario, const std::string& moduleDir, const 
         std::printf("  %s\n", path.c_str());
     }
     std::fflush(stdout);
-    return plot ? Plot(outDir, "") : EXIT_OK;
+    int code = plot ? Plot(outDir, "") : EXIT_OK;
+    return code == EXIT_OK && replay ? Replay(outDir) : code;
 }
 
 }  // namespace runner

@@ -20,6 +20,24 @@ void Put(std::FILE* out, double value, char after = ',')
     std::fputc(after, out);
 }
 
+// A vessel's name as a CSV field: in double quotes (inner ones doubled) when it holds a comma or a
+// quote, so that a reader splitting on commas keeps every column in its place.
+void PutName(std::FILE* out, const std::string& name)
+{
+    if (name.find_first_of(",\"") == std::string::npos) {
+        std::fprintf(out, "%s,", name.c_str());
+        return;
+    }
+    std::fputc('"', out);
+    for (char c : name) {
+        if (c == '"') {
+            std::fputc('"', out);
+        }
+        std::fputc(c, out);
+    }
+    std::fputs("\",", out);
+}
+
 void Row(std::FILE* out, const standin::Vessel& v, double simt)
 {
     const standin::VesselState& s = v.state;
@@ -40,7 +58,7 @@ void Row(std::FILE* out, const standin::Vessel& v, double simt)
         }
     }
     Put(out, simt);
-    std::fprintf(out, "%s,", v.name.c_str());
+    PutName(out, v.name);
     for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, pitch, bank, heading, s.pos.y}) {
         Put(out, value);
     }

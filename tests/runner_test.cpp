@@ -2,12 +2,16 @@
 // scenarios ending as their comments say, exact save and load, determinism, and bad input.
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "missile/guided_missile.h"
 #include "runner/commands.h"
 #include "runner/flight.h"
+#include "runner/telemetry.h"
 #include "test_support.h"
 
 namespace {
@@ -240,7 +244,48 @@ TEST_F(Runner, ProgramExitStatusesFollowTheirMeaning)
     EXPECT_EQ(status({"run", "missing.scn"}), 3);
     EXPECT_EQ(status({"inspect", "Karvex", "--modules", "/nonexistent"}), 4);
     EXPECT_EQ(status({"plot", "nowhere"}), 3);
+    EXPECT_EQ(status({"replay", "nowhere"}), 3);
     EXPECT_EQ(status({"run", std::string(KARVEX_SCENARIO_DIR) + "/safe_release.scn", "-q", "--out", "ok"}), 0);
+}
+
+// The replay page carries a run's data whole and safely: a long run is thinned but keeps its end,
+// a name with a comma keeps its columns, and no text from the run can end the page's script early.
+TEST_F(Runner, ReplayPageCarriesTheRunSafely)
+{
+    const std::string hostile = "</script><script>alert(1)</script> \"quoted\"";
+    nlohmann::json summary = {{"missile", "K,1"}, {"target", nullptr}, {"milestones", {{"release", 1.0}}},
+                              {"events", {{{"time_s", 2.0}, {"kind", "debug"}, {"text", hostile}}}}};
+    std::filesystem::create_directory("run");
+    std::ofstream("run/summary.json") << summary.dump();
+    std::ofstream telemetry("run/telemetry.csv");
+    telemetry << runner::TELEMETRY_HEADER << "\n";
+    const int rows = 10001;
+    for (int i = 0; i < rows; ++i) {
+        telemetry << i * 0.01 << ",\"K,1\"," << i << ",2000,0,0,0,230,0,0,0,2000,0.7,1,300,"
+                  << (i < 150 ? 5000 : 0) << ",1;2,0;1,0,0,0,0.01,-0.02\n";
+    }
+    telemetry.close();
+    ASSERT_EQ(RunProgram(KARVEX_PROGRAM, {"replay", "run"}), 0);
+
+    const std::string page = ReadFile("run/replay.html");
+    const std::string open = "<script id=\"karvex-data\" type=\"application/json\">";
+    size_t from = page.find(open);
+    ASSERT_NE(from, std::string::npos);
+    from += open.size();
+    nlohmann::json data = nlohmann::json::parse(page.substr(from, page.find("</script>", from) - from));
+    EXPECT_EQ(data["events"][0]["text"], hostile);
+    EXPECT_EQ(page.find("</script><script>alert"), std::string::npos);
+    ASSERT_EQ(data["vessels"].size(), 1u);
+    const nlohmann::json& k1 = data["vessels"][0];
+    EXPECT_EQ(k1["name"], "K,1");
+    EXPECT_LE(k1["t"].size(), 4001u);
+    EXPECT_GE(k1["t"].size(), 3000u);
+    EXPECT_EQ(k1["t"].back(), 100.0);
+    EXPECT_EQ(k1["x"].back(), 10000.0);
+    EXPECT_EQ(k1["az"][0], 0.01);
+    EXPECT_EQ(k1["speed"][0], 230.0);
+    EXPECT_EQ(k1["phase"][0], 0) << "carried before release";
+    EXPECT_EQ(k1["phase"][k1["phase"].size() / 2], 3) << "gliding once the thrust is gone";
 }
 
 }  // namespace

@@ -112,6 +112,23 @@ function startReplay() {
     }
   }
 
+  // The trail runs to the missile itself: the vertex after sample i is moved to where the missile
+  // is now (and put back when the present moves on).
+  const trailPositions = world.trail.geometry.attributes.position;
+  let patched = -1;
+  const patchedAt = new THREE.Vector3();
+  function drawTrailTo(i, now) {
+    if (patched >= 0) trailPositions.setXYZ(patched, patchedAt.x, patchedAt.y, patchedAt.z);
+    patched = i + 1 < missile.t.length ? i + 1 : -1;
+    if (patched >= 0) {
+      patchedAt.fromBufferAttribute(trailPositions, patched);
+      trailPositions.setXYZ(patched, now.x, now.y, now.z);
+    }
+    trailPositions.needsUpdate = true;
+    const end = patched >= 0 ? patched + 1 : i + 1;
+    world.trail.geometry.setDrawRange(world.firstFree, Math.max(0, end - world.firstFree));
+  }
+
   // Puts every vessel, the trail, the cone and the markers where they were at time t.
   function place(t) {
     for (const body of Object.values(world.bodies)) {
@@ -129,7 +146,7 @@ function startReplay() {
       body.dot.point.copy(body.model.position);
     }
     const i = sampleAt(missile, t);
-    world.trail.geometry.setDrawRange(world.firstFree, Math.max(0, i + 1 - world.firstFree));
+    drawTrailTo(i, world.bodies[missile.name].model.position);
     const axes = bodyAxes(missile, i);
     const sx = Math.sin(missile.az[i]), sy = Math.sin(missile.el[i]);
     const look = axes.right.clone().multiplyScalar(sx).addScaledVector(axes.up, sy)

@@ -15,6 +15,15 @@ const std::string HEAD = "ZELVAR-STANDIN-SCENARIO 1\n";
 
 class Catalogue : public WorldTest {};
 
+std::string Repeat(const std::string& line, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += line;
+    }
+    return text;
+}
+
 // Commands on an active missile hanging on a carrier: 1 GETTYPE, 0 done or not a command, -1 unknown.
 TEST_F(Catalogue, WeaponCommands)
 {
@@ -128,6 +137,38 @@ TEST_F(Catalogue, HostScenarioFiles)
         {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1 0x17 press hyper\nEND\nEND_VESSELS\n", ":4: unknown modifier"},
         {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY nan 0x17 press\nEND\nEND_VESSELS\n", ":4: expected \"KEY"},
         {HEAD + "TARGET\nBEGIN_VESSELS\nEND_VESSELS\n", nullptr},
+        {HEAD + "TIME 1\tx\nBEGIN_VESSELS\nEND_VESSELS\n", ":2: expected one finite number after TIME"},
+        {HEAD + "watch t\ntarget t\nBEGIN_VESSELS\n" + body + "END_VESSELS\n", nullptr},
+        {HEAD + "WATCH nobody\nBEGIN_VESSELS\n" + body + "END_VESSELS\n", ":2: WATCH names \"nobody\", which is no vessel"},
+        {HEAD + "TARGET nobody\nBEGIN_VESSELS\n" + body + "END_VESSELS\n", ":2: TARGET names \"nobody\""},
+        {HEAD + std::string("BEGIN_VESSELS\0\n", 15), ":2: holds a NUL byte"},
+        {HEAD + "BEGIN_VESSELS\nt :\nEND\nEND_VESSELS\n", ":3: vessel \"t \": a vessel name may not begin or end"},
+        {HEAD + "BEGIN_VESSELS\n" + body + body + "END_VESSELS\n", ":6: a second vessel named \"t\""},
+        {HEAD + "BEGIN_VESSELS\nt:\n  POS\t1 2 3\nEND\nEND_VESSELS\n", nullptr},
+        {HEAD + "BEGIN_VESSELS\nt:\n  VEL 1\n  SIZE 0\nEND\nEND_VESSELS\n", ":4: expected three finite numbers"},
+        {HEAD + "BEGIN_VESSELS\nt:\n  QUAT 1 0 0\nEND\nEND_VESSELS\n", ":4: expected a quaternion"},
+        {HEAD + "BEGIN_VESSELS\nt:\n  ATTACHED 0 -1 t\nEND\nEND_VESSELS\n", ":4: the vessel has no point 0 to hang"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0\nEND\nEND_VESSELS\n", ":4: expected \"ATTACHED"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0 -2 t\nEND\nEND_VESSELS\n", ":4: expected \"ATTACHED"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0 -1\nEND\nEND_VESSELS\n", ":4: no parent vessel named"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0 -1 nobody\nEND\nEND_VESSELS\n", ":4: \"K1\" hangs from \"nobody\", which is no vessel"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0 0 t\nEND\n" + body + "END_VESSELS\n", ":4: \"t\" has no point 0 to carry"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  ATTACHED 0 0 K2\nEND\nK2:Karvex\nEND\nEND_VESSELS\n", ":4: \"K2\" has no point 0 to carry"},
+        {HEAD + "BEGIN_VESSELS\nC:Carrier\n  STATION 0 -1.5 0\nEND\nK1:Karvex\n  ATTACHED 0 0 C\nEND\nK2:Karvex\n  ATTACHED 0 0 C\nEND\nEND_VESSELS\n",
+         ":10: cannot hang \"K2\" on \"C\": the point is taken"},
+        {HEAD + "BEGIN_VESSELS\nC:Carrier\nEND\nK1:Karvex\n  ATTACHED 0 -1 C\nEND\nEND_VESSELS\n", nullptr},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  THL 99999999999999999999 1\nEND\nEND_VESSELS\n", ":4: expected an index"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  THL 0x 1\nEND\nEND_VESSELS\n", ":4: expected an index"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  THL 0 x\nEND\nEND_VESSELS\n", ":4: expected an index"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  PRP 0 -1\nEND\nEND_VESSELS\n", ":4: expected an index"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  THL 50 1\nEND\nEND_VESSELS\n", ":4: thruster 50 is out of range: the vessel has"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n" + Repeat("  THL 0 1\n", 129) + "END\nEND_VESSELS\n", ":132: too many lines for thrusters"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n" + Repeat("  KEY 1 0x17 press\n", 129) + "END\nEND_VESSELS\n", ":132: too many KEY lines"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY -1 0x17 press\nEND\nEND_VESSELS\n", ":4: expected \"KEY"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1x 0x17 press\nEND\nEND_VESSELS\n", ":4: expected \"KEY"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1 256 press\nEND\nEND_VESSELS\n", ":4: expected \"KEY"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1 0x17 hold\nEND\nEND_VESSELS\n", ":4: expected \"KEY"},
+        {HEAD + "BEGIN_VESSELS\nK1:Karvex\n  KEY 1\t0x17\tRelease\tshift  ALT\nEND\nEND_VESSELS\n", nullptr},
     };
     for (const auto& [text, error] : rows) {
         ResetWorld();

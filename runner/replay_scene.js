@@ -42,7 +42,7 @@ function bodyAxes(track, i) {
 // Models point their nose along -z, as three.js cameras look.
 function missileModel() {
   const group = new THREE.Group();
-  const skin = new THREE.MeshStandardMaterial({ color: 0xdfe6ee, metalness: 0.3, roughness: 0.5 });
+  const skin = new THREE.MeshLambertMaterial({ color: 0xdfe6ee });
   const body = new THREE.Mesh(new THREE.CylinderGeometry(0.15, 0.15, 2.6, 16), skin);
   body.rotation.x = Math.PI / 2;
   const nose = new THREE.Mesh(new THREE.ConeGeometry(0.15, 0.5, 16), skin);
@@ -60,7 +60,7 @@ function missileModel() {
 
 function carrierModel() {
   const group = new THREE.Group();
-  const skin = new THREE.MeshStandardMaterial({ color: 0x6f8fb8, metalness: 0.2, roughness: 0.6 });
+  const skin = new THREE.MeshLambertMaterial({ color: 0x6f8fb8 });
   group.add(new THREE.Mesh(new THREE.BoxGeometry(1.6, 1.6, 15), skin));
   group.add(new THREE.Mesh(new THREE.BoxGeometry(13, 0.25, 3), skin));
   const tail = new THREE.Mesh(new THREE.BoxGeometry(0.25, 3, 2), skin);
@@ -72,7 +72,7 @@ function carrierModel() {
 function targetModel(size) {
   const group = new THREE.Group();
   const box = new THREE.Mesh(new THREE.BoxGeometry(size, size, size),
-                             new THREE.MeshStandardMaterial({ color: 0xd43c3c, roughness: 0.7 }));
+                             new THREE.MeshLambertMaterial({ color: 0xd43c3c }));
   group.add(box);
   const ring = new THREE.Mesh(new THREE.RingGeometry(size * 1.5, size * 1.8, 48),
                               new THREE.MeshBasicMaterial({ color: 0xff6b6b, side: THREE.DoubleSide }));

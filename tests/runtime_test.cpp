@@ -405,4 +405,335 @@ TEST_F(HostRuntime, UnreadableScenarioLinesNameFileLineAndReason)
     EXPECT_NE(standin::LastError().find("missing.scn"), std::string::npos);
 }
 
+// Every call through a deleted vessel's handle, or a null one, answers 0, null or "" and changes
+// nothing, even on the vessel that took over its slot.
+TEST_F(HostRuntime, DeadHandlesReachNothingInTheirReusedSlot)
+{
+    HostHandle old = standin::CreateBody(Body("old"));
+    ASSERT_TRUE(zapiDeleteVessel(old, nullptr));
+    standin::Step(0.1);
+    VesselDesc desc = Body("new", {1, 2, 3});
+    desc.vel = {4, 5, 6};
+    HostHandle fresh = standin::CreateBody(desc);
+    ASSERT_EQ(standin::SlotOf(fresh), 0) << "the freed slot is taken again";
+    HostHandle mesh = zapiLoadMeshGlobal("m");
+    const VESSEL stale(old, 3);
+    const VESSEL none(nullptr);
+    PARTICLESTREAMSPEC spec{};
+    for (const VESSEL* v : {&stale, &none}) {
+        v->SetSize(9);
+        v->SetEnableFocus(false);
+        v->SetEmptyMass(9);
+        v->SetPMI({9, 9, 9});
+        v->SetCrossSections({9, 9, 9});
+        v->SetTouchdownPoints({9, 9, 9}, {9, 9, 9}, {9, 9, 9});
+        v->RegisterAnimation();
+        v->SetControlSurfaceLevel(0, 1.0);
+        v->ClearThrusterDefinitions();
+        v->ClearPropellantResources();
+        v->ClearMeshes();
+        EXPECT_EQ(v->AddMesh(mesh), 0u);
+        EXPECT_EQ(v->AddExhaust(nullptr, 1, 1, 1, nullptr), 0u);
+        EXPECT_EQ(v->AddExhaustStream(nullptr, &spec), nullptr);
+        EXPECT_EQ(v->AddExhaustStream(nullptr, {0, 0, 0}, &spec), nullptr);
+        EXPECT_EQ(v->CreateAttachment(true, {0, 0, 0}, {0, 1, 0}, {0, 0, 1}, "WM"), nullptr);
+        EXPECT_EQ(v->CreatePropellantResource(1.0), nullptr);
+        EXPECT_EQ(v->CreateAirfoil(LIFT_VERTICAL, {0, 0, 0}, nullptr, 1, 1, 1), nullptr);
+        EXPECT_EQ(v->CreateControlSurface(0, 1, 1, {0, 0, 0}, 0, 0), nullptr);
+        EXPECT_EQ(v->GetSize(), 0.0);
+        EXPECT_EQ(v->GetPitch(), 0.0);
+        EXPECT_EQ(v->GetBank(), 0.0);
+        EXPECT_EQ(v->GetDynPressure(), 0.0);
+        VECTOR3 local{7, 7, 7};
+        v->Global2Local({1, 2, 3}, local);
+        EXPECT_EQ(local.x + local.y + local.z, 0.0);
+        EXPECT_FALSE(v->MeshgroupTransform(nullptr, MESHGROUP_TRANSFORM{}));
+        EXPECT_EQ(v->GetAttachmentStatus(nullptr), nullptr);
+        EXPECT_EQ(v->GetAttachmentHandle(true, 0), nullptr);
+        EXPECT_STREQ(v->GetAttachmentId(nullptr), "");
+        EXPECT_FALSE(v->AttachChild(fresh, nullptr, nullptr));
+        EXPECT_FALSE(v->DetachChild(nullptr));
+    }
+    for (HostHandle h : {old, static_cast<HostHandle>(nullptr)}) {
+        standin::SetPosition(h, {9, 9, 9});
+        standin::SetVelocity(h, {9, 9, 9});
+        standin::SetAttitude(h, 1, 1, 1);
+        standin::SetAngularVelocity(h, {9, 9, 9});
+        standin::SetMotion(h, standin::Motion::Landed);
+        standin::SetPinned(h, true);
+        standin::Bind(h, nullptr);
+        standin::DestroyVisual(h);
+        EXPECT_EQ(standin::CreateVisual(h), nullptr);
+        EXPECT_EQ(standin::AttachmentById(h, "WM"), nullptr);
+        EXPECT_EQ(zapiGetMass(h), 0.0);
+        VECTOR3 pos{7, 7, 7}, vel{7, 7, 7};
+        zapiGetGlobalPos(h, pos);
+        zapiGetRelativeVel(fresh, h, vel);
+        EXPECT_EQ(pos.x + pos.y + pos.z + vel.x + vel.y + vel.z, 0.0);
+    }
+    EXPECT_EQ(standin::RecordIndex(fresh), -1) << "a vessel handle is no record";
+    EXPECT_EQ(standin::RecordIndex(nullptr), -1);
+
+    const standin::Vessel& v = *standin::Find(fresh);
+    EXPECT_EQ(v.size, 1.0);
+    EXPECT_EQ(v.emptyMass, 1.0);
+    EXPECT_EQ(v.flightModel, 1);
+    EXPECT_TRUE(v.focusEnabled);
+    EXPECT_FALSE(v.animationRegistered);
+    EXPECT_EQ(v.pmi.x + v.crossSections.x + v.touchdown[0].x + v.state.angVel.x, 0.0);
+    EXPECT_EQ(v.controlSets[0], 0);
+    EXPECT_TRUE(v.meshes.empty() && v.exhausts.empty() && v.streams.empty() && v.attachments.empty() &&
+                v.resources.empty() && v.airfoils.empty() && v.surfaces.empty());
+    EXPECT_EQ(v.state.pos.y, 2.0);
+    EXPECT_EQ(v.state.vel.z, 6.0);
+    EXPECT_EQ(v.state.pitch, 0.0);
+    EXPECT_EQ(v.motion, standin::Motion::Kinematic);
+    EXPECT_EQ(v.visual, nullptr);
+    EXPECT_EQ(v.callbacks, nullptr);
+}
+
+// Creation refuses names that would not read back, a full world and classes that name no module.
+TEST_F(HostRuntime, CreationRefusesBadNamesFullWorldsAndNonModules)
+{
+    const std::pair<std::string, const char*> names[] = {
+        {"", "a vessel needs a name"},         {std::string("a\0b", 3), "may not hold a NUL"},
+        {"a\nb", "may not hold a NUL"},        {"a\rb", "may not hold a NUL"},
+        {"a:b", "may not hold a NUL"},         {"a;b", "may not hold a NUL"},
+        {" a", "may not begin or end"},        {"a\t", "may not begin or end"},
+    };
+    auto named = [](const std::string& name) {
+        VesselDesc desc;
+        desc.name = name;
+        return desc;
+    };
+    for (const auto& [name, why] : names) {
+        EXPECT_EQ(standin::CreateBody(named(name)), nullptr) << name;
+        EXPECT_NE(standin::LastError().find(why), std::string::npos) << standin::LastError();
+        EXPECT_EQ(standin::LastErrorKind(), standin::ErrorKind::Other);
+    }
+    EXPECT_NE(standin::CreateBody(named("a\tb")), nullptr) << "a blank inside a name reads back";
+
+    const std::pair<const char*, const char*> classes[] = {
+        {nullptr, "no module class given"},
+        {"", "no module class given"},
+        {"../modules/Karvex", "a module class is a plain name"},
+        {"Nowhere", "cannot load module"},
+    };
+    for (const auto& [className, why] : classes) {
+        EXPECT_EQ(standin::CreateModuleVessel(className, Body("m")), nullptr);
+        EXPECT_NE(standin::LastError().find(why), std::string::npos) << standin::LastError();
+        EXPECT_EQ(standin::LastErrorKind(), standin::ErrorKind::Module);
+    }
+    // A library that loads but has no entry points: the host's own.
+    config.moduleDir = KARVEX_MODULE_DIR "/../lib";
+    ResetWorld();
+    EXPECT_EQ(standin::CreateModuleVessel("libzelvar_host", Body("m")), nullptr);
+    EXPECT_NE(standin::LastError().find("does not export zvcInit and zvcExit"), std::string::npos) << standin::LastError();
+    EXPECT_EQ(zapiGetVesselCount(), 0u);
+
+    config.maxVessels = 1;
+    config.moduleDir = KARVEX_MODULE_DIR;
+    ResetWorld();
+    ASSERT_NE(standin::CreateBody(Body("one")), nullptr);
+    EXPECT_EQ(standin::CreateBody(Body("two")), nullptr);
+    EXPECT_EQ(standin::LastError(), "no free vessel slot: the world holds 1 vessels");
+    EXPECT_EQ(standin::CreateModuleVessel("Karvex", Body("K1")), nullptr);
+    EXPECT_EQ(standin::LastError(), "no free vessel slot: the world holds 1 vessels");
+    EXPECT_EQ(zapiGetVesselCount(), 1u);
+}
+
+// A parent hangs children on its own free points, a child hangs by its own free to-parent point,
+// the two points face each other, and a deleted parent lets its children go.
+TEST_F(HostRuntime, ChildrenHangOnFreePointsFacingEachOther)
+{
+    HostHandle p = standin::CreateBody(Body("parent", {0, 100, 0}));
+    HostHandle c = standin::CreateBody(Body("child"));
+    HostHandle other = standin::CreateBody(Body("other"));
+    VESSEL vp(p), vc(c), vo(other);
+    HostHandle hook = vp.CreateAttachment(true, {0, 1, 0}, {0, 1, 0}, {0, 0, 1}, "UP");
+    HostHandle bay = vp.CreateAttachment(false, {1, -1, 2}, {0, -1, 0}, {0, 0, 1}, "BAY");
+    HostHandle pylon = vp.CreateAttachment(false, {0, -1, 0}, {0, -1, 0}, {0, 0, 1}, "PYLON");
+    // The child hangs nose up from its tail: its point's rotation reference lies along its direction.
+    HostHandle tail = vc.CreateAttachment(true, {0, 0, -2}, {0, 0, -1}, {0, 0, -1}, "TAIL");
+    HostHandle lug = vc.CreateAttachment(false, {0, 0, 0}, {0, -1, 0}, {0, 0, 1}, "LUG");
+    HostHandle otherTail = vo.CreateAttachment(true, {0, 0, 0}, {0, 1, 0}, {0, 0, 1}, "TAIL");
+
+    EXPECT_EQ(vp.GetAttachmentHandle(false, 1), pylon);
+    EXPECT_EQ(vp.GetAttachmentHandle(true, 0), hook);
+    EXPECT_EQ(vp.GetAttachmentHandle(true, 1), nullptr);
+    EXPECT_STREQ(vp.GetAttachmentId(bay), "BAY");
+    EXPECT_STREQ(vp.GetAttachmentId(tail), "") << "another vessel's point";
+    EXPECT_EQ(standin::AttachmentById(p, nullptr), nullptr);
+    EXPECT_EQ(standin::AttachmentById(p, "NONE"), nullptr);
+
+    EXPECT_FALSE(vp.AttachChild(c, lug, tail)) << "the parent's point is the child's";
+    EXPECT_FALSE(vp.AttachChild(c, hook, tail)) << "a to-parent point carries nothing";
+    EXPECT_FALSE(vp.AttachChild(c, bay, lug)) << "the child's point is no to-parent point";
+    EXPECT_FALSE(standin::Attach(c, nullptr, c, tail)) << "onto itself";
+    EXPECT_FALSE(standin::Attach(p, bay, c, nullptr));
+    ASSERT_TRUE(vp.AttachChild(c, bay, tail));
+    EXPECT_FALSE(vp.AttachChild(other, bay, otherTail)) << "a taken point";
+    EXPECT_EQ(vp.GetAttachmentStatus(bay), c);
+    EXPECT_EQ(vc.GetAttachmentStatus(tail), p);
+    EXPECT_EQ(vp.GetAttachmentStatus(pylon), nullptr);
+
+    standin::Step(0.1);
+    const standin::VesselState& ps = standin::Find(p)->state;
+    const standin::VesselState& cs = standin::Find(c)->state;
+    auto global = [](const standin::VesselState& s, const VECTOR3& b) {
+        return VECTOR3{s.rot[0][0] * b.x + s.rot[0][1] * b.y + s.rot[0][2] * b.z,
+                       s.rot[1][0] * b.x + s.rot[1][1] * b.y + s.rot[1][2] * b.z,
+                       s.rot[2][0] * b.x + s.rot[2][1] * b.y + s.rot[2][2] * b.z};
+    };
+    VECTOR3 childDir = global(cs, {0, 0, -1});
+    EXPECT_NEAR(childDir.y, 1.0, 1e-12) << "the tail's direction opposes the bay's: the child stands nose down";
+    VECTOR3 bayAt = global(ps, {1, -1, 2}), tailAt = global(cs, {0, 0, -2});
+    EXPECT_NEAR(cs.pos.x + tailAt.x, ps.pos.x + bayAt.x, 1e-12);
+    EXPECT_NEAR(cs.pos.y + tailAt.y, ps.pos.y + bayAt.y, 1e-12);
+    EXPECT_NEAR(cs.pos.z + tailAt.z, ps.pos.z + bayAt.z, 1e-12);
+
+    EXPECT_FALSE(vp.DetachChild(pylon)) << "nothing hangs there";
+    EXPECT_FALSE(vp.DetachChild(hook));
+    standin::Detach(c, lug);  // the child's own carrying point: nothing to let go
+    EXPECT_EQ(vc.GetAttachmentStatus(tail), p);
+    ASSERT_TRUE(vp.DetachChild(bay, {0, 0, 3}));
+    EXPECT_EQ(vp.GetAttachmentStatus(bay), nullptr);
+    EXPECT_EQ(vc.GetAttachmentStatus(tail), nullptr);
+    EXPECT_EQ(cs.vel.z, 3.0) << "the push, in the parent's frame";
+
+    ASSERT_TRUE(vp.AttachChild(other, pylon, otherTail));
+    ASSERT_TRUE(zapiDeleteVessel(p, nullptr));
+    standin::Step(0.1);
+    EXPECT_EQ(vo.GetAttachmentStatus(otherTail), nullptr);
+    EXPECT_TRUE(standin::Attach(c, lug, other, otherTail)) << "its point is free again";
+}
+
+// A module's save writes only keys and values that read back as one line of one key, and nothing
+// outside the save; reading lines is for loads only.
+class Writer : public VESSEL2 {
+public:
+    using VESSEL2::VESSEL2;
+    void clbkSaveState(HostHandle scn) override
+    {
+        zapiWriteScenario_float(scn, "GOOD", 1.5);
+        zapiWriteScenario_string(scn, "WORD", "two words");
+        for (const char* key : {static_cast<const char*>(nullptr), "", "A B", "A\tB", "A\nB"}) {
+            zapiWriteScenario_float(scn, key, 2.0);
+            zapiWriteScenario_string(scn, key, "x");
+        }
+        zapiWriteScenario_float(nullptr, "NULLSCN", 3.0);
+        zapiWriteScenario_string(nullptr, "NULLSCN", "x");
+        zapiWriteScenario_string(scn, "NOVALUE", nullptr);
+        zapiWriteScenario_string(scn, "BREAK", "a\nb");
+        char* line = nullptr;
+        readDuringSave = zapiReadScenario_nextline(scn, line) || zapiReadScenario_nextline(nullptr, line);
+        last = scn;
+    }
+    HostHandle last = nullptr;
+    bool readDuringSave = true;
+};
+
+TEST_F(HostRuntime, SavesWriteWhatLoadsAgainOrSayWhyNot)
+{
+    HostHandle w = standin::CreateBody(Body("w"));
+    Writer writer(w);
+    standin::Bind(w, &writer);
+    ASSERT_TRUE(standin::SaveScenario("w.scn")) << standin::LastError();
+    EXPECT_NE(ReadFile("w.scn").find("  MOTION kinematic\n  SIZE 1\n  MASS 1\n  GOOD 1.5\n  WORD two words\nEND\n"),
+              std::string::npos)
+        << ReadFile("w.scn");
+    EXPECT_FALSE(writer.readDuringSave);
+    zapiWriteScenario_float(writer.last, "LATE", 1.0);  // the file is closed
+    EXPECT_EQ(ReadFile("w.scn").find("LATE"), std::string::npos);
+
+    const std::pair<const char*, const char*> failures[] = {
+        {nullptr, "no scenario file named"},
+        {"no/such/folder/x.scn", "cannot write scenario file no/such/folder/x.scn: "},
+        {"/dev/full", "cannot write scenario file /dev/full"},
+    };
+    for (const auto& [path, why] : failures) {
+        EXPECT_FALSE(standin::SaveScenario(path));
+        EXPECT_EQ(standin::LastError().rfind(why, 0), 0u) << standin::LastError();
+    }
+    standin::CreateBody(Body("w"));
+    EXPECT_FALSE(standin::SaveScenario("twins.scn"));
+    EXPECT_EQ(standin::LastError(), "cannot save scenario file twins.scn: two vessels are named \"w\"");
+    EXPECT_FALSE(standin::LoadScenario(nullptr));
+    EXPECT_EQ(standin::LastErrorKind(), standin::ErrorKind::File);
+}
+
+// Children on their carrier's points and key events still to come are saved, and load as they were;
+// a key already delivered is not saved again.
+TEST_F(HostRuntime, SavedCarriageAndPendingKeysLoadAsTheyWere)
+{
+    const std::string text =
+        "ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\n"
+        "C:Carrier\n  POS 0 2000 0\n  MOTION pinned\n  STATION 0 -1.5 0\n  STATION 2 -1.5 0\nEND\n"
+        "K1:Karvex\n  ATTACHED 0 1 C\nEND\n"
+        "K2:Karvex\n  ATTACHED 0 -1 C\nEND\n"
+        "t:\n  KEY 0 0x20 press\n  KEY 5 0x17 press shift alt\n  KEY 6 0x17 release rctrl\nEND\n"
+        "END_VESSELS\n";
+    ASSERT_TRUE(standin::LoadScenarioText("c.scn", text)) << standin::LastError();
+    standin::Step(0.01);
+    ASSERT_TRUE(standin::SaveScenario("first.scn")) << standin::LastError();
+    const std::string first = ReadFile("first.scn");
+    for (const char* line : {"  ATTACHED 0 1 C\n", "  ATTACHED 0 -1 C\n", "  KEY 5 0x17 press shift alt\n",
+                             "  KEY 6 0x17 release rctrl\n"}) {
+        EXPECT_NE(first.find(line), std::string::npos) << line << "in\n" << first;
+    }
+    EXPECT_EQ(first.find("KEY 0 "), std::string::npos) << "delivered already";
+
+    ResetWorld();
+    ASSERT_TRUE(standin::LoadScenario("first.scn")) << standin::LastError();
+    HostHandle c = zapiGetVesselByIndex(0);
+    VESSEL carrier(c);
+    EXPECT_EQ(carrier.GetAttachmentStatus(carrier.GetAttachmentHandle(false, 1)), zapiGetVesselByIndex(1));
+    EXPECT_EQ(carrier.GetAttachmentStatus(carrier.GetAttachmentHandle(false, 0)), nullptr);
+    VESSEL k2(zapiGetVesselByIndex(2));
+    EXPECT_EQ(k2.GetAttachmentStatus(standin::AttachmentById(k2.GetHandle(), "WM")), c);
+    ASSERT_TRUE(standin::SaveScenario("second.scn"));
+    EXPECT_EQ(ReadFile("second.scn"), first);
+}
+
+// Mesh-group transforms need the vessel's current visual and one of its meshes; rotations are
+// summed per group and axis.
+TEST_F(HostRuntime, MeshgroupTransformsNeedTheCurrentVisualAndAMesh)
+{
+    VesselDesc desc = Body("a");
+    desc.capacity.transforms = 2;  // room for two records; the sums go on
+    HostHandle a = standin::CreateBody(desc);
+    VESSEL va(a);
+    va.AddMesh(zapiLoadMeshGlobal("m"));
+    HostHandle first = standin::CreateVisual(a);
+    standin::DestroyVisual(a);
+    standin::DestroyVisual(a);  // none left: nothing to do
+    HostHandle visual = standin::CreateVisual(a);
+    EXPECT_EQ(standin::CreateVisual(a), visual) << "one visual at a time";
+    EXPECT_NE(visual, first);
+    auto turn = [](int mesh, int group, VECTOR3 axis, float angle, int kind = MESHGROUP_ROTATE) {
+        return MESHGROUP_TRANSFORM{{0, 0, 0}, axis, angle, mesh, group, kind};
+    };
+    const std::pair<MESHGROUP_TRANSFORM, bool> rows[] = {
+        {turn(0, 0, {1, 0, 0}, 0.25f), true},  {turn(0, 0, {1, 0, 0}, 0.5f), true},
+        {turn(0, 0, {0, 1, 0}, 0.125f), true}, {turn(0, 0, {1, 1, 0}, 0.125f), true},
+        {turn(0, 0, {1, 0, 1}, 0.125f), true}, {turn(0, 1, {1, 0, 0}, 2.0f), true},
+        {turn(0, 1, {1, 0, 0}, 9.0f, MESHGROUP_TRANSLATE), true},
+        {turn(1, 0, {1, 0, 0}, 9.0f), false},  {turn(-1, 0, {1, 0, 0}, 9.0f), false},
+        {turn(0, -1, {1, 0, 0}, 9.0f), false},
+    };
+    for (const auto& [transform, applied] : rows) {
+        EXPECT_EQ(va.MeshgroupTransform(visual, transform), applied) << transform.mesh << " " << transform.group;
+    }
+    EXPECT_FALSE(va.MeshgroupTransform(first, turn(0, 0, {1, 0, 0}, 9.0f))) << "an old visual";
+    EXPECT_FALSE(va.MeshgroupTransform(nullptr, turn(0, 0, {1, 0, 0}, 9.0f)));
+    const std::vector<standin::GroupTurn>& turns = standin::Find(a)->turns;
+    ASSERT_EQ(turns.size(), 3u);
+    EXPECT_EQ(turns[0].angle, 0.75);
+    EXPECT_TRUE(turns[0].lateral);
+    EXPECT_EQ(turns[1].angle, 0.375) << "every other axis in one sum";
+    EXPECT_FALSE(turns[1].lateral);
+    EXPECT_EQ(turns[2].angle, 2.0);
+    EXPECT_EQ(standin::Find(a)->transforms.size(), 2u);
+}
+
 }  // namespace

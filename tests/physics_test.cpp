@@ -347,6 +347,88 @@ TEST_F(Physics, MotionModesMoveAsTheySay)
     EXPECT_GT(Vel(landed).y(), 0.0);
 }
 
+// Declarations that cannot act add nothing to a flight: it stays the bare body's, to the rounding of
+// a mass that changes. The two declarations that do act show the comparison can tell.
+TEST_F(Physics, DeclarationsThatCannotActLeaveTheFlightAlone)
+{
+    struct Row {
+        const char* what;
+        void (*declare)(const VESSEL& v);
+        bool acts;
+    };
+    const Row rows[] = {
+        {"a thruster fed by no resource",
+         [](const VESSEL& v) { v.SetThrusterLevel(v.CreateThruster({0, 0, 0}, {0, 0, 1}, 5000.0, nullptr, 2000.0), 1.0); },
+         false},
+        {"a thruster fed by an empty tank",
+         [](const VESSEL& v) {
+             v.SetThrusterLevel(v.CreateThruster({0, 0, 0}, {0, 0, 1}, 5000.0, v.CreatePropellantResource(10.0, 0.0), 2000.0), 1.0);
+         },
+         false},
+        {"a thruster fed from a tank of no efficiency",
+         [](const VESSEL& v) {
+             v.SetThrusterLevel(v.CreateThruster({0, 0, 0}, {0, 0, 1}, 5000.0, v.CreatePropellantResource(10.0, 10.0, 0.0), 2000.0), 1.0);
+         },
+         false},
+        {"a thruster whose Isp has fallen to nothing in this air",
+         [](const VESSEL& v) {
+             HostHandle tank = v.CreatePropellantResource(10.0);
+             v.SetThrusterLevel(v.CreateThruster({0, 0, 0}, {0, 0, 1}, 5000.0, tank, 2000.0, 1.0, 1000.0), 1.0);
+         },
+         false},
+        {"a burning thruster", [](const VESSEL& v) {
+             v.SetThrusterLevel(v.CreateThruster({0, 0, 0}, {0, 0, 1}, 5000.0, v.CreatePropellantResource(10.0), 2000.0), 1.0);
+         },
+         true},
+        {"a surface of a type the host holds no level for",
+         [](const VESSEL& v) { v.CreateControlSurface(9, 1.0, 1.0, {0, 0, -2}, 0, 0xFFFFFFFF); }, false},
+        {"a surface of a held type without a law",
+         [](const VESSEL& v) {
+             v.CreateControlSurface(5, 1.0, 1.0, {0, 0, -2}, 0, 0xFFFFFFFF);
+             v.SetControlSurfaceLevel(5, 1.0);
+         },
+         false},
+        {"an aileron on the centre line",
+         [](const VESSEL& v) {
+             v.CreateControlSurface(AIRCTRL_AILERON, 1.0, 1.0, {0, 0, -2}, 0, 0xFFFFFFFF);
+             v.SetControlSurfaceLevel(AIRCTRL_AILERON, 1.0);
+         },
+         false},
+        {"a deflected elevator",
+         [](const VESSEL& v) {
+             v.CreateControlSurface(AIRCTRL_ELEVATOR, 1.0, 1.0, {0, 0, -2}, 0, 0xFFFFFFFF);
+             v.SetControlSurfaceLevel(AIRCTRL_ELEVATOR, 1.0);
+         },
+         true},
+        {"an airfoil without coefficients", [](const VESSEL& v) { v.CreateAirfoil(LIFT_VERTICAL, {0, 0, 0}, nullptr, 1.0, 1.0, 1.0); },
+         false},
+    };
+    for (const Row& row : rows) {
+        ResetWorld();
+        HostHandle bare = DynamicBody({0.0, 1000.0, 0.0}, {0.0, 0.0, 100.0});
+        HostHandle tried = DynamicBody({0.0, 1000.0, 0.0}, {0.0, 0.0, 100.0});
+        VESSEL(bare).SetPMI({1.0, 1.0, 1.0});
+        VESSEL v(tried);
+        v.SetPMI({1.0, 1.0, 1.0});
+        row.declare(v);
+        for (int i = 0; i < 10; ++i) {
+            standin::Step(0.01);
+        }
+        double apart = (Vel(tried) - Vel(bare)).norm() + physics::ToVec3(State(tried).angVel).norm();
+        EXPECT_EQ(apart > 1e-9, row.acts) << row.what << ": " << apart;
+    }
+
+    // A step of no time, and a vessel of no mass, are not integrated.
+    ResetWorld();
+    HostHandle still = DynamicBody({0.0, 1000.0, 0.0}, {0.0, 0.0, 100.0});
+    HostHandle massless = DynamicBody({0.0, 1000.0, 0.0}, {0.0, 0.0, 100.0}, 0.0);
+    standin::Step(0.0);
+    EXPECT_EQ(Pos(still), Vec3(0.0, 1000.0, 0.0));
+    standin::Step(0.01);
+    EXPECT_EQ(Vel(massless), Vec3(0.0, 0.0, 100.0));
+    EXPECT_LT(Vel(still).y(), 0.0);
+}
+
 // A child hangs rigidly at its parent's point, turned by the two points' vectors, follows the
 // parent's turn, and leaves with its point's velocity plus the push it is given.
 TEST_F(Physics, CarriedChildFollowsATurningParentAndLeavesAtItsPointsVelocity)

@@ -51,10 +51,12 @@ void WriteVessel(std::FILE* out, int slot)
             WriteLine(out, "THL", entry, 2);
         }
     }
-    for (size_t i = 0; i < v.attachments.size(); ++i) {
+    // Points, too, come back only where a module declares them again: a hang by a plain body's point
+    // is not written (the child loads free, where it hung), or the file would not load.
+    for (size_t i = 0; i < v.attachments.size() && !v.className.empty(); ++i) {
         const Attachment& point = v.attachments[i];
         Vessel* parent = point.toParent ? LiveVessel(point.mate) : nullptr;
-        if (parent != nullptr) {
+        if (parent != nullptr && (point.matePoint == nullptr || !parent->className.empty())) {
             int parentPoint = point.matePoint != nullptr ? RecordIndex(point.matePoint) : -1;
             std::fprintf(out, "  ATTACHED %zu %d %s\n", i, parentPoint, parent->name.c_str());
         }

@@ -213,6 +213,16 @@ TEST_F(HostRuntime, ThrustersDrawPropellantUntilExactlyEmpty)
     EXPECT_EQ(va.GetPropellantMass(r), 3.0) << "clamped to the capacity";
     va.SetPropellantMass(r, -1.0);
     EXPECT_EQ(va.GetPropellantMass(r), 0.0);
+    va.SetPropellantMass(r, NAN);
+    va.SetThrusterLevel(t, NAN);
+    EXPECT_EQ(va.GetPropellantMass(r), 0.0) << "not a number changes nothing";
+    EXPECT_EQ(standin::FindThruster(a, t)->level, 1.0);
+    for (int type : {-1, standin::CONTROL_TYPES, 0}) {
+        va.SetControlSurfaceLevel(type, type == 0 ? NAN : 1.0);
+    }
+    for (int sets : standin::Find(a)->controlSets) {
+        EXPECT_EQ(sets, 0) << "no such type, or not a number";
+    }
 }
 
 TEST_F(HostRuntime, PinnedVesselsStayAndAttachedOnesFollowTheirParent)
@@ -671,17 +681,26 @@ TEST_F(HostRuntime, SavedCarriageAndPendingKeysLoadAsTheyWere)
         "C:Carrier\n  POS 0 2000 0\n  MOTION pinned\n  STATION 0 -1.5 0\n  STATION 2 -1.5 0\nEND\n"
         "K1:Karvex\n  ATTACHED 0 1 C\nEND\n"
         "K2:Karvex\n  ATTACHED 0 -1 C\nEND\n"
-        "t:\n  KEY 0 0x20 press\n  KEY 5 0x17 press shift alt\n  KEY 6 0x17 release rctrl\nEND\n"
+        "t:\n  QUAT 0 0 0 2\n  KEY 0 0x20 press\n  KEY 5 0x17 press shift alt\n  KEY 6 0x17 release rctrl\nEND\n"
         "END_VESSELS\n";
     ASSERT_TRUE(standin::LoadScenarioText("c.scn", text)) << standin::LastError();
     standin::Step(0.01);
+    // Hangs by a plain body's points, which no module declares again on load.
+    HostHandle body = standin::CreateBody(Body("body", {0, 500, 0}));
+    HostHandle hook = VESSEL(body).CreateAttachment(false, {0, -1, 0}, {0, -1, 0}, {0, 0, 1}, "HOOK");
+    HostHandle k3 = standin::CreateModuleVessel("Karvex", Body("K3"));
+    HostHandle crate = standin::CreateBody(Body("crate"));
+    ASSERT_TRUE(standin::Attach(body, hook, k3, standin::AttachmentById(k3, "WM")));
+    ASSERT_TRUE(standin::Attach(body, nullptr, crate, VESSEL(crate).CreateAttachment(true, {}, {0, 1, 0}, {0, 0, 1}, "X")));
+    standin::Step(0.01);
     ASSERT_TRUE(standin::SaveScenario("first.scn")) << standin::LastError();
     const std::string first = ReadFile("first.scn");
-    for (const char* line : {"  ATTACHED 0 1 C\n", "  ATTACHED 0 -1 C\n", "  KEY 5 0x17 press shift alt\n",
-                             "  KEY 6 0x17 release rctrl\n"}) {
+    for (const char* line : {"  ATTACHED 0 1 C\n", "  ATTACHED 0 -1 C\n", "  QUAT 0 0 0 1\n",
+                             "  KEY 5 0x17 press shift alt\n", "  KEY 6 0x17 release rctrl\n"}) {
         EXPECT_NE(first.find(line), std::string::npos) << line << "in\n" << first;
     }
     EXPECT_EQ(first.find("KEY 0 "), std::string::npos) << "delivered already";
+    EXPECT_EQ(first.find("body\n"), std::string::npos) << "no hang by a plain body's points";
 
     ResetWorld();
     ASSERT_TRUE(standin::LoadScenario("first.scn")) << standin::LastError();
@@ -691,6 +710,9 @@ TEST_F(HostRuntime, SavedCarriageAndPendingKeysLoadAsTheyWere)
     EXPECT_EQ(carrier.GetAttachmentStatus(carrier.GetAttachmentHandle(false, 0)), nullptr);
     VESSEL k2(zapiGetVesselByIndex(2));
     EXPECT_EQ(k2.GetAttachmentStatus(standin::AttachmentById(k2.GetHandle(), "WM")), c);
+    VECTOR3 pos{};
+    zapiGetGlobalPos(zapiGetVesselByIndex(6), pos);
+    EXPECT_EQ(pos.y, 500.0) << "the crate loads free where it hung";
     ASSERT_TRUE(standin::SaveScenario("second.scn"));
     EXPECT_EQ(ReadFile("second.scn"), first);
 }

@@ -98,9 +98,11 @@ struct GroupTurn {
 
 /// Dynamic state of a vessel, global frame unless stated.
 struct VesselState {
+    // Position and rotation first: with the vessel's handle and size they fill the record's first
+    // two cache lines, all that a scan over other vessels reads.
     VECTOR3 pos;        ///< m; y is the altitude
-    VECTOR3 vel;        ///< m/s
     double rot[3][3];   ///< body to global rotation; column j is body axis j in global coordinates
+    VECTOR3 vel;        ///< m/s
     double quat[4];     ///< the same rotation as a unit quaternion (w, x, y, z)
     VECTOR3 angVel;     ///< body frame, rad/s
     bool anglesExact;   ///< `pitch`, `bank`, `heading` are the angles `rot` was built from

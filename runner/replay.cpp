@@ -108,7 +108,7 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
         }
         ++it->second.rows;
     }
-    return "";
+    return order.empty() ? path.string() + " has no samples" : "";
 }
 
 double Milestone(const Json& summary, const char* name)

@@ -245,6 +245,10 @@ TEST_F(Runner, ProgramExitStatusesFollowTheirMeaning)
     EXPECT_EQ(status({"inspect", "Karvex", "--modules", "/nonexistent"}), 4);
     EXPECT_EQ(status({"plot", "nowhere"}), 3);
     EXPECT_EQ(status({"replay", "nowhere"}), 3);
+    std::filesystem::create_directory("empty");
+    std::ofstream("empty/summary.json") << "{}";
+    std::ofstream("empty/telemetry.csv") << runner::TELEMETRY_HEADER << "\n";
+    EXPECT_EQ(status({"replay", "empty"}), 3) << "a run without samples has nothing to replay";
     EXPECT_EQ(status({"run", std::string(KARVEX_SCENARIO_DIR) + "/safe_release.scn", "-q", "--out", "ok"}), 0);
 }
 

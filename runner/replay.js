@@ -77,6 +77,7 @@ function startReplay() {
     c.target.copy(name === 'chase' ? world.at(missile, 0) : world.center);
     c.update();  // the controls turned the camera to the origin when made
     c.enabled = name === 'chase';
+    c.enablePan = name === 'side';  // the chase and top views follow the missile
     controls[name] = c;
   }
   const chaseOffset = new THREE.Vector3(14, 9, 36);  // behind, above and to the right, in the missile's heading frame
@@ -208,6 +209,12 @@ function startReplay() {
     drawing = true;  // the chase camera's controls report the move draw makes itself: not a user's
     const i = place(state.t);
     if (state.view === 'chase') followWithChase(i);
+    if (state.view === 'top') {
+      // Straight above the missile, at the scale the mouse wheel set.
+      const m = world.bodies[missile.name].model.position;
+      top.position.set(m.x, world.span * 2, m.z);
+      controls.top.target.set(m.x, 0, m.z);
+    }
     updatePanel(state.t, i);
     const camera = cameras[state.view];
     renderer.render(world.scene, camera);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bound_missile.h"
+#include "missile/text_prefix.h"
 
 namespace {
 
@@ -65,6 +66,18 @@ TEST_F(CommandsTest, CommandTextsAndTheirResults)
     EXPECT_FALSE(missile->warhead.armed);
     EXPECT_EQ(missile->ProcessCommand(nullptr, 0), 0);
     EXPECT_FALSE(missile->active);
+}
+
+// Only ASCII letters fold: the bytes just above 'z' are not the punctuation 32 below them.
+TEST(TextPrefix, OnlyLettersFoldTheirCase)
+{
+    EXPECT_TRUE(StartsWithNoCase("weapon::arm", "WEAPON::"));
+    EXPECT_TRUE(StartsWithNoCase("WEAPON::", "weapon::"));
+    EXPECT_FALSE(StartsWithNoCase("~", "^"));
+    EXPECT_FALSE(StartsWithNoCase("^", "~"));
+    EXPECT_FALSE(StartsWithNoCase("{", "["));
+    EXPECT_FALSE(StartsWithNoCase("\x7f", "_"));
+    EXPECT_FALSE(StartsWithNoCase("WEAPON:", "WEAPON::")) << "a text shorter than the prefix";
 }
 
 TEST_F(CommandsTest, ActivateThenArmArmsMissileAndWarhead)

@@ -96,6 +96,9 @@ TEST_F(SeekerTest, VesselsAbeamBehindAtTheMissileOrWithinTheirSizeNeverQualify)
     Place({0, 0, -10});
     Place({0, 0, 0});
     Place({0, 0, 5}, 6.0);
+    // A host's answers can be infinite: such a vessel has no direction to look along.
+    ASSERT_NE(Place({0, 0, INFINITY}, INFINITY), nullptr);
+    ASSERT_NE(Place({0, 0, INFINITY}), nullptr);
     // Each would sit right in the look direction if it were taken.
     EXPECT_FALSE(missile->ScanForTargets());
     missile->seekerAz = std::asin(1.0);

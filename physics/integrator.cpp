@@ -21,10 +21,11 @@ struct Rates {
     Vec3 alpha;
 };
 
-Rates Derivative(const standin::Vessel& v, const FlightState& s, double mass, const Settings& settings,
-                 const Contact& contact, const AirSlope& air, const Loads* thrust)
+Rates Derivative(const Stage& stage, const Settings& settings, const Contact& contact)
 {
-    Stage stage(v, s, mass, &air, thrust);
+    const standin::Vessel& v = stage.vessel;
+    const FlightState& s = stage.state;
+    const double mass = stage.mass;
     Loads loads = SumLoads(stage, settings, &contact, false);
     Rates rates;
     rates.vel = s.vel;
@@ -87,7 +88,9 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     // exactly, Lawson's integrating-factor form of the fourth-order Runge-Kutta method, with the
     // damping rate of each axis taken at the start of the step.
     const AirSlope air = AtmosphereSlope(s0.pos.y());
-    Vec3 rate = DampingRate(Stage(vessel, s0, mass, &air), settings.rotationalDamping);
+    // The step's start is one stage for the damping rate, the thrust and the first derivative.
+    Stage start(vessel, s0, mass, &air);
+    Vec3 rate = DampingRate(start, settings.rotationalDamping);
     Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
     Vec3 full = half.cwiseProduct(half);
     Vec3 one = Vec3::Ones();
@@ -96,14 +99,17 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     Loads thrust;
     const Loads* fixedThrust = nullptr;
     if (!ThrustVariesWithPressure(vessel)) {
-        AddThrust(Stage(vessel, s0, mass, &air), thrust);
+        AddThrust(start, thrust);
         fixedThrust = &thrust;
     }
-    Rates k1 = Derivative(vessel, s0, mass, settings, contact, air, fixedThrust);
-    FlightState a = Advance(s0, half, k1, 0.5 * dt, half);
-    Rates k2 = Derivative(vessel, a, mass, settings, contact, air, fixedThrust);
-    Rates k3 = Derivative(vessel, Advance(s0, half, k2, 0.5 * dt, one), mass, settings, contact, air, fixedThrust);
-    Rates k4 = Derivative(vessel, Advance(s0, full, k3, dt, half), mass, settings, contact, air, fixedThrust);
+    start.thrust = fixedThrust;
+    const auto derivative = [&](const FlightState& s) {
+        return Derivative(Stage(vessel, s, mass, &air, fixedThrust), settings, contact);
+    };
+    Rates k1 = Derivative(start, settings, contact);
+    Rates k2 = derivative(Advance(s0, half, k1, 0.5 * dt, half));
+    Rates k3 = derivative(Advance(s0, half, k2, 0.5 * dt, one));
+    Rates k4 = derivative(Advance(s0, full, k3, dt, half));
     Rates sum;
     sum.vel = k1.vel + 2.0 * k2.vel + 2.0 * k3.vel + k4.vel;
     sum.acc = k1.acc + 2.0 * k2.acc + 2.0 * k3.acc + k4.acc;

@@ -97,7 +97,7 @@ function startReplay() {
     legend.appendChild(row);
   }
   const scale = document.createElement('div');
-  scale.textContent = `grid ${formatDistance(niceStep(world.span, 20))}`;
+  scale.textContent = `grid ${formatDistance(world.step)}`;
   legend.appendChild(scale);
 
   function resize() {

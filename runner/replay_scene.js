@@ -127,7 +127,6 @@ function buildScene(data, overlay) {
   const grid = new THREE.GridHelper(cells * step, cells, 0x2f4a2a, 0x3d5a36);
   grid.position.set(center.x, 0.02, center.z);
   scene.add(grid);
-  const labels = [];
   const labelStep = step * Math.max(1, Math.ceil(cells / 10));
   // Distances from the missile's start along the grid's west or south edge, whichever runs with the
   // longer side of the flight.
@@ -135,7 +134,7 @@ function buildScene(data, overlay) {
   const from = northward ? -(center.z + half) : center.x - half, to = from + 2 * half;
   for (let d = Math.ceil(from / labelStep) * labelStep; d <= to + 1e-6; d += labelStep) {
     const p = northward ? new THREE.Vector3(center.x - half, 0, -d) : new THREE.Vector3(d, 0, center.z + half);
-    labels.push(overlay.label(formatDistance(d), p, 'scale'));
+    overlay.label(formatDistance(d), p, 'scale');
   }
   overlay.label('N \u2191', new THREE.Vector3(center.x, 0, center.z - half), 'scale');
 
@@ -192,5 +191,5 @@ function buildScene(data, overlay) {
     markers.push({ t, sample: i, mark, label });
   }
 
-  return { scene, origin, at, box, center, span, missile, target, bodies, trail, firstFree, cone, markers, labels };
+  return { scene, at, center, span, step, missile, bodies, trail, firstFree, cone, markers };
 }

@@ -50,11 +50,11 @@ function startReplay() {
   const tStart = Math.min(...data.vessels.map((v) => v.t[0]));
   const tEnd = Math.max(...data.vessels.map((v) => v.t[v.t.length - 1]));
 
-  const renderer = new THREE.WebGLRenderer({ antialias: true, logarithmicDepthBuffer: true });
+  const renderer = new THREE.WebGLRenderer({ antialias: true });
   renderer.setPixelRatio(window.devicePixelRatio);
   view.appendChild(renderer.domElement);
 
-  const chase = new THREE.PerspectiveCamera(55, 1, 0.5, world.span * 4);
+  const chase = new THREE.PerspectiveCamera(55, 1, 1, world.span * 4);
   const side = new THREE.OrthographicCamera(-1, 1, 1, -1, 1, world.span * 8);
   const top = new THREE.OrthographicCamera(-1, 1, 1, -1, 1, world.span * 8);
   // The side view looks across the line from the start to the end of the missile's flight.

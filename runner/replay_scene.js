@@ -120,8 +120,10 @@ function buildScene(data, overlay) {
   const step = niceStep(span, 20);
   const cells = Math.ceil(span / step);
   // A slab rather than a plane, so the side view sees ground below the horizon.
+  // Its depth is pushed back, so the grid and anything lying on it stay in front at any range.
   const ground = new THREE.Mesh(new THREE.BoxGeometry(cells * step * 3, span, cells * step * 3),
-                                new THREE.MeshLambertMaterial({ color: 0x55704a }));
+                                new THREE.MeshLambertMaterial({ color: 0x55704a, polygonOffset: true,
+                                                                polygonOffsetFactor: 4, polygonOffsetUnits: 4 }));
   ground.position.set(center.x, -span / 2 - 0.05, center.z);
   scene.add(ground);
   const grid = new THREE.GridHelper(cells * step, cells, 0x2f4a2a, 0x3d5a36);

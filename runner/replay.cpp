@@ -91,20 +91,20 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
         }
         index[name] = i;
     }
+    const size_t vesselColumn = index["vessel"];
+    index.erase("vessel");
     while (std::getline(in, line)) {
         std::vector<std::string> fields = SplitCsv(line);
         if (fields.size() < header.size()) {
             continue;  // a row cut short by a run that was stopped
         }
-        const std::string& name = fields[index["vessel"]];
+        const std::string& name = fields[vesselColumn];
         auto [it, added] = tracks.try_emplace(name);
         if (added) {
             order.push_back(name);
         }
         for (const auto& [column, i] : index) {
-            if (column != "vessel") {
-                it->second.columns[column].push_back(Number(fields[i]));
-            }
+            it->second.columns[column].push_back(Number(fields[i]));
         }
         ++it->second.rows;
     }
@@ -113,9 +113,9 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
 
 double Milestone(const Json& summary, const char* name)
 {
-    const Json* m = summary.contains("milestones") ? &summary["milestones"] : nullptr;
-    return m != nullptr && m->is_object() && m->contains(name) && (*m)[name].is_number() ? (*m)[name].get<double>()
-                                                                                           : NAN;
+    const Json milestones = summary.value("milestones", Json::object());
+    const Json time = milestones.is_object() ? milestones.value(name, Json()) : Json();
+    return time.is_number() ? time.get<double>() : NAN;
 }
 
 // Rounded to 1/`scale`, so the page carries what the eye can see and no more.
@@ -172,13 +172,15 @@ Json TrackJson(const std::string& name, const Track& track, const Json& summary)
         }
         out[f.key] = std::move(values);
     }
+    const std::vector<double>& vx = track.columns.at("vx_m_s");
+    const std::vector<double>& vy = track.columns.at("vy_m_s");
+    const std::vector<double>& vz = track.columns.at("vz_m_s");
+    const std::vector<double>& t = track.columns.at("time_s");
+    const std::vector<double>& thrust = track.columns.at("thrust_n");
     Json speed = Json::array(), phase = Json::array();
     for (size_t i : rows) {
-        const double vx = track.columns.at("vx_m_s")[i], vy = track.columns.at("vy_m_s")[i],
-                     vz = track.columns.at("vz_m_s")[i];
-        speed.push_back(Rounded(std::sqrt(vx * vx + vy * vy + vz * vz), 1e2));
-        const double t = track.columns.at("time_s")[i];
-        phase.push_back(watched ? PhaseAt(t, track.columns.at("thrust_n")[i], release, boosterCut, ignition) : CARRIED);
+        speed.push_back(Rounded(std::sqrt(vx[i] * vx[i] + vy[i] * vy[i] + vz[i] * vz[i]), 1e2));
+        phase.push_back(watched ? PhaseAt(t[i], thrust[i], release, boosterCut, ignition) : CARRIED);
     }
     out["speed"] = std::move(speed);
     out["phase"] = std::move(phase);
@@ -191,9 +193,7 @@ Json ReplayData(const Json& summary, const std::vector<std::string>& order, cons
     Json data = {{"missile", summary.value("missile", Json())},
                  {"target", summary.value("target", Json())},
                  {"targetSize", summary.value("target_size_m", Json())},
-                 {"scenario", summary.value("scenario", Json())},
-                 {"milestones", summary.value("milestones", Json::object())},
-                 {"ignition", summary.value("ignition", Json())}};
+                 {"milestones", summary.value("milestones", Json::object())}};
     Json events = Json::array();
     if (summary.contains("events") && summary["events"].is_array()) {
         for (const Json& e : summary["events"]) {
@@ -201,7 +201,7 @@ Json ReplayData(const Json& summary, const std::vector<std::string>& order, cons
                 break;
             }
             if (e.is_object() && e.value("time_s", Json()).is_number() && e.value("text", Json()).is_string()) {
-                events.push_back({{"t", e["time_s"]}, {"kind", e.value("kind", "")}, {"text", e["text"]}});
+                events.push_back({{"t", e["time_s"]}, {"text", e["text"]}});
             }
         }
     }

@@ -141,7 +141,8 @@ struct alignas(64) Vessel {
     HostHandle handle = nullptr;   ///< the vessel's own handle while live, null while the slot is free
     uint16_t generation = 1;       ///< bumped when the slot is freed
     bool deletePending = false;    ///< zapiDeleteVessel was called; freed at the end of the frame
-    // The fields a step reads of every other vessel share the record's first cache line.
+    // The fields a step reads of every other vessel (size, then the state's position and rotation)
+    // fill the record's first two cache lines.
     double size = 1.0;             ///< m
     VesselState state{};
     std::string name;              ///< stored whole

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_world.h"
+#include "empty_call.h"
 #include "host/zapi.h"
 
 namespace {
@@ -48,6 +49,26 @@ void BM_HostCallFloor(benchmark::State& state)
     bench::TearDown(world);
 }
 
+// Below the floor: eleven calls per vessel to a function that does nothing, through a shared
+// library's symbol table as the host calls are.
+void BM_ElevenEmptyCalls(benchmark::State& state)
+{
+    const int others = static_cast<int>(state.range(0));
+    bench::MissileWorld world = bench::BuildWorld(others, bench::Phase::Scanning);
+    for (auto _ : state) {
+        const unsigned int count = zapiGetVesselCount();
+        for (unsigned int i = 0; i < count; ++i) {
+            const void* vessel = &world;
+#pragma GCC unroll 11
+            for (int call = 0; call < 11; ++call) {
+                BenchEmptyCall(vessel);
+            }
+        }
+    }
+    PerVessel(state, others + 1);
+    bench::TearDown(world);
+}
+
 // The missile's whole clbkPostStep: contact tests, warhead, sequencer, seeker and control laws.
 void BM_MissilePostStep(benchmark::State& state)
 {
@@ -80,6 +101,7 @@ void Counts(benchmark::internal::Benchmark* b, bool phases)
     }
 }
 
+BENCHMARK(BM_ElevenEmptyCalls)->Arg(10000);
 BENCHMARK(BM_HostCallFloor)->Apply([](benchmark::internal::Benchmark* b) { Counts(b, false); });
 BENCHMARK(BM_MissilePostStep)->ArgNames({"others", "phase"})->Apply([](benchmark::internal::Benchmark* b) {
     Counts(b, true);

@@ -3,7 +3,7 @@
 
 #include <Eigen/Geometry>
 
-#include "runtime/world.h"
+#include "world/world.h"
 
 namespace physics {
 

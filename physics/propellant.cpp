@@ -1,7 +1,5 @@
 #include "propellant.h"
 
-#include "runtime/handles.h"
-
 namespace physics {
 
 namespace {
@@ -10,16 +8,15 @@ constexpr double EMPTY_SHARE = 1e-12;
 
 }  // namespace
 
-void BurnPropellant(standin::Vessel& v, int slot, double dt)
+void BurnPropellant(standin::Vessel& v, double dt)
 {
     for (standin::Thruster& t : v.thrusters) {
         t.fed = 0.0;
         if (!(t.level > 0.0)) {
             continue;
         }
-        int index = standin::RecordOf(t.resource, standin::HandleKind::Resource, slot, v.resourceEpoch,
-                                      v.resources.size());
-        if (index < 0) {
+        const int index = t.feed;
+        if (index < 0 || static_cast<size_t>(index) >= v.resources.size()) {
             continue;
         }
         standin::Resource& r = v.resources[static_cast<size_t>(index)];

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/world.h"
+#include "world/world.h"
 
 namespace runner {
 

@@ -1,7 +1,7 @@
 // What the frame needs of attachments.
 #pragma once
 
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

@@ -1,7 +1,7 @@
 // Attitude of a vessel: the body-to-global rotation and the angles read from it.
 #pragma once
 
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

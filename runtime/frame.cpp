@@ -58,7 +58,12 @@ void Step(double dt)
         Vessel& v = w.vessels[static_cast<size_t>(slot)];
         // The mass flies the step at its mean over the step.
         double massBefore = TotalMass(v);
-        physics::BurnPropellant(v, slot, dt);
+        // Physics reads records by index: each lit thruster's resource handle is resolved first.
+        for (Thruster& t : v.thrusters) {
+            t.feed = t.level > 0.0 ? RecordOf(t.resource, HandleKind::Resource, slot, v.resourceEpoch, v.resources.size())
+                                   : -1;
+        }
+        physics::BurnPropellant(v, dt);
         double mass = 0.5 * (massBefore + TotalMass(v));
         const Attachment* childPoint = nullptr;
         const Attachment* parentPoint = nullptr;

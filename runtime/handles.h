@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "host/host_types.h"
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/zelvar.h"
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "host/host_types.h"
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

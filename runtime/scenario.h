@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "world.h"
+#include "world/world.h"
 
 namespace standin {
 

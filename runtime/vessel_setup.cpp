@@ -119,7 +119,7 @@ HostHandle VESSEL::CreateThruster(const VECTOR3& pos, const VECTOR3& dir, double
         return nullptr;
     }
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
-    Thruster thruster{pos, dir, maxThrust, resource, isp, ispRef, pressureRef, 0.0, 0.0};
+    Thruster thruster{pos, dir, maxThrust, resource, isp, ispRef, pressureRef, 0.0, 0.0, -1};
     return AddRecord(v.thrusters, thruster, HandleKind::Thruster, v.thrusterEpoch, slot);
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/zelvar.h"
-#include "physics/settings.h"
+#include "world/physics_settings.h"
 
 namespace standin {
 
@@ -30,6 +30,7 @@ struct Thruster {
     double pressureRef;   ///< Pa
     double level;         ///< 0 to 1
     double fed;           ///< share of the last step its resource fed it, 0 to 1
+    int feed;             ///< index of `resource` in the vessel's list, resolved by the host before each step (-1: none)
 };
 
 /// An attachment point.

@@ -1,7 +1,9 @@
 // Sweep files: the input is written to a sweep file two folders below a copy of the reference
 // scenario (so "../../scenarios/reference.scn" finds it), read, and its first runs drawn and built.
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,8 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (long long run = 0; run < spec.runs && run < 3; ++run) {
         const std::vector<double> values = runner::DrawInputs(spec, run);
-        std::string text;
-        runner::RunScenario(spec, values, text, error);
+        formats::ScenarioDocument doc;
+        if (runner::RunScenario(spec, values, doc, error)) {
+            // Every edited scenario writes a file that reads back.
+            std::istringstream text(formats::WriteScenario(doc));
+            formats::ScenarioDocument again;
+            if (!formats::ParseScenario(doc.path, text, again, error)) {
+                std::abort();
+            }
+        }
     }
     return 0;
 }

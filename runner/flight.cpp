@@ -57,41 +57,29 @@ RunResult Failure(int code, const std::string& why)
     return result;
 }
 
-}  // namespace
-
-RunResult Run(const RunOptions& options)
+// Loads the scenario into a fresh world; "" or why it cannot be flown, with its exit code.
+std::string Load(const RunOptions& options, int& code)
 {
     std::error_code error;
-    fs::path outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, error);
     standin::WorldConfig config;
     config.moduleDir = fs::absolute(options.moduleDir, error).string();
     config.maxVessels = options.maxVessels;
     standin::Reset(config);
-    bool loaded = options.scenarioText.empty()
-                      ? standin::LoadScenario(options.scenario.c_str())
-                      : standin::LoadScenarioText(options.scenario.c_str(), options.scenarioText);
-    if (!loaded) {
-        int code = standin::LastErrorKind() == standin::ErrorKind::Module ? EXIT_MODULE : EXIT_SCENARIO;
-        RunResult failed = Failure(code, standin::LastError());
-        Clear();
-        return failed;
-    }
-    if (!outDir.empty()) {
-        fs::create_directories(outDir, error);
-        fs::remove(outDir / "Debug.log", error);
-        if (!fs::is_directory(outDir)) {
-            Clear();
-            return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());
-        }
-    }
-    WorkingDirectory cwd(outDir.string());
+    bool loaded = options.document == nullptr ? standin::LoadScenario(options.scenario.c_str())
+                                              : standin::LoadScenarioDocument(*options.document);
+    code = standin::LastErrorKind() == standin::ErrorKind::Module ? EXIT_MODULE : EXIT_SCENARIO;
+    return loaded ? "" : standin::LastError();
+}
 
+// What the run knows before it flies: its settings, and a visual for every module vessel, as with
+// a graphics client, so that each animates.
+RunResult Prepare()
+{
     const standin::World& w = standin::world();
     RunResult result;
     result.step = w.run.step;
     result.watch = w.run.watch;
     result.target = w.run.target;
-    // Every module vessel gets a visual, as with a graphics client, so that it animates.
     for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
         HostHandle h = zapiGetVesselByIndex(static_cast<int>(i));
         const standin::Vessel& v = *standin::Find(h);
@@ -102,12 +90,14 @@ RunResult Run(const RunOptions& options)
             result.targetSize = v.size;
         }
     }
-    Observer observer(w.run.watch, w.run.target, !outDir.empty());
-    Telemetry telemetry;
-    if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
-        Clear();
-        return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
-    }
+    return result;
+}
+
+// Steps to the end (or until the watched vessel is gone), observing every frame and sampling
+// telemetry at its rate.
+void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, RunResult& result)
+{
+    const standin::World& w = standin::world();
     const double end = w.run.endTime, step = w.run.step, every = 1.0 / w.run.telemetryRate;
     double nextSample = w.simt;
     auto sample = [&]() {
@@ -137,20 +127,58 @@ RunResult Run(const RunOptions& options)
     result.missDistance = observer.MissDistance();
     result.ignitionPoint = observer.IgnitionPoint();
     result.targetPoint = observer.TargetPoint();
+}
+
+// Writes the end-of-run scenario and the summary beside the log and the telemetry.
+void WriteOutputs(const RunOptions& options, const fs::path& outDir, Telemetry& telemetry, RunResult& result)
+{
+    bool ok = telemetry.Close();
+    result.written.push_back((outDir / "Debug.log").string());
+    result.written.push_back((outDir / "telemetry.csv").string());
+    std::string last = (outDir / "end.scn").string();
+    ok = standin::SaveScenario(last.c_str()) && ok;
+    result.written.push_back(last);
+    std::string summary = (outDir / "summary.json").string();
+    ok = WriteSummary(summary, options.scenario, result) && ok;
+    result.written.push_back(summary);
+    if (!ok) {
+        result.exitCode = EXIT_FAILED;
+        result.error = "cannot write every output in " + outDir.string();
+    }
+}
+
+}  // namespace
+
+RunResult Run(const RunOptions& options)
+{
+    std::error_code error;
+    fs::path outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, error);
+    int code = EXIT_OK;
+    std::string why = Load(options, code);
+    if (!why.empty()) {
+        Clear();
+        return Failure(code, why);
+    }
     if (!outDir.empty()) {
-        bool ok = telemetry.Close();
-        result.written.push_back((outDir / "Debug.log").string());
-        result.written.push_back((outDir / "telemetry.csv").string());
-        std::string last = (outDir / "end.scn").string();
-        ok = standin::SaveScenario(last.c_str()) && ok;
-        result.written.push_back(last);
-        std::string summary = (outDir / "summary.json").string();
-        ok = WriteSummary(summary, options.scenario, result) && ok;
-        result.written.push_back(summary);
-        if (!ok) {
-            result.exitCode = EXIT_FAILED;
-            result.error = "cannot write every output in " + outDir.string();
+        fs::create_directories(outDir, error);
+        fs::remove(outDir / "Debug.log", error);
+        if (!fs::is_directory(outDir)) {
+            Clear();
+            return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());
         }
+    }
+    WorkingDirectory cwd(outDir.string());
+    RunResult result = Prepare();
+    const standin::World& w = standin::world();
+    Observer observer(w.run.watch, w.run.target, !outDir.empty());
+    Telemetry telemetry;
+    if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
+        Clear();
+        return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
+    }
+    Fly(options, observer, telemetry, result);
+    if (!outDir.empty()) {
+        WriteOutputs(options, outDir, telemetry, result);
     }
     Clear();
     return result;

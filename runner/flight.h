@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/scenario_document.h"
 #include "runner/exit_codes.h"
 #include "runner/observer.h"
 
@@ -14,8 +15,8 @@ namespace runner {
 
 /// What to fly and where to put what it writes.
 struct RunOptions {
-    std::string scenario;             ///< scenario file (with `scenarioText`: the name errors give it)
-    std::string scenarioText;         ///< the scenario's text, read instead of the file when not empty
+    std::string scenario;             ///< scenario file (with `document`: the name its summary gives it)
+    const formats::ScenarioDocument* document = nullptr;  ///< flown instead of the file when set
     int maxVessels = 4096;            ///< vessel slots of the world
     std::string moduleDir;            ///< folder that modules are loaded from
     std::string outDir;               ///< output folder; "" writes nothing (and reads no Debug.log)

@@ -204,14 +204,17 @@ int Sweep(const SweepOptions& options)
             char name[32];
             std::snprintf(name, sizeof name, "run-%06lld.scn", run);
             fly.scenario = name;
-            if (!RunScenario(spec, values, fly.scenarioText, why)) {
+            formats::ScenarioDocument doc;
+            if (!RunScenario(spec, values, doc, why)) {
                 std::lock_guard<std::mutex> guard(lock);
                 failed = true;
                 failure = why;
                 break;
             }
+            doc.path = name;
+            fly.document = &doc;
             if (options.writeInputs) {
-                std::ofstream(out / "inputs" / name) << fly.scenarioText;
+                std::ofstream(out / "inputs" / name) << formats::WriteScenario(doc);
             }
             RunResult result = Run(fly);
             std::lock_guard<std::mutex> guard(lock);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/scenario_document.h"
+
 namespace runner {
 
 /// One dispersed quantity: "<vessel>.<field>" drawn from a distribution.
@@ -22,6 +24,7 @@ struct SweepDefinition {
     std::string path;          ///< the sweep file
     std::string scenarioPath;  ///< the base scenario, as found from the sweep file's folder
     std::string scenarioText;  ///< its text
+    formats::ScenarioDocument base;  ///< the base scenario, read
     long long runs = 0;        ///< number of runs
     uint64_t seed = 0;
     std::vector<Dispersion> dispersions;
@@ -33,8 +36,9 @@ bool ReadSweep(const std::string& path, SweepDefinition& spec, std::string& erro
 /// The values run `run` draws, one per dispersion, in order.
 std::vector<double> DrawInputs(const SweepDefinition& spec, long long run);
 
-/// The base scenario's text with `values` (one per dispersion) put in; false with `error` when a
-/// quantity cannot be found in it (no such vessel, no carrier release to move).
-bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, std::string& text, std::string& error);
+/// The base scenario with `values` (one per dispersion) put in; false with `error` when a quantity
+/// cannot be found in it (no such vessel, no carrier release to move).
+bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, formats::ScenarioDocument& doc,
+                 std::string& error);
 
 }  // namespace runner

@@ -23,6 +23,7 @@ enum class HandleKind : uint8_t {
     Texture,
     Visual,
     Scenario,
+    Status,
 };
 
 /// The fields packed into a handle.

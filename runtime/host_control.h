@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "formats/scenario_document.h"
 #include "host/zelvar.h"
 #include "world/world.h"
 
@@ -116,5 +117,8 @@ ZAPI_EXPORT bool SaveScenario(const char* path);
 ZAPI_EXPORT bool LoadScenario(const char* path);
 /// LoadScenario from the text `text` of a scenario file; errors name it `name`.
 ZAPI_EXPORT bool LoadScenarioText(const char* name, const std::string& text);
+/// LoadScenario from a document already read (and perhaps edited); errors name its path. A
+/// document that fails to load leaves the world as it was.
+ZAPI_EXPORT bool LoadScenarioDocument(const formats::ScenarioDocument& doc);
 
 }  // namespace standin

@@ -4,7 +4,7 @@
 
 #include "attitude.h"
 #include "handles.h"
-#include "scenario.h"
+#include "formats/scenario_keys.h"
 #include "physics/integrator.h"
 
 namespace standin {
@@ -91,7 +91,7 @@ ErrorKind LastErrorKind()
 int CreateSlot(const VesselDesc& desc, const char* className)
 {
     World& w = world();
-    std::string problem = VesselNameProblem(desc.name);
+    std::string problem = formats::VesselNameProblem(desc.name);
     if (!problem.empty()) {
         SetError("cannot name a vessel \"" + desc.name + "\": " + problem);
         return -1;

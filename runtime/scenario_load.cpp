@@ -1,17 +1,17 @@
-// Reading a scenario file: run settings, then each vessel created, handed its lines and placed,
-// then attachments, which may name any vessel of the file.
+// Loading a scenario document into the world: run settings, then each vessel created, handed its
+// lines and placed, then attachments, which may name any vessel of the file.
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "attachments.h"
+#include "formats/scenario_keys.h"
 #include "handles.h"
 #include "host_control.h"
 #include "journal.h"
 #include "lifecycle.h"
-#include "scenario_file.h"
+#include "scenario.h"
 
 namespace standin {
 
@@ -19,14 +19,21 @@ namespace {
 
 struct PendingAttachment {
     int slot;
-    HostStatus status;
+    int parentPoint;
+    int childPoint;
+    int line;
+    std::string parentName;
 };
+
+std::string Where(int line)
+{
+    return world().scenario.path + ":" + std::to_string(line) + ": ";
+}
 
 bool Fail(const std::string& message, ErrorKind kind = ErrorKind::Scenario)
 {
     SetError(message, kind);
-    scenario = ScenarioFile{};
-    openStatus = nullptr;
+    world().scenario = ScenarioFile{};
     return false;
 }
 
@@ -41,47 +48,62 @@ int SlotNamed(const std::string& name)
     return -1;
 }
 
-bool LoadVessel(const std::string& header, int headerLine, std::vector<PendingAttachment>& pending)
+// Puts the vessel's lines where zapiReadScenario_nextline hands them out: host lines as the key
+// table writes them, module lines as they stand.
+void OpenLines(const formats::ScenarioVessel& vessel)
 {
-    size_t colon = header.find(':');
-    if (colon == std::string::npos) {
-        return Fail(Where(headerLine) + "expected \"<name>:<class>\" to begin a vessel, got \"" + header + "\"");
+    ScenarioFile& scenario = world().scenario;
+    scenario.lines.clear();
+    scenario.lineNumbers.clear();
+    scenario.next = 0;
+    size_t longest = 0;
+    for (const formats::ScenarioLine& line : vessel.lines) {
+        std::string text;
+        if (line.host) {
+            formats::AppendHostLine(line.value, text);
+        }
+        scenario.lines.push_back(line.host ? text : line.text);
+        scenario.lineNumbers.push_back(line.line != 0 ? line.line : vessel.line);
+        longest = scenario.lines.back().size() > longest ? scenario.lines.back().size() : longest;
+    }
+    scenario.buffer.assign(longest + 1, '\0');
+}
+
+bool LoadVessel(const formats::ScenarioVessel& vessel, std::vector<PendingAttachment>& pending)
+{
+    if (SlotNamed(vessel.name) >= 0) {
+        return Fail(Where(vessel.line) + "a second vessel named \"" + vessel.name + "\"");
     }
     VesselDesc desc;
-    desc.name = header.substr(0, colon);
-    std::string className = Trim(header.substr(colon + 1));
-    std::string problem = VesselNameProblem(desc.name);
-    if (!problem.empty()) {
-        return Fail(Where(headerLine) + "vessel \"" + desc.name + "\": " + problem);
+    desc.name = vessel.name;
+    HostHandle handle = vessel.className.empty() ? CreateBody(desc) : CreateModuleVessel(vessel.className.c_str(), desc);
+    if (handle == nullptr) {
+        return Fail(Where(vessel.line) + "cannot create vessel \"" + desc.name + "\": " + LastError(), LastErrorKind());
     }
-    if (SlotNamed(desc.name) >= 0) {
-        return Fail(Where(headerLine) + "a second vessel named \"" + desc.name + "\"");
-    }
-    HostHandle vessel = className.empty() ? CreateBody(desc) : CreateModuleVessel(className.c_str(), desc);
-    if (vessel == nullptr) {
-        return Fail(Where(headerLine) + "cannot create vessel \"" + desc.name + "\": " + LastError(), LastErrorKind());
-    }
-    int slot = SlotOf(vessel);
+    int slot = SlotOf(handle);
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
-    HostStatus status;
-    openStatus = &status;
+    ScenarioFile& scenario = world().scenario;
+    OpenLines(vessel);
+    scenario.status = HostStatus{};
+    scenario.statusHandle = MakeHandle(HandleKind::Status, NextEpoch(), static_cast<uint32_t>(slot), 0);
     if (v.callbacks != nullptr) {
         CallbackScope scope(slot);
-        v.callbacks->clbkLoadStateEx(scenario.handle, &status);
-        v.callbacks->clbkSetStateEx(&status);
+        v.callbacks->clbkLoadStateEx(scenario.handle, scenario.statusHandle);
+        v.callbacks->clbkSetStateEx(scenario.statusHandle);
     } else {
         char* line = nullptr;
         while (zapiReadScenario_nextline(scenario.handle, line)) {
-            ParseHostLine(slot, line, &status);
+            ParseHostLine(slot, line, scenario.status);
         }
-        ApplyHostStatus(slot, &status);
+        ApplyHostStatus(slot, scenario.status);
     }
-    openStatus = nullptr;
+    scenario.statusHandle = nullptr;
+    const HostStatus& status = scenario.status;
     if (!status.error.empty()) {
         return Fail(status.error);
     }
     if (status.attached) {
-        pending.push_back(PendingAttachment{slot, status});
+        pending.push_back({slot, status.parentPoint, status.childPoint, status.attachedLine, status.parentName});
     }
     return true;
 }
@@ -98,86 +120,101 @@ HostHandle PointOf(int slot, int index)
 bool AttachPending(const PendingAttachment& entry)
 {
     World& w = world();
-    const HostStatus& s = entry.status;
     const std::string& child = w.vessels[static_cast<size_t>(entry.slot)].name;
-    int parentSlot = SlotNamed(s.parentName);
+    int parentSlot = SlotNamed(entry.parentName);
     if (parentSlot < 0) {
-        return Fail(Where(s.attachedLine) + "\"" + child + "\" hangs from \"" + s.parentName + "\", which is no vessel");
+        return Fail(Where(entry.line) + "\"" + child + "\" hangs from \"" + entry.parentName + "\", which is no vessel");
     }
     HostHandle parentPoint = nullptr;
-    if (s.parentPoint >= 0) {
-        parentPoint = PointOf(parentSlot, s.parentPoint);
-        if (parentPoint == nullptr || w.vessels[static_cast<size_t>(parentSlot)].attachments[static_cast<size_t>(s.parentPoint)].toParent) {
-            return Fail(Where(s.attachedLine) + "\"" + s.parentName + "\" has no point " + std::to_string(s.parentPoint) +
-                        " to carry a child on");
+    if (entry.parentPoint >= 0) {
+        parentPoint = PointOf(parentSlot, entry.parentPoint);
+        if (parentPoint == nullptr ||
+            w.vessels[static_cast<size_t>(parentSlot)].attachments[static_cast<size_t>(entry.parentPoint)].toParent) {
+            return Fail(Where(entry.line) + "\"" + entry.parentName + "\" has no point " +
+                        std::to_string(entry.parentPoint) + " to carry a child on");
         }
     }
-    if (!Attach(VesselHandle(parentSlot), parentPoint, VesselHandle(entry.slot), PointOf(entry.slot, s.childPoint))) {
-        return Fail(Where(s.attachedLine) + "cannot hang \"" + child + "\" on \"" + s.parentName +
+    if (!Attach(VesselHandle(parentSlot), parentPoint, VesselHandle(entry.slot), PointOf(entry.slot, entry.childPoint))) {
+        return Fail(Where(entry.line) + "cannot hang \"" + child + "\" on \"" + entry.parentName +
                     "\": the point is taken");
     }
     FollowParent(w.vessels[static_cast<size_t>(entry.slot)]);
     return true;
 }
 
-// Reads the run settings, each a key and a value, up to the line "BEGIN_VESSELS"; `i` is left on it.
-bool ReadSettings(const std::vector<std::string>& lines, size_t& i, RunSettings& run, double& simt, double& damping,
-                  int& watchLine, int& targetLine)
+// The run settings of `doc`, a later line winning; the clock and damping go to the world at once,
+// before any module is created.
+RunSettings ApplySettings(const formats::ScenarioDocument& doc, int& watchLine, int& targetLine)
 {
-    for (; i < lines.size() && lines[i] != "BEGIN_VESSELS"; ++i) {
-        const std::string& text = lines[i];
-        if (text.empty()) {
-            continue;
+    World& w = world();
+    RunSettings run;
+    w.simt = 0.0;
+    for (size_t i = 0; i < doc.settings.size(); ++i) {
+        const formats::HostLine& s = doc.settings[i];
+        switch (s.key) {
+        case formats::Key::Time: w.simt = s.number[0]; break;
+        case formats::Key::Step: run.step = s.number[0]; break;
+        case formats::Key::End: run.endTime = s.number[0]; break;
+        case formats::Key::Telemetry: run.telemetryRate = s.number[0]; break;
+        case formats::Key::Damping: w.physics.rotationalDamping = s.number[0]; break;
+        case formats::Key::Watch: run.watch = s.word; watchLine = doc.settingLines[i]; break;
+        case formats::Key::Target: run.target = s.word; targetLine = doc.settingLines[i]; break;
+        default: break;  // vessel keys never stand among the settings
         }
-        int number = static_cast<int>(i + 1);
-        const char* line = text.c_str();
-        const char* rest = nullptr;
-        if (KeyIs(line, "WATCH", &rest) || KeyIs(line, "TARGET", &rest)) {
-            bool watch = line[0] == 'W' || line[0] == 'w';
-            (watch ? run.watch : run.target) = Trim(rest);
-            (watch ? watchLine : targetLine) = number;
-            continue;
-        }
-        struct Setting {
-            const char* key;
-            double* value;
-            double low;
-            bool positive;
-        };
-        const Setting settings[] = {{"TIME", &simt, -HUGE_VAL, false},      {"STEP", &run.step, 0.0, true},
-                                    {"END", &run.endTime, 0.0, false},      {"TELEMETRY", &run.telemetryRate, 0.0, true},
-                                    {"DAMPING", &damping, 0.0, false}};
-        const Setting* found = nullptr;
-        for (const Setting& s : settings) {
-            found = found == nullptr && KeyIs(line, s.key, &rest) ? &s : found;
-        }
-        if (found == nullptr) {
-            return Fail(Where(number) + "unknown key \"" + text.substr(0, text.find_first_of(" \t")) +
-                        "\": expected TIME, STEP, END, TELEMETRY, DAMPING, WATCH, TARGET or BEGIN_VESSELS");
-        }
-        double value = 0.0;
-        if (!ReadNumbers(rest, &value, 1) || value < found->low || (found->positive && !(value > 0.0))) {
-            return Fail(Where(number) + "expected one finite" + (found->positive ? " positive" : "") +
-                        (found->low == 0.0 && !found->positive ? " non-negative" : "") + " number after " + found->key);
-        }
-        *found->value = value;
     }
-    if (i >= lines.size()) {
-        return Fail(Where(static_cast<int>(i)) + "expected \"BEGIN_VESSELS\"");
+    return run;
+}
+
+bool Apply(const formats::ScenarioDocument& doc)
+{
+    World& w = world();
+    w.scenario = ScenarioFile{};
+    w.scenario.path = doc.path;
+    w.scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
+    int watchLine = 0, targetLine = 0;
+    RunSettings run = ApplySettings(doc, watchLine, targetLine);
+    std::vector<PendingAttachment> pending;
+    for (const formats::ScenarioVessel& vessel : doc.vessels) {
+        if (!LoadVessel(vessel, pending)) {
+            return false;
+        }
     }
-    ++i;
+    for (const PendingAttachment& entry : pending) {
+        if (!AttachPending(entry)) {
+            return false;
+        }
+    }
+    if (!run.watch.empty() && SlotNamed(run.watch) < 0) {
+        return Fail(Where(watchLine) + "WATCH names \"" + run.watch + "\", which is no vessel");
+    }
+    if (!run.target.empty() && SlotNamed(run.target) < 0) {
+        return Fail(Where(targetLine) + "TARGET names \"" + run.target + "\", which is no vessel");
+    }
+    w.run = run;
+    w.scenario = ScenarioFile{};
+    SetError("");
     return true;
 }
 
-bool Load(const char* path, std::istream& in);
-
-// A file that fails to load leaves the world as it found it.
-bool LoadOrUndo(const char* path, std::istream& in)
+bool ParseText(const char* name, std::istream& in, formats::ScenarioDocument& doc)
 {
+    std::string error;
+    if (!formats::ParseScenario(name, in, doc, error)) {
+        SetError(error, ErrorKind::Scenario);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool LoadScenarioDocument(const formats::ScenarioDocument& doc)
+{
+    // A document that fails to load leaves the world as it found it.
     World& w = world();
     const size_t vessels = w.order.size(), keys = w.keys.size();
     const double simt = w.simt, damping = w.physics.rotationalDamping;
-    if (Load(path, in)) {
+    if (Apply(doc)) {
         return true;
     }
     // A copy: removing the half-loaded vessels below may set the last error again.
@@ -193,99 +230,6 @@ bool LoadOrUndo(const char* path, std::istream& in)
     return false;
 }
 
-bool Load(const char* path, std::istream& in)
-{
-    scenario = ScenarioFile{};
-    scenario.path = path;
-    scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
-
-    std::vector<std::string> lines;
-    size_t longest = 0;
-    for (std::string text; std::getline(in, text);) {
-        if (text.find('\0') != std::string::npos) {
-            return Fail(Where(static_cast<int>(lines.size() + 1)) + "holds a NUL byte: not a text file");
-        }
-        lines.push_back(Trim(text.substr(0, text.find(';'))));  // ';' starts a comment
-        longest = lines.back().size() > longest ? lines.back().size() : longest;
-    }
-    scenario.buffer.assign(longest + 1, '\0');
-
-    size_t i = 0;
-    auto nextMeaningful = [&]() {
-        while (i < lines.size() && lines[i].empty()) {
-            ++i;
-        }
-    };
-    nextMeaningful();
-    if (i >= lines.size() || lines[i] != FILE_MAGIC) {
-        return Fail(Where(static_cast<int>(i + 1)) + "not a scenario file: expected \"" + FILE_MAGIC + "\"");
-    }
-    ++i;
-    World& w = world();
-    RunSettings run;
-    double simt = 0.0;
-    double damping = w.physics.rotationalDamping;
-    int watchLine = 0, targetLine = 0;
-    if (!ReadSettings(lines, i, run, simt, damping, watchLine, targetLine)) {
-        return false;
-    }
-    w.simt = simt;
-    w.physics.rotationalDamping = damping;
-    std::vector<PendingAttachment> pending;
-    for (;;) {
-        nextMeaningful();
-        if (i >= lines.size()) {
-            return Fail(Where(static_cast<int>(i)) + "the file ends before \"END_VESSELS\"");
-        }
-        if (lines[i] == "END_VESSELS") {
-            break;
-        }
-        int headerLine = static_cast<int>(i + 1);
-        std::string header = lines[i++];
-        scenario.lines.clear();
-        scenario.lineNumbers.clear();
-        scenario.next = 0;
-        for (;; ++i) {
-            if (i >= lines.size()) {
-                return Fail(Where(headerLine) + "vessel \"" + header + "\" has no \"END\"");
-            }
-            if (lines[i] == "END") {
-                ++i;
-                break;
-            }
-            if (!lines[i].empty()) {
-                scenario.lines.push_back(lines[i]);
-                scenario.lineNumbers.push_back(static_cast<int>(i + 1));
-            }
-        }
-        if (!LoadVessel(header, headerLine, pending)) {
-            return false;
-        }
-    }
-    ++i;
-    nextMeaningful();
-    if (i < lines.size()) {
-        return Fail(Where(static_cast<int>(i + 1)) + "text after \"END_VESSELS\"");
-    }
-    for (const PendingAttachment& entry : pending) {
-        if (!AttachPending(entry)) {
-            return false;
-        }
-    }
-    if (!run.watch.empty() && SlotNamed(run.watch) < 0) {
-        return Fail(Where(watchLine) + "WATCH names \"" + run.watch + "\", which is no vessel");
-    }
-    if (!run.target.empty() && SlotNamed(run.target) < 0) {
-        return Fail(Where(targetLine) + "TARGET names \"" + run.target + "\", which is no vessel");
-    }
-    w.run = run;
-    scenario = ScenarioFile{};
-    SetError("");
-    return true;
-}
-
-}  // namespace
-
 bool LoadScenario(const char* path)
 {
     if (path == nullptr) {
@@ -297,13 +241,15 @@ bool LoadScenario(const char* path)
         SetError(std::string("cannot read scenario file ") + path + ": " + std::strerror(errno), ErrorKind::File);
         return false;
     }
-    return LoadOrUndo(path, in);
+    formats::ScenarioDocument doc;
+    return ParseText(path, in, doc) && LoadScenarioDocument(doc);
 }
 
 bool LoadScenarioText(const char* name, const std::string& text)
 {
     std::istringstream in(text);
-    return LoadOrUndo(name != nullptr ? name : "", in);
+    formats::ScenarioDocument doc;
+    return ParseText(name != nullptr ? name : "", in, doc) && LoadScenarioDocument(doc);
 }
 
 }  // namespace standin
@@ -311,10 +257,10 @@ bool LoadScenarioText(const char* name, const std::string& text)
 bool zapiReadScenario_nextline(HostHandle scn, char*& line)
 {
     standin::CallRecord(-1, "zapiReadScenario_nextline").Handle(scn);
-    using standin::scenario;
-    thread_local char empty[1] = {'\0'};
-    line = empty;
-    if (scn == nullptr || scn != scenario.handle || scenario.out != nullptr || scenario.next >= scenario.lines.size()) {
+    standin::ScenarioFile& scenario = standin::world().scenario;
+    scenario.emptyLine[0] = '\0';
+    line = scenario.emptyLine;
+    if (scn == nullptr || scn != scenario.handle || scenario.saving || scenario.next >= scenario.lines.size()) {
         return false;
     }
     const std::string& text = scenario.lines[scenario.next];

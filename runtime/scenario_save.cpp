@@ -1,85 +1,142 @@
-// Writing the world to a scenario file: run settings, then every vessel's host lines and the lines
-// its module writes.
+// Saving the world as a scenario document: run settings, then every vessel's host lines and the
+// lines its module writes.
 #include <cerrno>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
 
-#include "attitude.h"
+#include "formats/number_text.h"
+#include "formats/scenario_keys.h"
 #include "handles.h"
 #include "host_control.h"
 #include "journal.h"
 #include "lifecycle.h"
-#include "scenario_file.h"
 
 namespace standin {
 
 namespace {
 
-void WriteVessel(std::FILE* out, int slot)
+using formats::HostLine;
+using formats::Key;
+
+HostLine Numbers(Key key, std::initializer_list<double> values)
 {
-    World& w = world();
-    Vessel& v = w.vessels[static_cast<size_t>(slot)];
-    std::fprintf(out, "%s:%s\n", v.name.c_str(), v.className.c_str());
-    const VesselState& s = v.state;
-    double pos[3] = {s.pos.x, s.pos.y, s.pos.z};
-    double vel[3] = {s.vel.x, s.vel.y, s.vel.z};
-    double angVel[3] = {s.angVel.x, s.angVel.y, s.angVel.z};
-    WriteLine(out, "POS", pos, 3);
-    WriteLine(out, "VEL", vel, 3);
-    // Angles set by hand read back exactly as angles; an integrated attitude keeps every bit as a quaternion.
-    if (s.anglesExact) {
-        double att[3] = {s.pitch, s.bank, s.heading};
-        WriteLine(out, "ATT", att, 3);
-    } else {
-        WriteLine(out, "QUAT", s.quat, 4);
+    HostLine line;
+    line.key = key;
+    size_t i = 0;
+    for (double v : values) {
+        line.number[i++] = v;
     }
-    WriteLine(out, "AVEL", angVel, 3);
-    std::fprintf(out, "  MOTION %s\n", MOTION_NAMES[static_cast<int>(v.motion)]);
-    if (v.className.empty()) {
-        WriteLine(out, "SIZE", &v.size, 1);
-        WriteLine(out, "MASS", &v.emptyMass, 1);
-    }
-    // A plain body's records have no module to declare them again on load, so only a module
-    // vessel's propellant and levels are written.
-    for (size_t i = 0; i < v.resources.size() && !v.className.empty(); ++i) {
-        double entry[2] = {static_cast<double>(i), v.resources[i].mass};
-        WriteLine(out, "PRP", entry, 2);
-    }
-    for (size_t i = 0; i < v.thrusters.size() && !v.className.empty(); ++i) {
-        if (v.thrusters[i].level != 0.0) {
-            double entry[2] = {static_cast<double>(i), v.thrusters[i].level};
-            WriteLine(out, "THL", entry, 2);
-        }
-    }
-    // Points, too, come back only where a module declares them again: a hang by a plain body's point
-    // is not written (the child loads free, where it hung), or the file would not load.
+    return line;
+}
+
+HostLine Entry(Key key, size_t index, double value)
+{
+    HostLine line = Numbers(key, {value});
+    line.integer[0] = static_cast<long long>(index);
+    return line;
+}
+
+void Add(formats::ScenarioVessel& vessel, HostLine value)
+{
+    formats::ScenarioLine line;
+    line.host = true;
+    line.value = std::move(value);
+    vessel.lines.push_back(std::move(line));
+}
+
+// Attachments and key events of the vessel in `slot`, as far as they will load again.
+void AddLinks(const Vessel& v, int slot, formats::ScenarioVessel& vessel)
+{
+    // Points come back only where a module declares them again: a hang by a plain body's point is
+    // not written (the child loads free, where it hung), or the file would not load.
     for (size_t i = 0; i < v.attachments.size() && !v.className.empty(); ++i) {
         const Attachment& point = v.attachments[i];
         Vessel* parent = point.toParent ? LiveVessel(point.mate) : nullptr;
         if (parent != nullptr && (point.matePoint == nullptr || !parent->className.empty())) {
-            int parentPoint = point.matePoint != nullptr ? RecordIndex(point.matePoint) : -1;
-            std::fprintf(out, "  ATTACHED %zu %d %s\n", i, parentPoint, parent->name.c_str());
+            HostLine line = Entry(Key::Attached, i, 0.0);
+            line.integer[1] = point.matePoint != nullptr ? RecordIndex(point.matePoint) : -1;
+            line.word = parent->name;
+            Add(vessel, std::move(line));
         }
     }
-    for (const KeyEvent& key : w.keys) {
-        if (key.delivered || LiveSlot(key.vessel) != slot) {
-            continue;
+    for (const KeyEvent& key : world().keys) {
+        if (!key.delivered && LiveSlot(key.vessel) == slot) {
+            HostLine line = Numbers(Key::KeyEvent, {key.time});
+            line.integer[0] = key.code;
+            line.integer[1] = key.down ? 1 : 0;
+            line.integer[2] = key.modifiers;
+            Add(vessel, std::move(line));
         }
-        std::fputs("  KEY", out);
-        WriteNumber(out, key.time);
-        std::fprintf(out, " 0x%02X %s", key.code, key.down ? "press" : "release");
-        for (int bit = 0; bit < 5; ++bit) {
-            if ((key.modifiers & (1u << bit)) != 0) {
-                std::fprintf(out, " %s", MODIFIER_NAMES[bit]);
-            }
-        }
-        std::fputc('\n', out);
     }
+}
+
+void SaveVessel(int slot, formats::ScenarioVessel& vessel)
+{
+    World& w = world();
+    Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    vessel.name = v.name;
+    vessel.className = v.className;
+    const VesselState& s = v.state;
+    Add(vessel, Numbers(Key::Pos, {s.pos.x, s.pos.y, s.pos.z}));
+    Add(vessel, Numbers(Key::Vel, {s.vel.x, s.vel.y, s.vel.z}));
+    // Angles set by hand read back exactly as angles; an integrated attitude keeps every bit as a quaternion.
+    Add(vessel, s.anglesExact ? Numbers(Key::Att, {s.pitch, s.bank, s.heading})
+                              : Numbers(Key::Quat, {s.quat[0], s.quat[1], s.quat[2], s.quat[3]}));
+    Add(vessel, Numbers(Key::Avel, {s.angVel.x, s.angVel.y, s.angVel.z}));
+    HostLine motion = Numbers(Key::Motion, {});
+    motion.integer[0] = static_cast<int>(v.motion);
+    Add(vessel, motion);
+    if (v.className.empty()) {
+        Add(vessel, Numbers(Key::Size, {v.size}));
+        Add(vessel, Numbers(Key::Mass, {v.emptyMass}));
+    }
+    // A plain body's records have no module to declare them again on load, so only a module
+    // vessel's propellant and levels are written.
+    for (size_t i = 0; i < v.resources.size() && !v.className.empty(); ++i) {
+        Add(vessel, Entry(Key::Prp, i, v.resources[i].mass));
+    }
+    for (size_t i = 0; i < v.thrusters.size() && !v.className.empty(); ++i) {
+        if (v.thrusters[i].level != 0.0) {
+            Add(vessel, Entry(Key::Thl, i, v.thrusters[i].level));
+        }
+    }
+    AddLinks(v, slot, vessel);
     if (v.callbacks != nullptr) {
-        CallbackScope scope(slot);
-        v.callbacks->clbkSaveState(scenario.handle);
+        w.scenario.lines.clear();
+        {
+            CallbackScope scope(slot);
+            v.callbacks->clbkSaveState(w.scenario.handle);
+        }
+        for (std::string& text : w.scenario.lines) {
+            formats::ScenarioLine line;
+            line.text = std::move(text);
+            vessel.lines.push_back(std::move(line));
+        }
     }
-    std::fputs("END\n", out);
+}
+
+// The world as a document.
+formats::ScenarioDocument SaveDocument(const char* path)
+{
+    World& w = world();
+    formats::ScenarioDocument doc;
+    doc.path = path;
+    const Key keys[] = {Key::Time, Key::Step, Key::End, Key::Telemetry, Key::Damping};
+    const double values[] = {w.simt, w.run.step, w.run.endTime, w.run.telemetryRate, w.physics.rotationalDamping};
+    for (int i = 0; i < 5; ++i) {
+        doc.settings.push_back(Numbers(keys[i], {values[i]}));
+    }
+    for (const auto& [key, name] : {std::pair{Key::Watch, &w.run.watch}, std::pair{Key::Target, &w.run.target}}) {
+        if (!name->empty()) {
+            HostLine line = Numbers(key, {});
+            line.word = *name;
+            doc.settings.push_back(std::move(line));
+        }
+    }
+    for (size_t i = 0; i < w.order.size(); ++i) {
+        SaveVessel(w.order[i], doc.vessels.emplace_back());
+    }
+    return doc;
 }
 
 // A saved world must load again: names that read back, and one vessel per name.
@@ -88,7 +145,7 @@ std::string NamesProblem()
     const World& w = world();
     for (size_t i = 0; i < w.order.size(); ++i) {
         const std::string& name = w.vessels[static_cast<size_t>(w.order[i])].name;
-        std::string problem = VesselNameProblem(name);
+        std::string problem = formats::VesselNameProblem(name);
         if (!problem.empty()) {
             return problem;
         }
@@ -120,32 +177,14 @@ bool SaveScenario(const char* path)
         return false;
     }
     World& w = world();
-    scenario = ScenarioFile{};
-    scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
-    scenario.path = path;
-    scenario.out = out;
-    std::fprintf(out, "%s\n", FILE_MAGIC);
-    const double settings[] = {w.simt, w.run.step, w.run.endTime, w.run.telemetryRate, w.physics.rotationalDamping};
-    const char* keys[] = {"TIME", "STEP", "END", "TELEMETRY", "DAMPING"};
-    for (int i = 0; i < 5; ++i) {
-        std::fputs(keys[i], out);
-        WriteNumber(out, settings[i]);
-        std::fputc('\n', out);
-    }
-    if (!w.run.watch.empty()) {
-        std::fprintf(out, "WATCH %s\n", w.run.watch.c_str());
-    }
-    if (!w.run.target.empty()) {
-        std::fprintf(out, "TARGET %s\n", w.run.target.c_str());
-    }
-    std::fputs("BEGIN_VESSELS\n", out);
-    for (size_t i = 0; i < w.order.size(); ++i) {
-        WriteVessel(out, w.order[i]);
-    }
-    std::fputs("END_VESSELS\n", out);
-    bool ok = std::ferror(out) == 0;
+    w.scenario = ScenarioFile{};
+    w.scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
+    w.scenario.path = path;
+    w.scenario.saving = true;
+    const std::string text = formats::WriteScenario(SaveDocument(path));
+    w.scenario = ScenarioFile{};
+    bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
     ok = std::fclose(out) == 0 && ok;
-    scenario = ScenarioFile{};
     if (!ok) {
         SetError(std::string("cannot write scenario file ") + path);
         return false;
@@ -156,24 +195,37 @@ bool SaveScenario(const char* path)
 
 }  // namespace standin
 
+namespace {
+
+// The open save, when `scn` is its handle.
+standin::ScenarioFile* OpenSave(HostHandle scn)
+{
+    standin::ScenarioFile& scenario = standin::world().scenario;
+    return scn != nullptr && scn == scenario.handle && scenario.saving ? &scenario : nullptr;
+}
+
+// A key with blanks or line breaks would not read back as one key.
+bool OneWord(const char* key)
+{
+    return key != nullptr && key[0] != '\0' && std::strpbrk(key, " \t\r\n") == nullptr;
+}
+
+}  // namespace
+
 void zapiWriteScenario_float(HostHandle scn, const char* key, double value)
 {
     standin::CallRecord(-1, "zapiWriteScenario_float").Handle(scn).Text(key).Num(value);
-    using standin::scenario;
-    if (scn == nullptr || scn != scenario.handle || scenario.out == nullptr || key == nullptr || key[0] == '\0' ||
-        std::strpbrk(key, " \t\r\n") != nullptr) {
-        return;  // a key with blanks or line breaks would not read back as one key
+    if (standin::ScenarioFile* save = OpenSave(scn); save != nullptr && OneWord(key)) {
+        save->lines.push_back(std::string(key) + " " + formats::FormatNumber(value));
     }
-    standin::WriteLine(scenario.out, key, &value, 1);
 }
 
 void zapiWriteScenario_string(HostHandle scn, const char* key, const char* value)
 {
     standin::CallRecord(-1, "zapiWriteScenario_string").Handle(scn).Text(key).Text(value);
-    using standin::scenario;
-    if (scn == nullptr || scn != scenario.handle || scenario.out == nullptr || key == nullptr || key[0] == '\0' ||
-        std::strpbrk(key, " \t\r\n") != nullptr || value == nullptr || std::strpbrk(value, "\r\n") != nullptr) {
-        return;  // either would not read back as one line of one key
+    // A value with a line break would not read back as one line.
+    if (standin::ScenarioFile* save = OpenSave(scn);
+        save != nullptr && OneWord(key) && value != nullptr && std::strpbrk(value, "\r\n") == nullptr) {
+        save->lines.push_back(std::string(key) + " " + value);
     }
-    std::fprintf(scenario.out, "  %s %s\n", key, value);
 }

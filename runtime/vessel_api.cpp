@@ -170,14 +170,18 @@ void VESSEL::ParseScenarioLineEx(char* line, void* status) const
 {
     int slot = LiveSlot(vesselHandle);
     CallRecord(slot, "ParseScenarioLineEx").Text(line);
-    ParseHostLine(slot, line, status);
+    if (HostStatus* open = OpenStatus(status, slot)) {
+        ParseHostLine(slot, line, *open);
+    }
 }
 
 void VESSEL::DefSetStateEx(const void* status) const
 {
     int slot = LiveSlot(vesselHandle);
     CallRecord(slot, "DefSetStateEx").Pointer(status, "status");
-    ApplyHostStatus(slot, status);
+    if (HostStatus* open = OpenStatus(status, slot)) {
+        ApplyHostStatus(slot, *open);
+    }
 }
 
 void VESSEL::ClearThrusterDefinitions() const

@@ -1,0 +1,62 @@
+// The carrier's release timing: its actions are module lines "AT <s> <station> <action> ...", and
+// moving the release moves every action due at the same moment with it (the arming before it, say).
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <strings.h>
+
+#include "formats/number_text.h"
+#include "formats/scenario_document.h"
+
+namespace formats {
+
+namespace {
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+// The time of an action line "AT <time> <station> <action> ...", NaN for any other line.
+double ActionTime(const std::vector<std::string>& w)
+{
+    if (w.size() < 4 || strcasecmp(w[0].c_str(), "AT") != 0) {
+        return NAN;
+    }
+    char* end = nullptr;
+    double t = std::strtod(w[1].c_str(), &end);
+    return *end == '\0' && std::isfinite(t) ? t : NAN;
+}
+
+}  // namespace
+
+bool MoveRelease(ScenarioVessel& vessel, double time)
+{
+    double release = NAN;
+    for (const ScenarioLine& line : vessel.lines) {
+        std::vector<std::string> w = line.host ? std::vector<std::string>{} : Words(line.text);
+        if (std::isnan(release) && !std::isnan(ActionTime(w)) && strcasecmp(w[3].c_str(), "RELEASE") == 0) {
+            release = ActionTime(w);
+        }
+    }
+    if (std::isnan(release)) {
+        return false;
+    }
+    for (ScenarioLine& line : vessel.lines) {
+        std::vector<std::string> w = line.host ? std::vector<std::string>{} : Words(line.text);
+        if (ActionTime(w) == release) {
+            line.text = "AT " + FormatNumber(time);
+            for (size_t k = 2; k < w.size(); ++k) {
+                line.text += " " + w[k];
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace formats

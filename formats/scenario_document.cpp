@@ -1,0 +1,208 @@
+#include "formats/scenario_document.h"
+
+#include "formats/scenario_keys.h"
+
+namespace formats {
+
+namespace {
+
+// The file's lines, each without its ';' comment and outer blanks, and where the reader stands.
+struct Reader {
+    const std::string& path;
+    std::vector<std::string> lines;
+    size_t i = 0;
+    std::string& error;
+
+    // "file:line: " for line number `line`.
+    std::string Where(size_t line) const { return path + ":" + std::to_string(line) + ": "; }
+    bool Fail(size_t line, const std::string& why)
+    {
+        error = Where(line) + why;
+        return false;
+    }
+    void SkipEmpty()
+    {
+        while (i < lines.size() && lines[i].empty()) {
+            ++i;
+        }
+    }
+};
+
+// Reads the run settings up to the line "BEGIN_VESSELS", and steps past it.
+bool ReadSettings(Reader& r, ScenarioDocument& doc)
+{
+    for (; r.i < r.lines.size() && r.lines[r.i] != "BEGIN_VESSELS"; ++r.i) {
+        const std::string& text = r.lines[r.i];
+        if (text.empty()) {
+            continue;
+        }
+        const char* rest = nullptr;
+        const KeyEntry* entry = FindKey(text.c_str(), Section::Settings, &rest);
+        if (entry == nullptr) {
+            return r.Fail(r.i + 1, "unknown key \"" + text.substr(0, text.find_first_of(" \t")) +
+                                       "\": expected " + SettingKeyList() + " or BEGIN_VESSELS");
+        }
+        HostLine value;
+        value.key = entry->key;
+        std::string why;
+        if (!entry->read(text.c_str(), rest, value, why)) {
+            return r.Fail(r.i + 1, why);
+        }
+        doc.settings.push_back(std::move(value));
+        doc.settingLines.push_back(static_cast<int>(r.i + 1));
+    }
+    if (r.i >= r.lines.size()) {
+        return r.Fail(r.i, "expected \"BEGIN_VESSELS\"");
+    }
+    ++r.i;
+    return true;
+}
+
+// Reads one vessel's block, from its header line to its END.
+bool ReadVessel(Reader& r, ScenarioDocument& doc)
+{
+    const size_t headerLine = r.i + 1;
+    const std::string header = r.lines[r.i++];
+    ScenarioVessel vessel;
+    vessel.line = static_cast<int>(headerLine);
+    for (;; ++r.i) {
+        if (r.i >= r.lines.size()) {
+            return r.Fail(headerLine, "vessel \"" + header + "\" has no \"END\"");
+        }
+        const std::string& text = r.lines[r.i];
+        if (text == "END") {
+            ++r.i;
+            break;
+        }
+        if (text.empty()) {
+            continue;
+        }
+        ScenarioLine line;
+        line.line = static_cast<int>(r.i + 1);
+        const char* rest = nullptr;
+        const KeyEntry* entry = FindKey(text.c_str(), Section::Vessel, &rest);
+        if (entry != nullptr) {
+            line.host = true;
+            line.value.key = entry->key;
+            std::string why;
+            if (!entry->read(text.c_str(), rest, line.value, why)) {
+                return r.Fail(r.i + 1, why);
+            }
+        } else {
+            line.text = text;  // the module's own line, read by the module alone
+        }
+        vessel.lines.push_back(std::move(line));
+    }
+    size_t colon = header.find(':');
+    if (colon == std::string::npos) {
+        return r.Fail(headerLine, "expected \"<name>:<class>\" to begin a vessel, got \"" + header + "\"");
+    }
+    vessel.name = header.substr(0, colon);
+    vessel.className = Trim(header.substr(colon + 1));
+    std::string problem = VesselNameProblem(vessel.name);
+    if (!problem.empty()) {
+        return r.Fail(headerLine, "vessel \"" + vessel.name + "\": " + problem);
+    }
+    doc.vessels.push_back(std::move(vessel));
+    return true;
+}
+
+}  // namespace
+
+bool ParseScenario(const std::string& path, std::istream& in, ScenarioDocument& doc, std::string& error)
+{
+    doc = ScenarioDocument{};
+    doc.path = path;
+    Reader r{path, {}, 0, error};
+    for (std::string text; std::getline(in, text);) {
+        if (text.find('\0') != std::string::npos) {
+            return r.Fail(r.lines.size() + 1, "holds a NUL byte: not a text file");
+        }
+        r.lines.push_back(Trim(text.substr(0, text.find(';'))));  // ';' starts a comment
+    }
+    r.SkipEmpty();
+    if (r.i >= r.lines.size() || r.lines[r.i] != SCENARIO_MAGIC) {
+        return r.Fail(r.i + 1, std::string("not a scenario file: expected \"") + SCENARIO_MAGIC + "\"");
+    }
+    ++r.i;
+    if (!ReadSettings(r, doc)) {
+        return false;
+    }
+    for (;;) {
+        r.SkipEmpty();
+        if (r.i >= r.lines.size()) {
+            return r.Fail(r.i, "the file ends before \"END_VESSELS\"");
+        }
+        if (r.lines[r.i] == "END_VESSELS") {
+            break;
+        }
+        if (!ReadVessel(r, doc)) {
+            return false;
+        }
+    }
+    ++r.i;
+    r.SkipEmpty();
+    if (r.i < r.lines.size()) {
+        return r.Fail(r.i + 1, "text after \"END_VESSELS\"");
+    }
+    return true;
+}
+
+std::string WriteScenario(const ScenarioDocument& doc)
+{
+    std::string out = SCENARIO_MAGIC;
+    out += '\n';
+    for (const HostLine& setting : doc.settings) {
+        AppendHostLine(setting, out);
+        out += '\n';
+    }
+    out += "BEGIN_VESSELS\n";
+    for (const ScenarioVessel& vessel : doc.vessels) {
+        out += vessel.name + ":" + vessel.className + "\n";
+        for (const ScenarioLine& line : vessel.lines) {
+            out += "  ";
+            if (line.host) {
+                AppendHostLine(line.value, out);
+            } else {
+                out += line.text;
+            }
+            out += '\n';
+        }
+        out += "END\n";
+    }
+    out += "END_VESSELS\n";
+    return out;
+}
+
+HostLine* LastLine(ScenarioVessel& vessel, Key key)
+{
+    HostLine* last = nullptr;
+    for (ScenarioLine& line : vessel.lines) {
+        last = line.host && line.value.key == key ? &line.value : last;
+    }
+    return last;
+}
+
+HostLine& LineFor(ScenarioVessel& vessel, Key key)
+{
+    if (HostLine* last = LastLine(vessel, key)) {
+        return *last;
+    }
+    ScenarioLine line;
+    line.host = true;
+    line.value.key = key;
+    vessel.lines.insert(vessel.lines.begin(), std::move(line));
+    return vessel.lines.front().value;
+}
+
+ScenarioVessel* FindVessel(ScenarioDocument& doc, const std::string& name)
+{
+    for (ScenarioVessel& vessel : doc.vessels) {
+        if (vessel.name == name) {
+            return &vessel;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace formats

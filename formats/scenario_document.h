@@ -1,0 +1,97 @@
+// A scenario file as a document: the run settings and each vessel's host lines, typed by the key
+// table, and the module lines of each vessel kept as text in their order. Reading, editing and
+// writing scenarios all go through it; the host applies it to a world.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace formats {
+
+/// The first line of every scenario file.
+inline constexpr const char* SCENARIO_MAGIC = "ZELVAR-STANDIN-SCENARIO 1";
+
+/// The host's keys, in the order of the key table: run settings first, then vessel lines.
+enum class Key : uint8_t {
+    Time,       ///< TIME <s>: the simulation clock at the start
+    Step,       ///< STEP <s>: frame length
+    End,        ///< END <s>: the run ends at this time
+    Telemetry,  ///< TELEMETRY <1/s>: telemetry samples per second
+    Damping,    ///< DAMPING <coefficient>: the rotational damping law's coefficient
+    Watch,      ///< WATCH <name>: the run ends early once this vessel is gone
+    Target,     ///< TARGET <name>: the vessel the watched one is meant to hit
+    Pos,        ///< POS <x y z m>: global position
+    Vel,        ///< VEL <x y z m/s>: global velocity
+    Att,        ///< ATT <pitch bank heading rad>: attitude as angles
+    Quat,       ///< QUAT <w x y z>: attitude as a quaternion
+    Avel,       ///< AVEL <x y z rad/s>: body rate
+    Motion,     ///< MOTION dynamic|kinematic|pinned|landed
+    Size,       ///< SIZE <m>: a plain body's size
+    Mass,       ///< MASS <kg>: a plain body's empty mass
+    Prp,        ///< PRP <index> <kg>: a resource's propellant
+    Thl,        ///< THL <index> <0-1>: a thruster's level
+    Attached,   ///< ATTACHED <point> <parent point> <parent name>: hangs on a parent
+    KeyEvent,   ///< KEY <s> <code> press|release [modifiers]: a scripted key event
+};
+
+/// Number of keys in the table.
+inline constexpr int KEY_COUNT = static_cast<int>(Key::KeyEvent) + 1;
+
+/// Where a key may stand.
+enum class Section : uint8_t {
+    Settings,  ///< before BEGIN_VESSELS
+    Vessel,    ///< inside a vessel's block
+};
+
+/// One host line, typed; which fields a key uses is given by its table entry.
+struct HostLine {
+    Key key = Key::Time;
+    double number[4]{};      ///< vectors: x y z; QUAT: w x y z; one-number keys, PRP, THL: [0]; KEY: time
+    long long integer[3]{};  ///< PRP, THL: index; ATTACHED: own point, parent point (-1: origin);
+                             ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode
+    std::string word;        ///< ATTACHED: the parent's name; WATCH, TARGET: the vessel's name
+};
+
+/// One line of a vessel's block.
+struct ScenarioLine {
+    int line = 0;        ///< line number in the file it came from, 0 for one an edit made
+    bool host = false;   ///< a host line (`value`), or a module's line (`text`)
+    HostLine value;      ///< the host line
+    std::string text;    ///< the module's line, without indentation or comment
+};
+
+/// One vessel's block.
+struct ScenarioVessel {
+    std::string name;                ///< the vessel's name
+    std::string className;           ///< its module class, "" for a plain body
+    int line = 0;                    ///< line number of its "<name>:<class>" header
+    std::vector<ScenarioLine> lines; ///< its lines in order
+};
+
+/// A whole scenario.
+struct ScenarioDocument {
+    std::string path;                     ///< the name errors give it
+    std::vector<HostLine> settings;       ///< run settings in order (a later one wins)
+    std::vector<int> settingLines;        ///< their line numbers
+    std::vector<ScenarioVessel> vessels;  ///< in file order
+};
+
+/// Reads the scenario text `in` into `doc`, its errors naming `path`; false with `error` as
+/// "file:line: reason" for the first line that cannot be read.
+bool ParseScenario(const std::string& path, std::istream& in, ScenarioDocument& doc, std::string& error);
+/// The text of `doc` as a scenario file.
+std::string WriteScenario(const ScenarioDocument& doc);
+
+/// The last `key` line of `vessel`, null when it has none.
+HostLine* LastLine(ScenarioVessel& vessel, Key key);
+/// The last `key` line of `vessel`, made at its start when it has none (numbers zero).
+HostLine& LineFor(ScenarioVessel& vessel, Key key);
+/// The vessel named `name`, null when there is none.
+ScenarioVessel* FindVessel(ScenarioDocument& doc, const std::string& name);
+/// Moves the carrier `vessel`'s actions due at its first release ("AT <s> <station> RELEASE ...")
+/// to `time` s; false when it releases nothing.
+bool MoveRelease(ScenarioVessel& vessel, double time);
+
+}  // namespace formats

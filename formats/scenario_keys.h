@@ -1,0 +1,48 @@
+// The host's scenario keys: one table gives each key's name, where it stands, its arguments and
+// units, how it is read and how it is written.
+#pragma once
+
+#include <string>
+
+#include "formats/scenario_document.h"
+
+namespace formats {
+
+/// One key of the table.
+struct KeyEntry {
+    Key key;               ///< the key it describes
+    const char* name;      ///< as files write it
+    Section section;       ///< where it may stand
+    const char* arguments; ///< what follows it, e.g. "<x> <y> <z>"
+    const char* units;     ///< of the arguments, e.g. "m"
+    /// Reads the text `rest` after the key of the line `line` into `value`; false with `why`.
+    bool (*read)(const char* line, const char* rest, HostLine& value, std::string& why);
+    /// Appends " <arguments>" of `value` to `out`.
+    void (*write)(const HostLine& value, std::string& out);
+};
+
+/// The table, in Key order.
+const KeyEntry& EntryOf(Key key);
+/// The entry of the key `line` starts with (any case, then a blank or the end) among `section`'s,
+/// null for none; `rest` is what follows the key.
+const KeyEntry* FindKey(const char* line, Section section, const char** rest);
+/// Reads the host line `line` of `section` (leading blanks allowed) into `value`; false with `why`,
+/// which for a line that starts with no host key is "unknown key \"<word>\"".
+bool ReadHostLine(const char* line, Section section, HostLine& value, std::string& why);
+/// Appends "<KEY> <arguments>" of `value` to `out`.
+void AppendHostLine(const HostLine& value, std::string& out);
+/// The settings keys as a list for a message: "TIME, STEP, ..., WATCH, TARGET".
+std::string SettingKeyList();
+
+/// Motion modes by their value, as MOTION lines name them.
+inline constexpr const char* MOTION_NAMES[] = {"dynamic", "kinematic", "pinned", "landed"};
+/// Key modifiers by bit, as KEY lines name them.
+inline constexpr const char* MODIFIER_NAMES[] = {"shift", "rshift", "ctrl", "rctrl", "alt"};
+
+/// Why `name` cannot name a vessel, or "" when it can: a name is non-empty, holds no NUL, line
+/// break, ':' or ';', and neither begins nor ends with a blank, so that it reads back from a file.
+std::string VesselNameProblem(const std::string& name);
+/// `text` without leading and trailing blanks (and CR).
+std::string Trim(const std::string& text);
+
+}  // namespace formats

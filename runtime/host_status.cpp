@@ -1,0 +1,177 @@
+// The host's own scenario lines of one vessel: reading them into its status record, checked against
+// the records its module declared, and applying the record.
+#include <cmath>
+#include <cstring>
+
+#include "formats/scenario_keys.h"
+#include "handles.h"
+#include "physics/flight_state.h"
+#include "physics/integrator.h"
+#include "attitude.h"
+#include "scenario.h"
+
+namespace standin {
+
+namespace {
+
+using formats::HostLine;
+using formats::Key;
+
+std::string Where(int line)
+{
+    return world().scenario.path + ":" + std::to_string(line) + ": ";
+}
+
+VECTOR3 Vector(const HostLine& line)
+{
+    return VECTOR3{line.number[0], line.number[1], line.number[2]};
+}
+
+// One "<index> <value>" entry of a list of `count` records; "" or why it cannot be kept.
+std::string AddEntry(const char* what, size_t count, const HostLine& line, int& entries, int* indices, double* values)
+{
+    if (static_cast<size_t>(line.integer[0]) >= count) {
+        return std::string(what) + " " + std::to_string(line.integer[0]) + " is out of range: the vessel has " +
+               std::to_string(count);
+    }
+    if (entries >= STATUS_ENTRIES) {
+        return std::string("too many lines for ") + what + "s in one vessel";
+    }
+    indices[entries] = static_cast<int>(line.integer[0]);
+    values[entries] = line.number[0];
+    ++entries;
+    return "";
+}
+
+// Keeps `line` in `status`; "" or why the vessel cannot take it.
+std::string Record(const Vessel& v, const HostLine& line, HostStatus& status)
+{
+    switch (line.key) {
+    case Key::Pos: status.hasPos = true; status.pos = Vector(line); break;
+    case Key::Vel: status.hasVel = true; status.vel = Vector(line); break;
+    case Key::Att:
+        status.hasAtt = true;
+        status.pitch = line.number[0];
+        status.bank = line.number[1];
+        status.heading = line.number[2];
+        break;
+    case Key::Quat: status.hasQuat = true; std::memcpy(status.quat, line.number, sizeof status.quat); break;
+    case Key::Avel: status.hasAngVel = true; status.angVel = Vector(line); break;
+    case Key::Motion: status.hasMotion = true; status.motion = static_cast<Motion>(line.integer[0]); break;
+    case Key::Size: status.hasSize = true; status.size = line.number[0]; break;
+    case Key::Mass: status.hasMass = true; status.mass = line.number[0]; break;
+    case Key::Prp:
+        return AddEntry("propellant resource", v.resources.size(), line, status.propellantCount,
+                        status.propellantIndex, status.propellantMass);
+    case Key::Thl:
+        return AddEntry("thruster", v.thrusters.size(), line, status.levelCount, status.levelIndex, status.level);
+    case Key::Attached: {
+        const size_t point = static_cast<size_t>(line.integer[0]);
+        if (point >= v.attachments.size() || !v.attachments[point].toParent) {
+            return "the vessel has no point " + std::to_string(point) + " to hang from a parent by";
+        }
+        status.attached = true;
+        status.childPoint = static_cast<int>(point);
+        status.parentPoint = static_cast<int>(line.integer[1]);
+        status.attachedLine = world().scenario.currentLine;
+        status.parentName = line.word;
+        break;
+    }
+    case Key::KeyEvent: {
+        if (status.keyCount >= STATUS_ENTRIES) {
+            return "too many KEY lines for one vessel";
+        }
+        KeyEvent& key = status.keys[status.keyCount++];
+        key = KeyEvent{};
+        key.time = line.number[0];
+        key.code = static_cast<unsigned int>(line.integer[0]);
+        key.down = line.integer[1] != 0;
+        key.modifiers = static_cast<uint8_t>(line.integer[2]);
+        break;
+    }
+    default: break;  // run settings never stand in a vessel's block
+    }
+    return "";
+}
+
+}  // namespace
+
+HostStatus* OpenStatus(const void* status, int slot)
+{
+    ScenarioFile& scenario = world().scenario;
+    if (slot < 0 || status == nullptr || status != scenario.statusHandle ||
+        SplitHandle(scenario.statusHandle).slot != static_cast<uint32_t>(slot)) {
+        return nullptr;
+    }
+    return &scenario.status;
+}
+
+void ParseHostLine(int slot, const char* line, HostStatus& status)
+{
+    if (slot < 0 || line == nullptr || !status.error.empty()) {
+        return;  // the first unreadable line is the one reported
+    }
+    HostLine value;
+    std::string why;
+    if (formats::ReadHostLine(line, formats::Section::Vessel, value, why)) {
+        why = Record(world().vessels[static_cast<size_t>(slot)], value, status);
+    }
+    // Only an unreadable line pays for building its message.
+    if (!why.empty()) {
+        status.error = Where(world().scenario.currentLine) + why;
+    }
+}
+
+void ApplyHostStatus(int slot, HostStatus& status)
+{
+    World& w = world();
+    Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    if (status.hasPos) {
+        v.state.pos = status.pos;
+    }
+    if (status.hasVel) {
+        v.state.vel = status.vel;
+    }
+    if (status.hasAtt) {
+        SetStateAngles(v.state, status.pitch, status.bank, status.heading);
+    }
+    if (status.hasQuat) {
+        physics::FlightState flight = physics::ReadState(v.state);
+        flight.att = physics::Quat(status.quat[0], status.quat[1], status.quat[2], status.quat[3]);
+        // A saved quaternion is unit already and is kept to the bit; a hand-written one is made unit.
+        if (std::fabs(flight.att.norm() - 1.0) > 1e-12) {
+            flight.att.normalize();
+        }
+        physics::WriteState(flight, v.state);
+    }
+    if (status.hasAngVel) {
+        v.state.angVel = status.angVel;
+    }
+    if (status.hasSize) {
+        v.size = status.size;
+    }
+    if (status.hasMass) {
+        v.emptyMass = status.mass;
+    }
+    if (status.hasMotion) {
+        v.motion = status.motion;
+        if (v.motion == Motion::Landed) {
+            physics::PlaceOnGround(v);
+        }
+    }
+    for (int i = 0; i < status.propellantCount; ++i) {
+        Resource& r = v.resources[static_cast<size_t>(status.propellantIndex[i])];
+        r.mass = status.propellantMass[i] < r.capacity ? status.propellantMass[i] : r.capacity;
+    }
+    for (int i = 0; i < status.levelCount; ++i) {
+        v.thrusters[static_cast<size_t>(status.levelIndex[i])].level = status.level[i];
+    }
+    for (int i = 0; i < status.keyCount && !status.keysApplied; ++i) {
+        KeyEvent key = status.keys[i];
+        key.vessel = VesselHandle(slot);
+        w.keys.push_back(key);
+    }
+    status.keysApplied = true;
+}
+
+}  // namespace standin

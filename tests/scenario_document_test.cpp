@@ -1,0 +1,141 @@
+// Scenario documents: every key of the table reads back what it writes, a file survives a read and
+// a write, and a dispersion edits typed fields and the carrier's release, not text.
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "formats/scenario_keys.h"
+#include "runner/sweep_definition.h"
+#include "test_support.h"
+
+namespace {
+
+using formats::Key;
+
+formats::ScenarioDocument Parse(const std::string& path)
+{
+    std::ifstream in(path);
+    formats::ScenarioDocument doc;
+    std::string error;
+    EXPECT_TRUE(formats::ParseScenario(path, in, doc, error)) << error;
+    return doc;
+}
+
+// One row per key: a line as a user might write it, and the line the table writes back. A new key
+// adds its row here.
+struct KeyRow {
+    Key key;
+    const char* written;
+    const char* canonical;
+};
+
+const KeyRow ROWS[] = {
+    {Key::Time, "time -12.5", "TIME -12.5"},
+    {Key::Step, "STEP 1e-2", "STEP 0.01"},
+    {Key::End, "END 0", "END 0"},
+    {Key::Telemetry, "TELEMETRY 20", "TELEMETRY 20"},
+    {Key::Damping, "DAMPING 0.1", "DAMPING 0.1"},
+    {Key::Watch, "WATCH  K 1 ", "WATCH K 1"},
+    {Key::Target, "TARGET Tgt,1", "TARGET Tgt,1"},
+    {Key::Pos, "POS 0.1 -2e3 3", "POS 0.1 -2000 3"},
+    {Key::Vel, "vel 0 0 230", "VEL 0 0 230"},
+    {Key::Att, "ATT 0.30000000000000004 0 -1", "ATT 0.30000000000000004 0 -1"},
+    {Key::Quat, "QUAT 0.5 0.5 0.5 0.5", "QUAT 0.5 0.5 0.5 0.5"},
+    {Key::Avel, "AVEL 1 2 3", "AVEL 1 2 3"},
+    {Key::Motion, "MOTION Landed", "MOTION landed"},
+    {Key::Size, "SIZE 10", "SIZE 10"},
+    {Key::Mass, "MASS 2.5e4", "MASS 25000"},
+    {Key::Prp, "PRP 1 12.5", "PRP 1 12.5"},
+    {Key::Thl, "THL 07 1", "THL 7 1"},
+    {Key::Attached, "ATTACHED 0 -1 The Carrier", "ATTACHED 0 -1 The Carrier"},
+    {Key::KeyEvent, "KEY 1.5 57 press ALT shift", "KEY 1.5 0x39 press shift alt"},
+};
+
+TEST(ScenarioKeys, EveryKeyReadsBackWhatItWrites)
+{
+    ASSERT_EQ(std::size(ROWS), static_cast<size_t>(formats::KEY_COUNT)) << "every key has its row";
+    for (const KeyRow& row : ROWS) {
+        const formats::Section section = formats::EntryOf(row.key).section;
+        formats::HostLine first, again;
+        std::string why, text, back;
+        ASSERT_TRUE(formats::ReadHostLine(row.written, section, first, why)) << row.written << ": " << why;
+        EXPECT_EQ(first.key, row.key) << row.written;
+        formats::AppendHostLine(first, text);
+        EXPECT_EQ(text, row.canonical);
+        ASSERT_TRUE(formats::ReadHostLine(text.c_str(), section, again, why)) << why;
+        formats::AppendHostLine(again, back);
+        EXPECT_EQ(back, text);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(again.number[i], first.number[i]) << text;
+        }
+        EXPECT_EQ(again.word, first.word);
+    }
+    // A key of the other section is no key there.
+    formats::HostLine line;
+    std::string why;
+    EXPECT_FALSE(formats::ReadHostLine("POS 1 2 3", formats::Section::Settings, line, why));
+    EXPECT_FALSE(formats::ReadHostLine("TIME 1", formats::Section::Vessel, line, why));
+    EXPECT_EQ(why, "unknown key \"TIME\"");
+}
+
+TEST(ScenarioDocument, ReadAndWrittenKeepsEveryLineInOrder)
+{
+    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference.scn");
+    ASSERT_EQ(doc.vessels.size(), 3u);
+    const formats::ScenarioVessel& carrier = doc.vessels[0];
+    EXPECT_EQ(carrier.className, "Carrier");
+    EXPECT_EQ(doc.vessels[2].className, "");
+    // Host lines are typed, the module's stay text, in file order, with their line numbers.
+    ASSERT_GE(carrier.lines.size(), 6u);
+    EXPECT_TRUE(carrier.lines[0].host);
+    EXPECT_EQ(carrier.lines[0].value.number[1], 2000.0);
+    EXPECT_FALSE(carrier.lines[4].host);
+    EXPECT_EQ(carrier.lines[4].text, "STATION 0 -1.5 0");
+    EXPECT_EQ(carrier.lines[4].line, carrier.line + 5);
+    std::string text = formats::WriteScenario(doc);
+    std::istringstream in(text);
+    formats::ScenarioDocument again;
+    std::string error;
+    ASSERT_TRUE(formats::ParseScenario("again.scn", in, again, error)) << error;
+    EXPECT_EQ(formats::WriteScenario(again), text);
+    EXPECT_EQ(text.find(';'), std::string::npos) << "comments are not kept";
+}
+
+TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
+{
+    runner::SweepDefinition spec;
+    spec.scenarioPath = KARVEX_SCENARIO_DIR "/reference.scn";
+    spec.base = Parse(spec.scenarioPath);
+    auto vary = [](const char* vessel, const char* field) {
+        runner::Dispersion d;
+        d.vessel = vessel;
+        d.field = field;
+        d.quantity = std::string(vessel) + "." + field;
+        return d;
+    };
+    spec.dispersions = {vary("Carrier", "y"), vary("Carrier", "heading"), vary("Carrier", "release"),
+                        vary("Target", "vx")};
+    formats::ScenarioDocument doc;
+    std::string error;
+    ASSERT_TRUE(runner::RunScenario(spec, {1800.0, 0.5, 6.25, 3.0}, doc, error)) << error;
+    formats::ScenarioVessel& carrier = *formats::FindVessel(doc, "Carrier");
+    EXPECT_EQ(formats::LastLine(carrier, Key::Pos)->number[1], 1800.0);
+    EXPECT_EQ(formats::LastLine(carrier, Key::Vel)->number[0], 230.0 * std::sin(0.5));
+    EXPECT_EQ(formats::LastLine(carrier, Key::Att)->number[2], 0.5);
+    // Everything due at the release moves with it; what came before stays.
+    std::string text = formats::WriteScenario(doc);
+    EXPECT_NE(text.find("  AT 0 0 ACTIVATE\n"), std::string::npos);
+    EXPECT_NE(text.find("  AT 6.25 0 ARM\n  AT 6.25 0 RELEASE 0 -1 0\n"), std::string::npos) << text;
+    // A missing line is made at the vessel's start.
+    formats::ScenarioVessel& target = *formats::FindVessel(doc, "Target");
+    EXPECT_EQ(target.lines[0].value.key, Key::Vel);
+    EXPECT_EQ(target.lines[0].value.number[0], 3.0);
+    // The base stays as it was read.
+    EXPECT_EQ(formats::LastLine(*formats::FindVessel(spec.base, "Carrier"), Key::Pos)->number[1], 2000.0);
+
+    spec.dispersions = {vary("Target", "release")};
+    EXPECT_FALSE(runner::RunScenario(spec, {1.0}, doc, error));
+    EXPECT_NE(error.find("\"Target\" releases nothing"), std::string::npos) << error;
+}
+
+}  // namespace

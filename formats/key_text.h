@@ -8,45 +8,50 @@
 
 namespace formats {
 
+/// Reads the text `rest` after the key of the line `line` into `value`; false with `why`.
+using ReadFunction = bool(const char* line, const char* rest, HostLine& value, std::string& why);
+/// Appends " <arguments>" of `value` to `out`.
+using WriteFunction = void(const HostLine& value, std::string& out);
+
 /// One finite number (s).
-bool ReadAny(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadAny;
 /// One finite number, 0 or more.
-bool ReadNonNegative(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadNonNegative;
 /// One finite number above 0.
-bool ReadPositiveSetting(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadPositiveSetting;
 /// A vessel name: the rest of the line without its outer blanks.
-bool ReadName(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadName;
 /// Three finite numbers.
-bool ReadVector(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadVector;
 /// Four finite numbers, not all zero.
-bool ReadQuat(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadQuat;
 /// A motion mode by name, any case.
-bool ReadMotion(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadMotion;
 /// One positive number.
-bool ReadPositive(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadPositive;
 /// A resource index and its propellant, kg.
-bool ReadPropellant(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadPropellant;
 /// A thruster index and its level, 0 to 1.
-bool ReadLevel(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadLevel;
 /// Own point, parent point (-1: origin) and the parent's name.
-bool ReadAttached(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadAttached;
 /// Time (s), key code (decimal or 0x hex), press or release, modifier names.
-bool ReadKeyEvent(const char* line, const char* rest, HostLine& value, std::string& why);
+ReadFunction ReadKeyEvent;
 /// " <n>".
-void WriteOne(const HostLine& value, std::string& out);
+WriteFunction WriteOne;
 /// " <x> <y> <z>".
-void WriteThree(const HostLine& value, std::string& out);
+WriteFunction WriteThree;
 /// " <w> <x> <y> <z>".
-void WriteFour(const HostLine& value, std::string& out);
+WriteFunction WriteFour;
 /// " <name>".
-void WriteName(const HostLine& value, std::string& out);
+WriteFunction WriteName;
 /// " <mode>".
-void WriteMotion(const HostLine& value, std::string& out);
+WriteFunction WriteMotion;
 /// " <index> <n>".
-void WriteEntry(const HostLine& value, std::string& out);
+WriteFunction WriteEntry;
 /// " <point> <parent point> <parent name>".
-void WriteAttached(const HostLine& value, std::string& out);
+WriteFunction WriteAttached;
 /// " <s> 0x<code> press|release [modifiers]".
-void WriteKeyEvent(const HostLine& value, std::string& out);
+WriteFunction WriteKeyEvent;
 
 }  // namespace formats

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "formats/key_text.h"
 #include "formats/scenario_document.h"
 
 namespace formats {
@@ -15,10 +16,8 @@ struct KeyEntry {
     Section section;       ///< where it may stand
     const char* arguments; ///< what follows it, e.g. "<x> <y> <z>"
     const char* units;     ///< of the arguments, e.g. "m"
-    /// Reads the text `rest` after the key of the line `line` into `value`; false with `why`.
-    bool (*read)(const char* line, const char* rest, HostLine& value, std::string& why);
-    /// Appends " <arguments>" of `value` to `out`.
-    void (*write)(const HostLine& value, std::string& out);
+    ReadFunction* read;    ///< reads the arguments
+    WriteFunction* write;  ///< writes them
 };
 
 /// The table, in Key order.

@@ -17,11 +17,6 @@ namespace {
 using formats::HostLine;
 using formats::Key;
 
-std::string Where(int line)
-{
-    return world().scenario.path + ":" + std::to_string(line) + ": ";
-}
-
 VECTOR3 Vector(const HostLine& line)
 {
     return VECTOR3{line.number[0], line.number[1], line.number[2]};

@@ -6,6 +6,8 @@
 
 namespace standin {
 
+/// "file:line: ", the head of every message about `line` of the open scenario.
+std::string Where(int line);
 /// The open status record that `status` (what a module was handed) names for the vessel in `slot`;
 /// null for any other pointer, a stale one, or another vessel's.
 HostStatus* OpenStatus(const void* status, int slot);

@@ -25,11 +25,6 @@ struct PendingAttachment {
     std::string parentName;
 };
 
-std::string Where(int line)
-{
-    return world().scenario.path + ":" + std::to_string(line) + ": ";
-}
-
 bool Fail(const std::string& message, ErrorKind kind = ErrorKind::Scenario)
 {
     SetError(message, kind);
@@ -207,6 +202,11 @@ bool ParseText(const char* name, std::istream& in, formats::ScenarioDocument& do
 }
 
 }  // namespace
+
+std::string Where(int line)
+{
+    return world().scenario.path + ":" + std::to_string(line) + ": ";
+}
 
 bool LoadScenarioDocument(const formats::ScenarioDocument& doc)
 {

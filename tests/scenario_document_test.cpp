@@ -138,4 +138,32 @@ TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
     EXPECT_NE(error.find("\"Target\" releases nothing"), std::string::npos) << error;
 }
 
+// A document edited in code loads as a file would: the later of two lines wins, and a line an edit
+// made is reported at its vessel's header, with the world left as it was.
+using ScenarioDocumentLoad = WorldTest;
+
+TEST_F(ScenarioDocumentLoad, AnEditedDocumentNamesItsVesselWhenItFails)
+{
+    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference.scn");
+    formats::ScenarioVessel& target = *formats::FindVessel(doc, "Target");
+    formats::ScenarioLine moved = target.lines[0];
+    moved.line = 0;
+    moved.value.key = Key::Pos;
+    moved.value.number[0] = 123.5;
+    target.lines.push_back(moved);
+    ASSERT_TRUE(standin::LoadScenarioDocument(doc)) << standin::LastError();
+    VECTOR3 pos{};
+    zapiGetGlobalPos(zapiGetVesselByIndex(2), pos);
+    EXPECT_EQ(pos.x, 123.5);
+
+    ResetWorld();
+    formats::HostLine& level = formats::LineFor(target, Key::Thl);
+    level.integer[0] = 3;
+    level.number[0] = 1.0;
+    EXPECT_FALSE(standin::LoadScenarioDocument(doc));
+    EXPECT_EQ(standin::LastError(), doc.path + ":" + std::to_string(target.line) +
+                                        ": thruster 3 is out of range: the vessel has 0");
+    EXPECT_EQ(zapiGetVesselCount(), 0u);
+}
+
 }  // namespace

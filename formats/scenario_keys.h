@@ -12,8 +12,8 @@ namespace formats {
 /// One key of the table.
 struct KeyEntry {
     Key key;               ///< the key it describes
-    const char* name;      ///< as files write it
     Section section;       ///< where it may stand
+    const char* name;      ///< as files write it
     const char* arguments; ///< what follows it, e.g. "<x> <y> <z>"
     const char* units;     ///< of the arguments, e.g. "m"
     ReadFunction* read;    ///< reads the arguments

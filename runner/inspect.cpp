@@ -1,10 +1,10 @@
 // karvex inspect: loads a vessel module into the stand-in host and prints what its class set-up
 // declared, so an add-on author can check every number the module hands a host.
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "formats/number_text.h"
 #include "host/zelvar.h"
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
@@ -14,16 +14,11 @@ namespace runner {
 
 namespace {
 
-std::string Num(double value)
-{
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
+using formats::FormatNumber;
 
 std::string Vec(const VECTOR3& v)
 {
-    return "(" + Num(v.x) + ", " + Num(v.y) + ", " + Num(v.z) + ")";
+    return "(" + FormatNumber(v.x) + ", " + FormatNumber(v.y) + ", " + FormatNumber(v.z) + ")";
 }
 
 void Print(HostHandle handle)
@@ -31,8 +26,8 @@ void Print(HostHandle handle)
     const standin::Vessel& v = *standin::Find(handle);
     const char* surfaceNames[] = {"elevator", "rudder", "aileron"};
     std::printf("class %s, vessel \"%s\"\n", v.className.c_str(), v.name.c_str());
-    std::printf("  size %s m, empty mass %s kg, launch mass %s kg\n", Num(v.size).c_str(),
-                Num(v.emptyMass).c_str(), Num(standin::TotalMass(v)).c_str());
+    std::printf("  size %s m, empty mass %s kg, launch mass %s kg\n", FormatNumber(v.size).c_str(),
+                FormatNumber(v.emptyMass).c_str(), FormatNumber(standin::TotalMass(v)).c_str());
     std::printf("  inertia / mass %s m^2, cross sections %s m^2, takes focus: %s\n", Vec(v.pmi).c_str(),
                 Vec(v.crossSections).c_str(), v.focusEnabled ? "yes" : "no");
     for (const standin::MeshRef& mesh : v.meshes) {
@@ -52,8 +47,8 @@ void Print(HostHandle handle)
                     a.toParent ? "hangs from a parent" : "holds a child");
     }
     for (size_t i = 0; i < v.resources.size(); ++i) {
-        std::printf("  resource %zu: %s of %s kg\n", i, Num(v.resources[i].mass).c_str(),
-                    Num(v.resources[i].capacity).c_str());
+        std::printf("  resource %zu: %s of %s kg\n", i, FormatNumber(v.resources[i].mass).c_str(),
+                    FormatNumber(v.resources[i].capacity).c_str());
     }
     // A run of like thrusters (a blast pattern) is summed up by what it does at full level.
     for (size_t first = 0; first < v.thrusters.size();) {
@@ -67,8 +62,8 @@ void Print(HostHandle handle)
             for (size_t i = first; i <= last; ++i) {
                 const standin::Thruster& u = v.thrusters[i];
                 std::printf("  thruster %zu: %s N at %s along %s, Isp %s m/s, resource %d\n", i,
-                            Num(u.maxThrust).c_str(), Vec(u.pos).c_str(), Vec(u.dir).c_str(), Num(u.isp).c_str(),
-                            standin::RecordIndex(u.resource));
+                            FormatNumber(u.maxThrust).c_str(), Vec(u.pos).c_str(), Vec(u.dir).c_str(),
+                            FormatNumber(u.isp).c_str(), standin::RecordIndex(u.resource));
             }
         } else {
             VECTOR3 force{0, 0, 0}, moment{0, 0, 0};
@@ -81,8 +76,9 @@ void Print(HostHandle handle)
             }
             std::printf("  thrusters %zu-%zu: %zu x %s N, Isp %s m/s, resource %d; at full level together "
                         "%.3g N and %.3g N m about the origin\n",
-                        first, last, last - first + 1, Num(t.maxThrust).c_str(), Num(t.isp).c_str(),
-                        standin::RecordIndex(t.resource), std::sqrt(force.x * force.x + force.y * force.y + force.z * force.z),
+                        first, last, last - first + 1, FormatNumber(t.maxThrust).c_str(),
+                        FormatNumber(t.isp).c_str(), standin::RecordIndex(t.resource),
+                        std::sqrt(force.x * force.x + force.y * force.y + force.z * force.z),
                         std::sqrt(moment.x * moment.x + moment.y * moment.y + moment.z * moment.z));
         }
         first = last + 1;
@@ -90,12 +86,13 @@ void Print(HostHandle handle)
     for (const standin::Airfoil& a : v.airfoils) {
         std::printf("  airfoil %s at %s: chord %s m, area %s m^2, aspect ratio %s\n",
                     a.orientation == LIFT_VERTICAL ? "lifting up" : "lifting sideways", Vec(a.ref).c_str(),
-                    Num(a.chord).c_str(), Num(a.area).c_str(), Num(a.aspectRatio).c_str());
+                    FormatNumber(a.chord).c_str(), FormatNumber(a.area).c_str(),
+                    FormatNumber(a.aspectRatio).c_str());
     }
     for (const standin::ControlSurface& c : v.surfaces) {
         const char* name = c.type >= 0 && c.type < 3 ? surfaceNames[c.type] : "other";
         std::printf("  control surface %s (type %d) at %s: area %s m^2, dCl %s\n", name, c.type, Vec(c.ref).c_str(),
-                    Num(c.area).c_str(), Num(c.dCl).c_str());
+                    FormatNumber(c.area).c_str(), FormatNumber(c.dCl).c_str());
     }
     std::printf("  %zu exhaust flames, %zu particle streams, animation %s\n", v.exhausts.size(), v.streams.size(),
                 v.animationRegistered ? "registered" : "not registered");

@@ -15,6 +15,7 @@
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
+#include "runner/replay_telemetry.h"
 
 namespace runner {
 
@@ -30,86 +31,8 @@ constexpr size_t MAX_EVENTS = 2000;
 // Phases of a trail sample, as the page colours them.
 enum Phase { CARRIED = 0, BOOST = 1, SUSTAIN = 2, GLIDE = 3, WARHEAD = 4 };
 
-// One vessel's telemetry columns, in the order of its rows.
-struct Track {
-    std::map<std::string, std::vector<double>> columns;
-    size_t rows = 0;
-};
-
 // The page's pieces, found beside the program where the build copied them.
 constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "three.min.js", "OrbitControls.js"};
-
-// Splits one CSV line into fields; a field in double quotes may hold commas and doubled quotes.
-std::vector<std::string> SplitCsv(const std::string& line)
-{
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-            fields.back() += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ',' && !quoted) {
-            fields.emplace_back();
-        } else if (c != '\r') {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-double Number(const std::string& text)
-{
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    return end == text.c_str() ? NAN : value;
-}
-
-// Reads telemetry.csv into one track per vessel, in order of first appearance; "" or a reason.
-std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::string>& order,
-                          std::map<std::string, Track>& tracks)
-{
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line)) {
-        return "cannot read " + path.string();
-    }
-    std::vector<std::string> header = SplitCsv(line);
-    static const char* const NEEDED[] = {"time_s", "vessel", "x_m", "y_m", "z_m", "vx_m_s", "vy_m_s", "vz_m_s",
-                                         "pitch_rad", "bank_rad", "heading_rad", "altitude_m", "mach", "thrust_n",
-                                         "head_az_rad", "head_el_rad"};
-    std::map<std::string, size_t> index;
-    for (const char* name : NEEDED) {
-        size_t i = 0;
-        while (i < header.size() && header[i] != name) {
-            ++i;
-        }
-        if (i == header.size()) {
-            return path.string() + " lacks the column " + name;
-        }
-        index[name] = i;
-    }
-    const size_t vesselColumn = index["vessel"];
-    index.erase("vessel");
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields = SplitCsv(line);
-        if (fields.size() < header.size()) {
-            continue;  // a row cut short by a run that was stopped
-        }
-        const std::string& name = fields[vesselColumn];
-        auto [it, added] = tracks.try_emplace(name);
-        if (added) {
-            order.push_back(name);
-        }
-        for (const auto& [column, i] : index) {
-            it->second.columns[column].push_back(Number(fields[i]));
-        }
-        ++it->second.rows;
-    }
-    return order.empty() ? path.string() + " has no samples" : "";
-}
 
 double Milestone(const Json& summary, const char* name)
 {

@@ -1,21 +1,18 @@
 #include "runner/sweep.h"
 
-#include <unistd.h>
-
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/flight.h"
+#include "runner/progress.h"
 #include "runner/random.h"
 #include "runner/sweep_rows.h"
 #include "runtime/host_control.h"
@@ -25,36 +22,25 @@ namespace runner {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-std::string Num(double value)
-{
-    if (std::isnan(value)) {
-        return "";
-    }
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 // The row of runs.csv for run `run` with inputs `values` and result `r`.
-std::string Row(long long run, const std::vector<double>& values, const RunResult& r)
+SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
 {
     const Milestones& m = r.milestones;
+    SweepRow row;
+    row.run = run;
+    row.inputs = std::move(values);
     // Never locked; locked but never went off; went off within the target's size of its centre, or not.
-    const char* outcome = std::isnan(m.lock)                ? "no_lock"
-                          : std::isnan(m.ignition)          ? "dud"
-                          : r.missDistance <= r.targetSize ? "hit"
-                                                            : "miss";
-    std::string row = std::to_string(run);
-    for (double v : values) {
-        row += "," + Num(v);
-    }
+    row.outcome = std::isnan(m.lock)                ? Outcome::NO_LOCK
+                  : std::isnan(m.ignition)          ? Outcome::DUD
+                  : r.missDistance <= r.targetSize ? Outcome::HIT
+                                                    : Outcome::MISS;
     bool offset = !std::isnan(r.missDistance);
-    double flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
-    row += std::string(",") + outcome + "," + Num(r.missDistance) + "," + Num(flight) + "," + Num(m.lock - m.release) +
-           "," + Num(offset ? r.ignitionPoint.x - r.targetPoint.x : NAN) + "," +
-           Num(offset ? r.ignitionPoint.z - r.targetPoint.z : NAN);
+    row.miss = r.missDistance;
+    row.flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
+    row.lock = m.lock - m.release;
+    row.east = offset ? r.ignitionPoint.x - r.targetPoint.x : NAN;
+    row.north = offset ? r.ignitionPoint.z - r.targetPoint.z : NAN;
     return row;
 }
 
@@ -84,41 +70,132 @@ std::string Signature(const SweepDefinition& spec, int shard, int shards)
     return text;
 }
 
-// Shows progress: a bar on a terminal, otherwise a line every five seconds.
-class Progress {
-public:
-    Progress(long long runs, bool silent) : total(runs), quiet(silent), terminal(isatty(2) != 0), start(Clock::now()) {}
-
-    void Show(long long done, bool last)
-    {
-        if (quiet) {
-            return;
-        }
-        double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        if (!terminal && !last && elapsed - shown < 5.0) {
-            return;
-        }
-        shown = elapsed;
-        double rate = elapsed > 0.0 ? static_cast<double>(done) / elapsed : 0.0;
-        double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
-        if (terminal) {
-            int filled = total > 0 ? static_cast<int>(30 * done / total) : 30;
-            std::fprintf(stderr, "\r[%-30.*s] %lld/%lld runs  %.1f runs/s  %.0f s left ", filled,
-                         "==============================", done, total, rate, left);
-            if (last) {
-                std::fputc('\n', stderr);
-            }
-        } else {
-            std::fprintf(stderr, "%lld/%lld runs, %.1f runs/s, %.0f s left\n", done, total, rate, left);
+// Puts the rows a stopped sweep left in `path` into `rows` (rows[k] for run `first` + k); false
+// when `path` holds the runs of another sweep than the one `signature` names.
+bool Resume(const fs::path& path, const std::string& signature, long long first, size_t inputs,
+            std::vector<SweepRow>& rows)
+{
+    std::ifstream in(path);
+    formats::CsvReader csv(in);
+    std::vector<std::string> fields;
+    if (csv.Next(fields) && fields != std::vector<std::string>{signature}) {
+        return false;
+    }
+    const long long last = first + static_cast<long long>(rows.size());
+    for (SweepRow row; csv.Next(fields);) {
+        // A row cut short by the stop has no line end: it is flown again.
+        if (csv.Ended() && ReadRow(fields, inputs, row) && row.run >= first && row.run < last) {
+            rows[static_cast<size_t>(row.run - first)] = row;
         }
     }
+    return true;
+}
 
-private:
-    long long total;
-    bool quiet, terminal;
-    Clock::time_point start;
-    double shown = -10.0;
-};
+// Starts the partial file `path` afresh: the signature, then the rows flown already; null when it
+// cannot be written.
+std::FILE* StartPartial(const fs::path& path, const std::string& signature, const std::vector<SweepRow>& rows)
+{
+    std::FILE* partial = std::fopen(path.c_str(), "w");
+    if (partial == nullptr) {
+        return nullptr;
+    }
+    formats::CsvWriter csv;
+    csv.Text(signature).End();
+    for (const SweepRow& row : rows) {
+        if (row.run >= 0) {
+            WriteRow(csv, row);
+        }
+    }
+    std::fputs(csv.Result().c_str(), partial);
+    std::fflush(partial);
+    return partial;
+}
+
+// Flies run `run` of `spec` into `row`; false with `why` when it cannot be flown.
+bool FlyRun(const SweepDefinition& spec, const SweepOptions& options, const fs::path& out, long long run,
+            SweepRow& row, std::string& why)
+{
+    std::vector<double> values = DrawInputs(spec, run);
+    char name[32];
+    std::snprintf(name, sizeof name, "run-%06lld.scn", run);
+    formats::ScenarioDocument doc;
+    if (!RunScenario(spec, values, doc, why)) {
+        return false;
+    }
+    doc.path = name;
+    if (options.writeInputs) {
+        std::ofstream(out / "inputs" / name) << formats::WriteScenario(doc);
+    }
+    RunOptions fly;
+    fly.moduleDir = options.moduleDir;
+    fly.maxVessels = 64;
+    fly.scenario = name;
+    fly.document = &doc;
+    RunResult result = Run(fly);
+    if (result.exitCode != EXIT_OK) {
+        why = result.error;
+        return false;
+    }
+    row = RowOf(run, std::move(values), result);
+    return true;
+}
+
+// Flies the runs not in `rows` yet (rows[k] for run `first` + k) on the option's threads, each row
+// also appended to `partial` as it lands; false with `failure` when a run cannot be flown.
+bool FlyAll(const SweepDefinition& spec, const SweepOptions& options, const fs::path& out, long long first,
+            std::vector<SweepRow>& rows, std::FILE* partial, std::string& failure)
+{
+    std::vector<long long> todo;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k].run < 0) {
+            todo.push_back(first + static_cast<long long>(k));
+        }
+    }
+    std::atomic<size_t> next{0};
+    std::atomic<long long> done{static_cast<long long>(rows.size() - todo.size())};
+    std::atomic<bool> failed{false};
+    std::mutex lock;
+    formats::CsvWriter csv;
+    auto worker = [&]() {
+        standin::OwnWorld world;
+        for (size_t k; !failed && (k = next++) < todo.size();) {
+            SweepRow row;
+            std::string why;
+            bool flown = FlyRun(spec, options, out, todo[k], row, why);
+            std::lock_guard<std::mutex> guard(lock);
+            if (!flown) {
+                failed = true;
+                failure = why;
+                break;
+            }
+            csv.Clear();
+            WriteRow(csv, row);
+            std::fputs(csv.Result().c_str(), partial);
+            std::fflush(partial);
+            rows[static_cast<size_t>(row.run - first)] = std::move(row);
+            ++done;
+        }
+    };
+    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
+    jobs = jobs > 0 ? jobs : 1;
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(jobs));
+    for (int j = 0; j < jobs; ++j) {
+        threads.emplace_back(worker);
+    }
+    Progress progress(static_cast<long long>(rows.size()), options.quiet);
+    while (done < static_cast<long long>(rows.size()) && !failed) {
+        progress.Show(done, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    if (!failed) {
+        progress.Show(done, true);
+    }
+    return !failed;
+}
 
 }  // namespace
 
@@ -148,110 +225,30 @@ int Sweep(const SweepOptions& options)
         return EXIT_FAILED;
     }
 
-    // Rows a stopped sweep finished, when resuming it.
-    std::vector<std::string> rows(static_cast<size_t>(last - first));
+    std::vector<SweepRow> rows(static_cast<size_t>(last - first));
     const std::string signature = Signature(spec, options.shard, options.shards);
     fs::path partialPath = out / "runs.partial";
-    if (options.resume) {
-        std::ifstream partial(partialPath);
-        std::string line;
-        if (partial && std::getline(partial, line) && line != signature) {
-            std::fprintf(stderr, "karvex sweep: %s holds the runs of another sweep\n", partialPath.c_str());
-            return EXIT_USAGE;
-        }
-        while (std::getline(partial, line)) {
-            long long run = RunOfRow(line);
-            // A row cut short by the stop has no line end and fails this test: it is flown again.
-            if (run >= first && run < last && !partial.eof() && line.find(',') != std::string::npos) {
-                rows[static_cast<size_t>(run - first)] = line;
-            }
-        }
+    if (options.resume && !Resume(partialPath, signature, first, spec.dispersions.size(), rows)) {
+        std::fprintf(stderr, "karvex sweep: %s holds the runs of another sweep\n", partialPath.c_str());
+        return EXIT_USAGE;
     }
-    std::FILE* partial = std::fopen(partialPath.c_str(), "w");
+    std::FILE* partial = StartPartial(partialPath, signature, rows);
     if (partial == nullptr) {
         std::fprintf(stderr, "karvex sweep: cannot write %s\n", partialPath.c_str());
         return EXIT_FAILED;
     }
-    std::fprintf(partial, "%s\n", signature.c_str());
-    std::vector<long long> todo;
-    for (long long run = first; run < last; ++run) {
-        const std::string& row = rows[static_cast<size_t>(run - first)];
-        if (row.empty()) {
-            todo.push_back(run);
-        } else {
-            std::fprintf(partial, "%s\n", row.c_str());
-        }
-    }
-    std::fflush(partial);
-
     // The modules append their log in the working directory: a scratch folder while the runs fly.
     fs::path previous = fs::current_path();
     fs::current_path(out / "work");
-    std::atomic<size_t> next{0};
-    std::atomic<long long> done{static_cast<long long>(rows.size() - todo.size())};
-    std::atomic<bool> failed{false};
-    std::mutex lock;
     std::string failure;
-    auto worker = [&]() {
-        standin::OwnWorld world;
-        for (size_t k; !failed && (k = next++) < todo.size();) {
-            long long run = todo[k];
-            std::vector<double> values = DrawInputs(spec, run);
-            RunOptions fly;
-            fly.moduleDir = options.moduleDir;
-            fly.maxVessels = 64;
-            std::string why;
-            char name[32];
-            std::snprintf(name, sizeof name, "run-%06lld.scn", run);
-            fly.scenario = name;
-            formats::ScenarioDocument doc;
-            if (!RunScenario(spec, values, doc, why)) {
-                std::lock_guard<std::mutex> guard(lock);
-                failed = true;
-                failure = why;
-                break;
-            }
-            doc.path = name;
-            fly.document = &doc;
-            if (options.writeInputs) {
-                std::ofstream(out / "inputs" / name) << formats::WriteScenario(doc);
-            }
-            RunResult result = Run(fly);
-            std::lock_guard<std::mutex> guard(lock);
-            if (result.exitCode != EXIT_OK) {
-                failed = true;
-                failure = result.error;
-                break;
-            }
-            rows[static_cast<size_t>(run - first)] = Row(run, values, result);
-            std::fprintf(partial, "%s\n", rows[static_cast<size_t>(run - first)].c_str());
-            std::fflush(partial);
-            ++done;
-        }
-    };
-    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
-    jobs = jobs > 0 ? jobs : 1;
-    std::vector<std::thread> threads;
-    threads.reserve(static_cast<size_t>(jobs));
-    for (int j = 0; j < jobs; ++j) {
-        threads.emplace_back(worker);
-    }
-    Progress progress(static_cast<long long>(rows.size()), options.quiet);
-    while (done < static_cast<long long>(rows.size()) && !failed) {
-        progress.Show(done, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
+    bool flown = FlyAll(spec, options, out, first, rows, partial, failure);
     std::fclose(partial);
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);
-    if (failed) {
+    if (!flown) {
         std::fprintf(stderr, "karvex sweep: %s\n", failure.c_str());
         return EXIT_SCENARIO;
     }
-    progress.Show(done, true);
 
     SweepMeta meta = MetaOf(spec, options.sweepFile, options.shard, options.shards);
     if (!WriteSweep(out.string(), meta, rows)) {

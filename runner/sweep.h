@@ -23,9 +23,6 @@ struct SweepOptions {
     std::string plotScript;    ///< the sweep plotting script; "" for the one beside the program
 };
 
-/// The outcomes a run can have.
-inline constexpr const char* OUTCOMES[] = {"hit", "miss", "no_lock", "dud"};
-
 /// Runs the sweep; returns an ExitCode, printing what went wrong on stderr.
 int Sweep(const SweepOptions& options);
 
@@ -33,9 +30,5 @@ int Sweep(const SweepOptions& options);
 /// sweep writes. Returns an ExitCode.
 int Merge(const std::vector<std::string>& shardDirs, const std::string& outDir, bool plot,
           const std::string& plotScript);
-
-/// summary.json's text for the rows of runs.csv `rows` (header first) of the sweep described by
-/// `meta` (the sweep's own fields of a summary).
-std::string SummarizeRuns(const std::vector<std::string>& rows, const std::string& meta);
 
 }  // namespace runner

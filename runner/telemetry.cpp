@@ -1,8 +1,8 @@
 #include "runner/telemetry.h"
 
-#include <charconv>
 #include <cmath>
 
+#include "formats/number_text.h"
 #include "physics/atmosphere.h"
 #include "physics/thrust.h"
 #include "runner/observer.h"
@@ -12,33 +12,23 @@ namespace runner {
 
 namespace {
 
-void Put(std::FILE* out, double value, char after = ',')
+// One value of each record as a single field, ';'-separated.
+template <typename Record, typename Value>
+void List(formats::CsvWriter& csv, std::string& list, const std::vector<Record>& records, Value value)
 {
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    std::fwrite(text, 1, static_cast<size_t>(result.ptr - text), out);
-    std::fputc(after, out);
-}
-
-// A vessel's name as a CSV field: in double quotes (inner ones doubled) when it holds a comma or a
-// quote, so that a reader splitting on commas keeps every column in its place.
-void PutName(std::FILE* out, const std::string& name)
-{
-    if (name.find_first_of(",\"") == std::string::npos) {
-        std::fprintf(out, "%s,", name.c_str());
-        return;
-    }
-    std::fputc('"', out);
-    for (char c : name) {
-        if (c == '"') {
-            std::fputc('"', out);
+    list.clear();
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (i > 0) {
+            list += ';';
         }
-        std::fputc(c, out);
+        formats::AppendNumber(list, value(records[i]));
     }
-    std::fputs("\",", out);
+    csv.Text(list);
 }
 
-void Row(std::FILE* out, const standin::Vessel& v, double simt)
+// Adds vessel `v`'s row at simulation time `simt` (s) to `csv`, `list` lending its storage to the
+// ';'-separated fields.
+void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, double simt)
 {
     const standin::VesselState& s = v.state;
     double speed = std::sqrt(s.vel.x * s.vel.x + s.vel.y * s.vel.y + s.vel.z * s.vel.z);
@@ -57,34 +47,22 @@ void Row(std::FILE* out, const standin::Vessel& v, double simt)
             f[2] += n * t.dir.z;
         }
     }
-    Put(out, simt);
-    PutName(out, v.name);
+    csv.Number(simt).Text(v.name);
     for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, pitch, bank, heading, s.pos.y}) {
-        Put(out, value);
+        csv.Number(value);
     }
-    Put(out, air.soundSpeed > 0.0 ? speed / air.soundSpeed : 0.0);
-    Put(out, 0.5 * air.density * speed * speed);
-    Put(out, standin::TotalMass(v));
-    Put(out, std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]));
-    for (size_t i = 0; i < v.resources.size(); ++i) {
-        Put(out, v.resources[i].mass, i + 1 < v.resources.size() ? ';' : ',');
-    }
-    if (v.resources.empty()) {
-        std::fputc(',', out);
-    }
-    for (size_t i = 0; i < v.thrusters.size(); ++i) {
-        Put(out, v.thrusters[i].level, i + 1 < v.thrusters.size() ? ';' : ',');
-    }
-    if (v.thrusters.empty()) {
-        std::fputc(',', out);
-    }
+    csv.Number(air.soundSpeed > 0.0 ? speed / air.soundSpeed : 0.0);
+    csv.Number(0.5 * air.density * speed * speed);
+    csv.Number(standin::TotalMass(v));
+    csv.Number(std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]));
+    List(csv, list, v.resources, [](const standin::Resource& r) { return r.mass; });
+    List(csv, list, v.thrusters, [](const standin::Thruster& t) { return t.level; });
     for (int type = AIRCTRL_ELEVATOR; type <= AIRCTRL_AILERON; ++type) {
-        Put(out, v.controlLevel[type]);
+        csv.Number(v.controlLevel[type]);
     }
     double az = 0.0, el = 0.0;
     HeadAngles(v, az, el);
-    Put(out, az);
-    Put(out, el, '\n');
+    csv.Number(az).Number(el).End();
 }
 
 }  // namespace
@@ -110,9 +88,11 @@ void Telemetry::Sample()
         return;
     }
     double simt = zapiGetSimTime();
+    csv.Clear();
     for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
-        Row(out, *standin::Find(zapiGetVesselByIndex(static_cast<int>(i))), simt);
+        Row(csv, list, *standin::Find(zapiGetVesselByIndex(static_cast<int>(i))), simt);
     }
+    std::fwrite(csv.Result().data(), 1, csv.Result().size(), out);
     failed = failed || std::ferror(out) != 0;
 }
 

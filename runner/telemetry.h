@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "formats/csv.h"
+
 namespace runner {
 
 /// The header of telemetry.csv, units in the column names.
@@ -31,6 +33,8 @@ public:
 private:
     std::FILE* out = nullptr;
     bool failed = false;
+    formats::CsvWriter csv;  // a sample's rows, its storage kept from one sample to the next
+    std::string list;        // a ';'-separated field's text, likewise
 };
 
 }  // namespace runner

@@ -1,8 +1,8 @@
 #include "journal.h"
 
-#include <charconv>
 #include <cstring>
 
+#include "formats/number_text.h"
 #include "handles.h"
 #include "host_control.h"
 
@@ -53,10 +53,10 @@ void CallRecord::Space()
 template <typename Number>
 void CallRecord::PutNumber(Number value)
 {
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
+    char text[formats::NUMBER_TEXT_SIZE];
+    size_t count = static_cast<size_t>(formats::NumberText(value, text));
     Space();
-    Put(text, static_cast<size_t>(result.ptr - text));
+    Put(text, count);
 }
 
 CallRecord& CallRecord::PutNum(double value)
@@ -79,20 +79,14 @@ CallRecord& CallRecord::PutInt(long long value)
 
 CallRecord& CallRecord::PutVec(const VECTOR3& value)
 {
-    {
-        char text[96];
-        char* end = text + sizeof text;
-        char* p = text;
-        *p++ = '(';
-        p = std::to_chars(p, end, value.x).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, end, value.y).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, end, value.z).ptr;
-        *p++ = ')';
-        Space();
-        Put(text, static_cast<size_t>(p - text));
+    char text[formats::NUMBER_TEXT_SIZE];
+    const double components[] = {value.x, value.y, value.z};
+    Space();
+    for (int i = 0; i < 3; ++i) {
+        Put(i == 0 ? "(" : ",", 1);
+        Put(text, static_cast<size_t>(formats::NumberText(components[i], text)));
     }
+    Put(")", 1);
     return *this;
 }
 
@@ -130,11 +124,11 @@ CallRecord& CallRecord::PutHandle(HostHandle value)
     static const char LETTERS[] = "?VTRAFCSMXPN";
     HandleParts parts = SplitHandle(value);
     size_t kind = static_cast<size_t>(parts.kind);
-    char text[24];
-    text[0] = kind < sizeof LETTERS - 1 ? LETTERS[kind] : '?';
+    char text[formats::NUMBER_TEXT_SIZE];
     bool bySlot = parts.kind == HandleKind::Vessel || parts.kind == HandleKind::Visual;
-    auto result = std::to_chars(text + 1, text + sizeof text, bySlot ? parts.slot : parts.index);
-    Put(text, static_cast<size_t>(result.ptr - text));
+    Put(kind < sizeof LETTERS - 1 ? &LETTERS[kind] : "?", 1);
+    long long number = bySlot ? parts.slot : parts.index;
+    Put(text, static_cast<size_t>(formats::NumberText(number, text)));
     return *this;
 }
 

@@ -1,5 +1,5 @@
 // Sweeps: the same files whatever the thread count or sharding, runs that fly alone from their
-// written inputs, resumption after a kill, statistics, and bad sweep files.
+// written inputs, resumption after a kill, names with commas, statistics, and bad sweep files.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,11 +9,14 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
 #include "runner/exit_codes.h"
+#include "formats/csv.h"
 #include "runner/flight.h"
+#include "runner/replay_telemetry.h"
 #include "runner/sweep.h"
 #include "runner/sweep_rows.h"
 #include "test_support.h"
@@ -131,27 +134,93 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
     EXPECT_FALSE(std::filesystem::exists("broken/runs.partial"));
 }
 
-// The summary's statistics on rows whose answers are known.
+// A vessel named with a comma keeps every file's columns in place: runs.csv quotes its column, a
+// merge of shards reads the rows back to the same files, and a replay finds the vessel whole.
+TEST_F(Sweeps, NameWithACommaKeepsTheColumns)
+{
+    std::string scenario = ReadFile(KARVEX_SCENARIO_DIR "/reference.scn");
+    for (const std::string from : {"TARGET Target\n", "\nTarget:\n"}) {
+        const size_t at = scenario.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        scenario.replace(at + from.find("Target"), 6, "Tgt,1");
+    }
+    std::ofstream("comma.scn") << scenario;
+    std::ofstream("comma.sweep") << "KARVEX-SWEEP 1\nSCENARIO comma.scn\nRUNS 4\nVARY Tgt,1.x normal 0 50\n"
+                                    "VARY Carrier.y uniform 1900 2100\n";
+    std::vector<std::string> dirs = {"whole", "half1", "half2"};
+    for (size_t k = 0; k < dirs.size(); ++k) {
+        runner::SweepOptions o = Options(dirs[k]);
+        o.sweepFile = "comma.sweep";
+        o.shard = k == 0 ? 1 : static_cast<int>(k);
+        o.shards = k == 0 ? 1 : 2;
+        ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK) << dirs[k];
+    }
+    const std::string runs = ReadFile("whole/runs.csv");
+    EXPECT_EQ(runs.rfind("run,\"Tgt,1.x_m\",Carrier.y_m,outcome,miss_m,", 0), 0u) << runs;
+    std::istringstream in(runs);
+    formats::CsvReader csv(in);
+    size_t records = 0;
+    for (std::vector<std::string> fields; csv.Next(fields); ++records) {
+        EXPECT_EQ(fields.size(), 9u) << "record " << records << " of\n" << runs;
+    }
+    EXPECT_EQ(records, 5u);
+    EXPECT_EQ(csv.Error(), "");
+    ASSERT_EQ(runner::Merge({"half1", "half2"}, "merged", false, ""), runner::EXIT_OK);
+    ExpectSameFiles("merged", "whole");
+    EXPECT_NE(ReadFile("merged/summary.json").find("\"column\": \"Tgt,1.x_m\""), std::string::npos);
+
+    runner::RunOptions fly;
+    fly.scenario = std::filesystem::absolute("comma.scn").string();
+    fly.moduleDir = KARVEX_MODULE_DIR;
+    fly.outDir = "flown";
+    ASSERT_EQ(runner::Run(fly).exitCode, runner::EXIT_OK);
+    std::vector<std::string> order;
+    std::map<std::string, runner::Track> tracks;
+    ASSERT_EQ(runner::ReadTelemetry("flown/telemetry.csv", order, tracks), "");
+    ASSERT_EQ(tracks.count("Tgt,1"), 1u);
+    EXPECT_EQ(tracks["Tgt,1"].columns["z_m"].front(), 9150.0) << "the columns after the name stay in place";
+}
+
+// The rows of runs.csv `text`, each a record of a sweep without dispersions.
+std::vector<runner::SweepRow> Rows(const std::string& text)
+{
+    std::istringstream in(text);
+    formats::CsvReader csv(in);
+    std::vector<runner::SweepRow> rows;
+    for (std::vector<std::string> fields; csv.Next(fields);) {
+        runner::SweepRow row;
+        EXPECT_TRUE(runner::ReadRow(fields, 0, row)) << fields[0];
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 // A row that does not start with its run number is no run: a resume flies it again and a merge
 // refuses it, instead of taking it for run 0.
 TEST(SweepRows, RunNumberOnlyFromALeadingNumberAndComma)
 {
-    EXPECT_EQ(runner::RunOfRow("12,hit,3.5"), 12);
-    EXPECT_EQ(runner::RunOfRow("0,miss"), 0);
-    EXPECT_EQ(runner::RunOfRow("x,hit"), -1);
-    EXPECT_EQ(runner::RunOfRow("12"), -1);
-    EXPECT_EQ(runner::RunOfRow("-3,hit"), -1);
-    EXPECT_EQ(runner::RunOfRow("99999999999999999999,hit"), -1);
+    auto run = [](std::vector<std::string> fields) {
+        runner::SweepRow row;
+        return runner::ReadRow(fields, 0, row) ? row.run : -1;
+    };
+    EXPECT_EQ(run({"12", "hit", "3.5", "20", "7", "0", "3.5"}), 12);
+    EXPECT_EQ(run({"0", "miss", "", "", "", "", ""}), 0);
+    EXPECT_EQ(run({"x", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"12"}), -1);
+    EXPECT_EQ(run({"-3", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"99999999999999999999", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"12", "won", "3.5", "20", "7", "0", "3.5"}), -1) << "an unknown outcome";
+    EXPECT_EQ(run({"12", "hit", "3.5m", "20", "7", "0", "3.5"}), -1) << "a value that is no number";
 }
 
+// The summary's statistics on rows whose answers are known.
 TEST_F(Sweeps, SummaryCountsOutcomesAndQuantiles)
 {
     runner::SweepMeta meta;
     meta.sweep = "s";
     meta.runs = 5;
-    meta.dispersions = "[]";
-    std::vector<std::string> rows = {"0,hit,1,20,7,0,1", "1,hit,3,20,7,0,3", "2,miss,12,20,7,0,12",
-                                     "3,no_lock,60,20,,0,60", "4,dud,,50,7,,"};
+    std::vector<runner::SweepRow> rows = Rows("0,hit,1,20,7,0,1\n1,hit,3,20,7,0,3\n2,miss,12,20,7,0,12\n"
+                                              "3,no_lock,60,20,,0,60\n4,dud,,50,7,,\n");
     std::string json = runner::SummaryJson(meta, rows);
     EXPECT_NE(json.find("\"outcomes\": {\n    \"hit\": 2,\n    \"miss\": 1,\n    \"no_lock\": 1,\n    \"dud\": 1"),
               std::string::npos) << json;

@@ -1,0 +1,62 @@
+// CSV files: the one writer and the one reader of every comma-separated file the host and the
+// runner write or read back. A field holding a comma, a double quote, CR or LF is written in double
+// quotes with its inner quotes doubled; any other field is written as it is.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formats {
+
+/// Appends `field` to `out` as one CSV field, quoted only when it holds a comma, a quote, CR or LF.
+void AppendCsvField(std::string& out, std::string_view field);
+
+/// Builds CSV records field by field into a text the caller writes where it likes.
+class CsvWriter {
+public:
+    /// Adds a text field.
+    CsvWriter& Text(std::string_view field);
+    /// Adds a number field in shortest round-trip form ("nan", "inf" and "-inf" as such).
+    CsvWriter& Number(double value);
+    /// Adds a whole-number field.
+    CsvWriter& Whole(long long value);
+    /// Ends the record with a line feed.
+    CsvWriter& End();
+    /// The records written since the last Clear.
+    const std::string& Result() const { return text; }
+    /// Forgets the records written, keeping the storage for the next ones.
+    void Clear();
+
+private:
+    void Separate();
+    std::string text;
+    bool fresh = true;  // no field yet in the present record
+};
+
+/// Reads CSV records one at a time from a stream: quoted fields may hold commas, doubled quotes
+/// and line breaks; a record ends at LF or CR LF.
+class CsvReader {
+public:
+    /// Reads from `in`, which must outlive the reader.
+    explicit CsvReader(std::istream& input) : in(input) {}
+
+    /// Reads the next record into `fields`; false at the end of the input, or at a malformed
+    /// record (Error() says why), after which it reads no further.
+    bool Next(std::vector<std::string>& fields);
+    /// Whether the record last read ended with a line break: false for one the end of the input
+    /// cut short, inside a quoted field or not.
+    bool Ended() const { return ended; }
+    /// "" or what is wrong with the input, with the line it was found on.
+    const std::string& Error() const { return error; }
+
+private:
+    bool Fail(const char* why);
+    std::istream& in;
+    std::string error;
+    long long line = 1;  // the line the reader is on, from 1
+    bool ended = true;
+};
+
+}  // namespace formats

@@ -1,0 +1,120 @@
+// A sweep's summary.json: what its rows add up to, and the sweep's own fields read back for a merge.
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "runner/sweep_rows.h"
+
+namespace runner {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Wilson's 95% interval for k successes in n trials.
+Json Proportion(long long k, long long n)
+{
+    if (n == 0) {
+        return {{"p", nullptr}, {"ci95", nullptr}};
+    }
+    const double z = 1.959963984540054;
+    double p = static_cast<double>(k) / static_cast<double>(n), nn = static_cast<double>(n);
+    double centre = (p + z * z / (2.0 * nn)) / (1.0 + z * z / nn);
+    double half = z * std::sqrt(p * (1.0 - p) / nn + z * z / (4.0 * nn * nn)) / (1.0 + z * z / nn);
+    return {{"p", p}, {"ci95", {std::max(0.0, centre - half), std::min(1.0, centre + half)}}};
+}
+
+// The q-quantile of sorted `v` (linear between order statistics) with a 95% interval from the
+// order statistics whose ranks bound it (normal approximation to the binomial).
+Json Quantile(const std::vector<double>& v, double q)
+{
+    if (v.empty()) {
+        return {{"value", nullptr}, {"ci95", nullptr}};
+    }
+    double n = static_cast<double>(v.size());
+    double h = (n - 1.0) * q;
+    size_t lo = static_cast<size_t>(std::floor(h));
+    double value = v[lo] + (h - std::floor(h)) * (v[std::min(lo + 1, v.size() - 1)] - v[lo]);
+    double spread = 1.959963984540054 * std::sqrt(n * q * (1.0 - q));
+    auto rank = [&](double r) { return static_cast<size_t>(std::clamp(r, 0.0, n - 1.0)); };
+    return {{"value", value}, {"ci95", {v[rank(std::floor(n * q - spread))], v[rank(std::ceil(n * q + spread))]}}};
+}
+
+Json Dispersions(const std::vector<SweepInput>& inputs)
+{
+    Json dispersions = Json::array();
+    for (const SweepInput& d : inputs) {
+        Json one = {{"quantity", d.quantity}, {"column", d.column}, {"distribution", d.normal ? "normal" : "uniform"}};
+        one[d.normal ? "mean" : "low"] = d.a;
+        one[d.normal ? "deviation" : "high"] = d.b;
+        dispersions.push_back(one);
+    }
+    return dispersions;
+}
+
+}  // namespace
+
+std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows)
+{
+    long long counts[4] = {0, 0, 0, 0};
+    long long within[3] = {0, 0, 0};
+    const double radii[3] = {5.0, 10.0, 50.0};
+    std::vector<double> misses;
+    for (const SweepRow& row : rows) {
+        ++counts[static_cast<int>(row.outcome)];
+        if (!std::isnan(row.miss)) {
+            misses.push_back(row.miss);
+            for (int k = 0; k < 3; ++k) {
+                within[k] += row.miss <= radii[k];
+            }
+        }
+    }
+    std::sort(misses.begin(), misses.end());
+    long long n = static_cast<long long>(rows.size());
+    Json summary;
+    summary["sweep"] = meta.sweep;
+    summary["scenario"] = meta.scenario;
+    summary["seed"] = meta.seed;
+    summary["runs"] = meta.runs;
+    if (meta.shards > 1) {
+        summary["shard"] = std::to_string(meta.shard) + "/" + std::to_string(meta.shards);
+    }
+    summary["runs_in_file"] = n;
+    summary["dispersions"] = Dispersions(meta.inputs);
+    summary["outcomes"] = {{"hit", counts[0]}, {"miss", counts[1]}, {"no_lock", counts[2]}, {"dud", counts[3]}};
+    summary["hit_probability"] = {{"within_5_m", Proportion(within[0], n)},
+                                  {"within_10_m", Proportion(within[1], n)},
+                                  {"within_50_m", Proportion(within[2], n)}};
+    summary["cep_m"] = Quantile(misses, 0.5);
+    summary["p90_miss_m"] = Quantile(misses, 0.9);
+    return summary.dump(2) + "\n";
+}
+
+bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)
+{
+    Json summary = Json::parse(in, nullptr, false);
+    if (summary.is_discarded()) {
+        return false;
+    }
+    meta = SweepMeta{};
+    try {
+        meta.sweep = summary.at("sweep").get<std::string>();
+        meta.scenario = summary.at("scenario").get<std::string>();
+        meta.seed = summary.at("seed").get<uint64_t>();
+        meta.runs = summary.at("runs").get<long long>();
+        for (const Json& d : summary.at("dispersions")) {
+            SweepInput input;
+            input.quantity = d.at("quantity").get<std::string>();
+            input.column = d.at("column").get<std::string>();
+            input.normal = d.at("distribution").get<std::string>() == "normal";
+            input.a = d.at(input.normal ? "mean" : "low").get<double>();
+            input.b = d.at(input.normal ? "deviation" : "high").get<double>();
+            meta.inputs.push_back(input);
+        }
+    } catch (const Json::exception&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace runner

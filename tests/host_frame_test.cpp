@@ -6,13 +6,12 @@
 
 #include "allocation_counter.h"
 #include "host/zelvar.h"
-#include "host_runtime_fixture.h"
+#include "runtime/host_control.h"
+#include "test_support.h"
 
 namespace {
 
-using host_runtime_test::Body;
-using host_runtime_test::HostRuntime;
-using standin::VesselDesc;
+using HostRuntime = WorldTest;
 
 // A vessel object that logs which callbacks reached it, and can delete itself after the step.
 class Recorder : public VESSEL2 {
@@ -35,8 +34,8 @@ public:
 TEST_F(HostRuntime, FrameRunsEachStageForEveryVesselAndDeletesAtTheEnd)
 {
     std::vector<std::string> log;
-    HostHandle a = standin::CreateBody(Body("a"));
-    HostHandle b = standin::CreateBody(Body("b"));
+    HostHandle a = standin::CreateBody(Desc("a"));
+    HostHandle b = standin::CreateBody(Desc("b"));
     Recorder ra(a, &log), rb(b, &log);
     standin::Bind(a, &ra);
     standin::Bind(b, &rb);
@@ -54,7 +53,7 @@ TEST_F(HostRuntime, FrameRunsEachStageForEveryVesselAndDeletesAtTheEnd)
 
 TEST_F(HostRuntime, ThrustersDrawPropellantUntilExactlyEmpty)
 {
-    HostHandle a = standin::CreateBody(Body("a"));
+    HostHandle a = standin::CreateBody(Desc("a"));
     VESSEL va(a);
     va.SetEmptyMass(10.0);
     HostHandle r = va.CreatePropellantResource(3.0);
@@ -92,7 +91,7 @@ TEST_F(HostRuntime, ThrustersDrawPropellantUntilExactlyEmpty)
 
 TEST_F(HostRuntime, JournalRecordsCallsWithTheirArguments)
 {
-    HostHandle a = standin::CreateBody(Body("a"));
+    HostHandle a = standin::CreateBody(Desc("a"));
     VESSEL va(a);
     standin::ClearJournal();
     HostHandle tex = zapiRegisterExhaustTexture("exhaust2");
@@ -147,9 +146,7 @@ TEST_F(HostRuntime, DragFunctions)
 
 TEST_F(HostRuntime, DynamicPressureComesFromAltitudeAndSpeed)
 {
-    VesselDesc desc = Body("a", {0, 0, 0});
-    desc.vel = {0, 0, 100};
-    HostHandle a = standin::CreateBody(desc);
+    HostHandle a = standin::CreateBody(Desc("a", {0, 0, 0}, {0, 0, 100}));
     VESSEL va(a);
     EXPECT_NEAR(va.GetDynPressure(), 0.5 * 1.225 * 10000.0, 0.5 * 0.00005 * 10000.0) << "standard density at sea level";
     standin::SetPosition(a, {0, 5000, 0});
@@ -160,17 +157,15 @@ TEST_F(HostRuntime, SteadyStepsAllocateNothing)
 {
     std::vector<std::string> log;
     log.reserve(64);
-    HostHandle a = standin::CreateBody(Body("a", {0, 10, 0}));
+    HostHandle a = standin::CreateBody(Desc("a", {0, 10, 0}));
     VESSEL va(a);
     HostHandle r = va.CreatePropellantResource(1000.0);
     va.SetThrusterLevel(va.CreateThruster({0, 0, 0}, {0, 0, 1}, 10.0, r, 100.0), 1.0);
     for (int i = 0; i < 100; ++i) {
-        standin::CreateBody(Body("target", {0, 0, double(i)}));
+        standin::CreateBody(Desc("target", {0, 0, double(i)}));
     }
     // A missile in free, powered flight: the flight model's integration allocates nothing either.
-    VesselDesc missile = Body("missile", {0, 2000, 0});
-    missile.vel = {0, 0, 230};
-    ASSERT_NE(standin::CreateModuleVessel("Karvex", missile), nullptr) << standin::LastError();
+    ASSERT_NE(standin::CreateModuleVessel("Karvex", Desc("missile", {0, 2000, 0}, {0, 0, 230})), nullptr) << standin::LastError();
     standin::Step(0.01);
     size_t before = AllocationCount();
     for (int i = 0; i < 50; ++i) {

@@ -5,17 +5,17 @@
 #include <vector>
 
 #include "host/zelvar.h"
-#include "host_runtime_fixture.h"
+#include "runtime/host_control.h"
+#include "test_support.h"
 
 namespace {
 
-using host_runtime_test::Body;
-using host_runtime_test::HostRuntime;
+using HostRuntime = WorldTest;
 using standin::VesselDesc;
 
 TEST_F(HostRuntime, AnglesSetExactlyComeBackExactly)
 {
-    VesselDesc desc = Body("a", {0, 5.0, 0});
+    VesselDesc desc = Desc("a", {0, 5.0, 0});
     desc.pitch = 0.3;
     desc.bank = -1.1;
     desc.heading = 2.0;
@@ -31,7 +31,7 @@ TEST_F(HostRuntime, AnglesSetExactlyComeBackExactly)
 
 TEST_F(HostRuntime, BodyFrameIsRightUpForward)
 {
-    VesselDesc desc = Body("a", {10, 20, 30});
+    VesselDesc desc = Desc("a", {10, 20, 30});
     desc.heading = PI / 2;  // nose east
     HostHandle a = standin::CreateBody(desc);
     VESSEL va(a);
@@ -53,12 +53,8 @@ TEST_F(HostRuntime, BodyFrameIsRightUpForward)
 
 TEST_F(HostRuntime, RelativeQueriesGiveSecondMinusFirst)
 {
-    VesselDesc da = Body("a", {1, 2, 3});
-    da.vel = {1, 1, 1};
-    VesselDesc db = Body("b", {4, 6, 8});
-    db.vel = {0, 2, -1};
-    HostHandle a = standin::CreateBody(da);
-    HostHandle b = standin::CreateBody(db);
+    HostHandle a = standin::CreateBody(Desc("a", {1, 2, 3}, {1, 1, 1}));
+    HostHandle b = standin::CreateBody(Desc("b", {4, 6, 8}, {0, 2, -1}));
     VECTOR3 r{}, v{}, g{};
     zapiGetRelativePos(a, b, r);
     zapiGetRelativeVel(a, b, v);
@@ -75,10 +71,8 @@ TEST_F(HostRuntime, RelativeQueriesGiveSecondMinusFirst)
 
 TEST_F(HostRuntime, PinnedVesselsStayAndAttachedOnesFollowTheirParent)
 {
-    VesselDesc dp = Body("launcher", {0, 100, 0});
-    dp.vel = {0, 0, 50};
-    HostHandle parent = standin::CreateBody(dp);
-    HostHandle child = standin::CreateBody(Body("child", {500, 0, 0}));
+    HostHandle parent = standin::CreateBody(Desc("launcher", {0, 100, 0}, {0, 0, 50}));
+    HostHandle child = standin::CreateBody(Desc("child", {500, 0, 0}));
     VESSEL vc(child);
     HostHandle point = vc.CreateAttachment(true, {0, 0.2, 0}, {0, 1, 0}, {0, 0, 1}, "WM");
     EXPECT_EQ(vc.GetAttachmentStatus(point), nullptr);
@@ -106,9 +100,9 @@ TEST_F(HostRuntime, PinnedVesselsStayAndAttachedOnesFollowTheirParent)
 // the two points face each other, and a deleted parent lets its children go.
 TEST_F(HostRuntime, ChildrenHangOnFreePointsFacingEachOther)
 {
-    HostHandle p = standin::CreateBody(Body("parent", {0, 100, 0}));
-    HostHandle c = standin::CreateBody(Body("child"));
-    HostHandle other = standin::CreateBody(Body("other"));
+    HostHandle p = standin::CreateBody(Desc("parent", {0, 100, 0}));
+    HostHandle c = standin::CreateBody(Desc("child"));
+    HostHandle other = standin::CreateBody(Desc("other"));
     VESSEL vp(p), vc(c), vo(other);
     HostHandle hook = vp.CreateAttachment(true, {0, 1, 0}, {0, 1, 0}, {0, 0, 1}, "UP");
     HostHandle bay = vp.CreateAttachment(false, {1, -1, 2}, {0, -1, 0}, {0, 0, 1}, "BAY");
@@ -172,7 +166,7 @@ TEST_F(HostRuntime, ChildrenHangOnFreePointsFacingEachOther)
 // summed per group and axis.
 TEST_F(HostRuntime, MeshgroupTransformsNeedTheCurrentVisualAndAMesh)
 {
-    VesselDesc desc = Body("a");
+    VesselDesc desc = Desc("a");
     desc.capacity.transforms = 2;  // room for two records; the sums go on
     HostHandle a = standin::CreateBody(desc);
     VESSEL va(a);

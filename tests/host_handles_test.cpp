@@ -4,17 +4,16 @@
 #include <utility>
 
 #include "host/zelvar.h"
-#include "host_runtime_fixture.h"
+#include "runtime/host_control.h"
+#include "test_support.h"
 
 namespace {
 
-using host_runtime_test::Body;
-using host_runtime_test::HostRuntime;
-using standin::VesselDesc;
+using HostRuntime = WorldTest;
 
 TEST_F(HostRuntime, StaleAndNullHandlesAnswerZeroAndAreIgnored)
 {
-    HostHandle a = standin::CreateBody(Body("a", {1, 2, 3}));
+    HostHandle a = standin::CreateBody(Desc("a", {1, 2, 3}));
     VESSEL va(a);
     HostHandle r = va.CreatePropellantResource(10.0);
     HostHandle t = va.CreateThruster({0, 0, 0}, {0, 0, 1}, 100.0, r, 1000.0);
@@ -31,7 +30,7 @@ TEST_F(HostRuntime, StaleAndNullHandlesAnswerZeroAndAreIgnored)
     EXPECT_EQ(zapiGetVesselInterface(a), nullptr);
 
     // The freed slot is reused, but the old handle does not reach the new vessel.
-    HostHandle b = standin::CreateBody(Body("b", {4, 5, 6}));
+    HostHandle b = standin::CreateBody(Desc("b", {4, 5, 6}));
     EXPECT_NE(a, b);
     EXPECT_EQ(standin::SlotOf(b), 0);
     EXPECT_EQ(zapiGetSize(a), 0.0);
@@ -49,8 +48,8 @@ TEST_F(HostRuntime, StaleAndNullHandlesAnswerZeroAndAreIgnored)
 
 TEST_F(HostRuntime, RecordHandlesBelongToOneVesselAndDieWithTheirList)
 {
-    HostHandle a = standin::CreateBody(Body("a"));
-    HostHandle b = standin::CreateBody(Body("b"));
+    HostHandle a = standin::CreateBody(Desc("a"));
+    HostHandle b = standin::CreateBody(Desc("b"));
     VESSEL va(a), vb(b);
     HostHandle ra = va.CreatePropellantResource(5.0, 2.0);
     HostHandle ta = va.CreateThruster({0, 0, 0}, {0, 0, 1}, 10.0, ra, 100.0);
@@ -73,7 +72,7 @@ TEST_F(HostRuntime, NamesOfAnyLengthAreStoredWhole)
 {
     std::string name(10000, 'k');
     name += "-end";
-    VESSEL va(standin::CreateBody(Body(name.c_str())));
+    VESSEL va(standin::CreateBody(Desc(name.c_str())));
     EXPECT_EQ(std::string(va.GetName()), name);
 }
 
@@ -81,12 +80,10 @@ TEST_F(HostRuntime, NamesOfAnyLengthAreStoredWhole)
 // nothing, even on the vessel that took over its slot.
 TEST_F(HostRuntime, DeadHandlesReachNothingInTheirReusedSlot)
 {
-    HostHandle old = standin::CreateBody(Body("old"));
+    HostHandle old = standin::CreateBody(Desc("old"));
     ASSERT_TRUE(zapiDeleteVessel(old, nullptr));
     standin::Step(0.1);
-    VesselDesc desc = Body("new", {1, 2, 3});
-    desc.vel = {4, 5, 6};
-    HostHandle fresh = standin::CreateBody(desc);
+    HostHandle fresh = standin::CreateBody(Desc("new", {1, 2, 3}, {4, 5, 6}));
     ASSERT_EQ(standin::SlotOf(fresh), 0) << "the freed slot is taken again";
     HostHandle mesh = zapiLoadMeshGlobal("m");
     const VESSEL stale(old, 3);
@@ -173,17 +170,12 @@ TEST_F(HostRuntime, CreationRefusesBadNamesFullWorldsAndNonModules)
         {"a:b", "may not hold a NUL"},         {"a;b", "may not hold a NUL"},
         {" a", "may not begin or end"},        {"a\t", "may not begin or end"},
     };
-    auto named = [](const std::string& name) {
-        VesselDesc desc;
-        desc.name = name;
-        return desc;
-    };
     for (const auto& [name, why] : names) {
-        EXPECT_EQ(standin::CreateBody(named(name)), nullptr) << name;
+        EXPECT_EQ(standin::CreateBody(Desc(name)), nullptr) << name;
         EXPECT_NE(standin::LastError().find(why), std::string::npos) << standin::LastError();
         EXPECT_EQ(standin::LastErrorKind(), standin::ErrorKind::Other);
     }
-    EXPECT_NE(standin::CreateBody(named("a\tb")), nullptr) << "a blank inside a name reads back";
+    EXPECT_NE(standin::CreateBody(Desc("a\tb")), nullptr) << "a blank inside a name reads back";
 
     const std::pair<const char*, const char*> classes[] = {
         {nullptr, "no module class given"},
@@ -192,24 +184,24 @@ TEST_F(HostRuntime, CreationRefusesBadNamesFullWorldsAndNonModules)
         {"Nowhere", "cannot load module"},
     };
     for (const auto& [className, why] : classes) {
-        EXPECT_EQ(standin::CreateModuleVessel(className, Body("m")), nullptr);
+        EXPECT_EQ(standin::CreateModuleVessel(className, Desc("m")), nullptr);
         EXPECT_NE(standin::LastError().find(why), std::string::npos) << standin::LastError();
         EXPECT_EQ(standin::LastErrorKind(), standin::ErrorKind::Module);
     }
     // A library that loads but has no entry points: the host's own.
     config.moduleDir = KARVEX_MODULE_DIR "/../lib";
     ResetWorld();
-    EXPECT_EQ(standin::CreateModuleVessel("libzelvar_host", Body("m")), nullptr);
+    EXPECT_EQ(standin::CreateModuleVessel("libzelvar_host", Desc("m")), nullptr);
     EXPECT_NE(standin::LastError().find("does not export zvcInit and zvcExit"), std::string::npos) << standin::LastError();
     EXPECT_EQ(zapiGetVesselCount(), 0u);
 
     config.maxVessels = 1;
     config.moduleDir = KARVEX_MODULE_DIR;
     ResetWorld();
-    ASSERT_NE(standin::CreateBody(Body("one")), nullptr);
-    EXPECT_EQ(standin::CreateBody(Body("two")), nullptr);
+    ASSERT_NE(standin::CreateBody(Desc("one")), nullptr);
+    EXPECT_EQ(standin::CreateBody(Desc("two")), nullptr);
     EXPECT_EQ(standin::LastError(), "no free vessel slot: the world holds 1 vessels");
-    EXPECT_EQ(standin::CreateModuleVessel("Karvex", Body("K1")), nullptr);
+    EXPECT_EQ(standin::CreateModuleVessel("Karvex", Desc("K1")), nullptr);
     EXPECT_EQ(standin::LastError(), "no free vessel slot: the world holds 1 vessels");
     EXPECT_EQ(zapiGetVesselCount(), 1u);
 }

@@ -5,18 +5,17 @@
 #include <utility>
 
 #include "host/zelvar.h"
-#include "host_runtime_fixture.h"
+#include "runtime/host_control.h"
+#include "test_support.h"
 
 namespace {
 
-using host_runtime_test::Body;
-using host_runtime_test::HostRuntime;
+using HostRuntime = WorldTest;
 using standin::VesselDesc;
 
 TEST_F(HostRuntime, ScenarioRoundTripKeepsHostState)
 {
-    VesselDesc desc = Body("target one", {1.5, 2.25, -3});
-    desc.vel = {0.1, 0.2, 0.3};
+    VesselDesc desc = Desc("target one", {1.5, 2.25, -3}, {0.1, 0.2, 0.3});
     desc.pitch = 0.1;
     desc.bank = 0.2;
     desc.heading = 0.3;
@@ -51,7 +50,7 @@ TEST_F(HostRuntime, ScenarioRoundTripKeepsHostState)
 
 TEST_F(HostRuntime, StateFunctionsIgnoreRecordsTheHostDidNotIssue)
 {
-    HostHandle a = standin::CreateBody(Body("a", {1, 2, 3}));
+    HostHandle a = standin::CreateBody(Desc("a", {1, 2, 3}));
     VESSEL va(a);
     double foreign[64] = {};
     char line[] = "POS 9 9 9";
@@ -112,7 +111,7 @@ public:
 
 TEST_F(HostRuntime, SavesWriteWhatLoadsAgainOrSayWhyNot)
 {
-    HostHandle w = standin::CreateBody(Body("w"));
+    HostHandle w = standin::CreateBody(Desc("w"));
     Writer writer(w);
     standin::Bind(w, &writer);
     ASSERT_TRUE(standin::SaveScenario("w.scn")) << standin::LastError();
@@ -132,7 +131,7 @@ TEST_F(HostRuntime, SavesWriteWhatLoadsAgainOrSayWhyNot)
         EXPECT_FALSE(standin::SaveScenario(path));
         EXPECT_EQ(standin::LastError().rfind(why, 0), 0u) << standin::LastError();
     }
-    standin::CreateBody(Body("w"));
+    standin::CreateBody(Desc("w"));
     EXPECT_FALSE(standin::SaveScenario("twins.scn"));
     EXPECT_EQ(standin::LastError(), "cannot save scenario file twins.scn: two vessels are named \"w\"");
     EXPECT_FALSE(standin::LoadScenario(nullptr));
@@ -153,10 +152,10 @@ TEST_F(HostRuntime, SavedCarriageAndPendingKeysLoadAsTheyWere)
     ASSERT_TRUE(standin::LoadScenarioText("c.scn", text)) << standin::LastError();
     standin::Step(0.01);
     // Hangs by a plain body's points, which no module declares again on load.
-    HostHandle body = standin::CreateBody(Body("body", {0, 500, 0}));
+    HostHandle body = standin::CreateBody(Desc("body", {0, 500, 0}));
     HostHandle hook = VESSEL(body).CreateAttachment(false, {0, -1, 0}, {0, -1, 0}, {0, 0, 1}, "HOOK");
-    HostHandle k3 = standin::CreateModuleVessel("Karvex", Body("K3"));
-    HostHandle crate = standin::CreateBody(Body("crate"));
+    HostHandle k3 = standin::CreateModuleVessel("Karvex", Desc("K3"));
+    HostHandle crate = standin::CreateBody(Desc("crate"));
     ASSERT_TRUE(standin::Attach(body, hook, k3, standin::AttachmentById(k3, "WM")));
     ASSERT_TRUE(standin::Attach(body, nullptr, crate, VESSEL(crate).CreateAttachment(true, {}, {0, 1, 0}, {0, 0, 1}, "X")));
     standin::Step(0.01);

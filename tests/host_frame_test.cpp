@@ -165,7 +165,8 @@ TEST_F(HostRuntime, SteadyStepsAllocateNothing)
         standin::CreateBody(Desc("target", {0, 0, double(i)}));
     }
     // A missile in free, powered flight: the flight model's integration allocates nothing either.
-    ASSERT_NE(standin::CreateModuleVessel("Karvex", Desc("missile", {0, 2000, 0}, {0, 0, 230})), nullptr) << standin::LastError();
+    HostHandle missile = standin::CreateModuleVessel("Karvex", Desc("missile", {0, 2000, 0}, {0, 0, 230}));
+    ASSERT_NE(missile, nullptr) << standin::LastError();
     standin::Step(0.01);
     size_t before = AllocationCount();
     for (int i = 0; i < 50; ++i) {

@@ -8,6 +8,7 @@
 
 namespace physics_test {
 
+/// A fresh world for the flight model, with bodies and missiles made to order.
 class Physics : public WorldTest {
 protected:
     /// A dynamic plain body of `mass` kg and `size` m at `pos` moving at `vel`.
@@ -31,7 +32,9 @@ protected:
         return h;
     }
 
+    /// The host's state of `h`.
     static const standin::VesselState& State(HostHandle h) { return standin::Find(h)->state; }
+    /// Position (global, m) and velocity (global, m/s) of `h`.
     static physics::Vec3 Pos(HostHandle h) { return physics::ToVec3(State(h).pos); }
     static physics::Vec3 Vel(HostHandle h) { return physics::ToVec3(State(h).vel); }
     /// Body-to-global rotation of `h`.

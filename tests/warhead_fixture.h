@@ -15,6 +15,7 @@
 
 namespace warhead_test {
 
+/// Journal texts, oldest first.
 using Texts = std::vector<std::string>;
 
 /// A weapon whose only part is its warhead.
@@ -41,6 +42,7 @@ inline size_t Count(const Texts& texts, const std::string& prefix)
                                              [&](const std::string& t) { return t.rfind(prefix, 0) == 0; }));
 }
 
+/// A fresh world for the warhead's tests, holding the weapons it makes.
 class WarheadTest : public WorldTest {
 protected:
     /// A pinned 1.25 m, 4 kg body named `name` at altitude `altitude` m carrying a warhead.

@@ -15,6 +15,7 @@
 
 namespace weapon_vessel_test {
 
+/// Calls as the recording component and weapon write them, in the order they came.
 using Calls = std::vector<std::string>;
 
 /// `value` as the call lists write it.
@@ -71,6 +72,7 @@ private:
     Calls& calls;
 };
 
+/// A fresh world holding one TestWeapon, the calls it records, and plain bodies around it.
 class WeaponVesselTest : public WorldTest {
 protected:
     /// Creates the weapon's body named `name` of `size` m and `mass` kg at `pos` and binds a TestWeapon to it.

@@ -36,6 +36,21 @@ void EnterScratchDir()
     std::remove("Debug.log");
 }
 
+void ResetWithModules(int maxVessels)
+{
+    standin::WorldConfig config;
+    config.maxVessels = maxVessels;
+    config.moduleDir = KARVEX_MODULE_DIR;
+    standin::Reset(config);
+}
+
+void ResetToEmpty()
+{
+    standin::WorldConfig empty;
+    empty.maxVessels = 1;
+    standin::Reset(empty);
+}
+
 BoundMissile BuildMissile(MissileState state, int maxVessels)
 {
     standin::WorldConfig config;
@@ -79,9 +94,7 @@ BoundMissile BuildMissile(MissileState state, int maxVessels)
 
 void TearDown(BoundMissile& world)
 {
-    standin::WorldConfig empty;
-    empty.maxVessels = 1;
-    standin::Reset(empty);
+    ResetToEmpty();
     world.missile.reset();
 }
 

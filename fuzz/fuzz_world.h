@@ -16,6 +16,12 @@ namespace fuzz {
 /// stay out of the caller's folder (removed again at exit); the log is removed on every call so it never grows.
 void EnterScratchDir();
 
+/// Resets the world to `maxVessels` slots, with the built modules to create vessels from.
+void ResetWithModules(int maxVessels);
+
+/// Resets the world to a single slot, destroying its vessels.
+void ResetToEmpty();
+
 /// The states a missile is fuzzed in.
 enum class MissileState : uint8_t { Fresh, Active, Armed, Attached, Count };
 

@@ -7,10 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::EnterScratchDir();
-    standin::WorldConfig config;
-    config.maxVessels = 4;
-    config.moduleDir = KARVEX_MODULE_DIR;
-    standin::Reset(config);
+    fuzz::ResetWithModules(4);
     std::string text = "ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nK1:Karvex\n";
     text.append(reinterpret_cast<const char*>(data), size);
     text += "\nEND\nEND_VESSELS\n";
@@ -18,7 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         standin::Step(0.01);
         standin::SaveScenario("saved.scn");
     }
-    config.maxVessels = 1;
-    standin::Reset(config);
+    fuzz::ResetToEmpty();
     return 0;
 }

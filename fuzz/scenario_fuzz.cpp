@@ -6,15 +6,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::EnterScratchDir();
-    standin::WorldConfig config;
-    config.maxVessels = 16;
-    config.moduleDir = KARVEX_MODULE_DIR;
-    standin::Reset(config);
+    fuzz::ResetWithModules(16);
     const std::string text(reinterpret_cast<const char*>(data), size);
     if (standin::LoadScenarioText("fuzz.scn", text)) {
         standin::Step(0.01);
     }
-    config.maxVessels = 1;
-    standin::Reset(config);
+    fuzz::ResetToEmpty();
     return 0;
 }

@@ -4,7 +4,6 @@ writes flight.png beside them (side view, top view, seeker head angles, thrust a
 Usage: /usr/bin/python3 runner/plot.py OUTPUT_FOLDER
 """
 import csv
-import json
 import os
 import sys
 
@@ -13,24 +12,15 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
+from plot_common import InputError, note, number, read_summary, run  # noqa: E402
+
 COLUMNS = ("time_s", "x_m", "y_m", "z_m", "mass_kg", "thrust_n", "head_az_rad", "head_el_rad")
-
-
-class InputError(Exception):
-    """An input file is missing or cannot be read."""
-
-
-def number(text):  # empty fields, and those missing from a cut-off last line, read as NaN
-    return float(text) if text and text.strip() else float("nan")
 
 
 def read_inputs(folder):
     """Returns (per-vessel dict of column arrays, in order of appearance; summary dict)."""
     try:
-        with open(os.path.join(folder, "summary.json"), encoding="utf-8") as f:
-            summary = json.load(f)
-        if not isinstance(summary, dict):
-            raise ValueError("summary.json does not hold an object")
+        summary = read_summary(folder)
         rows = {}
         with open(os.path.join(folder, "telemetry.csv"), encoding="utf-8", newline="") as f:
             reader = csv.DictReader(f)
@@ -68,10 +58,6 @@ def milestone_groups(milestones, span):
         else:
             groups.append((t, [name]))
     return [(t, " / ".join(names).replace("_", " ")) for t, names in groups]
-
-
-def note(ax, text):
-    ax.text(0.5, 0.5, text, transform=ax.transAxes, ha="center", va="center", color="grey")
 
 
 def side_view(ax, tracks, missile, target, groups, step):
@@ -175,19 +161,5 @@ def plot(folder):
     return out
 
 
-def main(argv):
-    if len(argv) != 2:
-        sys.exit("usage: plot.py OUTPUT_FOLDER")
-    try:
-        print(plot(argv[1]))
-    except InputError as e:
-        print(f"plot.py: cannot read input: {e}", file=sys.stderr)
-        return 3
-    except Exception as e:  # noqa: BLE001 - one clear line rather than a traceback
-        print(f"plot.py: {type(e).__name__}: {e}", file=sys.stderr)
-        return 1
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(run(sys.argv, "plot.py", "OUTPUT_FOLDER", plot))

@@ -5,7 +5,6 @@ probability against each dispersed quantity).
 Usage: /usr/bin/python3 runner/sweep_plot.py SWEEP_FOLDER
 """
 import csv
-import json
 import math
 import os
 import sys
@@ -15,25 +14,16 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
+from plot_common import InputError, note, number, read_summary, run  # noqa: E402
+
 NEEDED = ("run", "outcome", "impact_east_m", "impact_north_m")
 COLOURS = {"hit": "tab:green", "miss": "tab:red", "no_lock": "tab:orange", "dud": "grey"}
-
-
-class InputError(Exception):
-    """An input file is missing or cannot be read."""
-
-
-def number(text):  # empty cells mean "none", and read as NaN
-    return float(text) if text and text.strip() else float("nan")
 
 
 def read_inputs(folder):
     """Returns (dispersed quantity names, {column: array}, outcomes array, summary dict)."""
     try:
-        with open(os.path.join(folder, "summary.json"), encoding="utf-8") as f:
-            summary = json.load(f)
-        if not isinstance(summary, dict):
-            raise ValueError("summary.json does not hold an object")
+        summary = read_summary(folder)
         with open(os.path.join(folder, "runs.csv"), encoding="utf-8", newline="") as f:
             reader = csv.DictReader(f)
             header = reader.fieldnames or []
@@ -57,10 +47,6 @@ def wilson(hits, n, z=1.96):
     centre = (p + z2 / (2 * n)) / (1 + z2 / n)
     half = z * np.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
     return np.maximum(0.0, centre - half), np.minimum(1.0, centre + half)
-
-
-def note(ax, text, y=0.5):
-    ax.text(0.5, y, text, transform=ax.transAxes, ha="center", va="center", color="grey")
 
 
 def scatter(ax, east, north, outcomes, cep, label):
@@ -165,19 +151,5 @@ def plot(folder):
     return out
 
 
-def main(argv):
-    if len(argv) != 2:
-        sys.exit("usage: sweep_plot.py SWEEP_FOLDER")
-    try:
-        print(plot(argv[1]))
-    except InputError as e:
-        print(f"sweep_plot.py: cannot read input: {e}", file=sys.stderr)
-        return 3
-    except Exception as e:  # noqa: BLE001 - one clear line rather than a traceback
-        print(f"sweep_plot.py: {type(e).__name__}: {e}", file=sys.stderr)
-        return 1
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    sys.exit(run(sys.argv, "sweep_plot.py", "SWEEP_FOLDER", plot))

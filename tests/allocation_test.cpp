@@ -18,20 +18,12 @@ protected:
         WorldTest::SetUp();
         config.journalCapacity = 0;
         ResetWorld();
-        standin::VesselDesc carrier;
-        carrier.name = "carrier";
-        carrier.pos = {0.0, 2000.0, 0.0};
-        carrier.vel = {0.0, 0.0, 230.0};
-        parent = standin::CreateBody(carrier);
+        parent = standin::CreateBody(Desc("carrier", {0.0, 2000.0, 0.0}, {0.0, 0.0, 230.0}));
         station = VESSEL(parent).CreateAttachment(false, {0, -1.5, 0}, {0, -1, 0}, {0, 0, 1}, "WM");
         for (const VECTOR3& pos : {VECTOR3{-3000, 1500, 1000}, VECTOR3{2500, 2600, 800}, VECTOR3{0, 2000, -1500}}) {
             CreateBodyAt("decoy", pos);
         }
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 2000.0, 0.0};
-        desc.vel = {0.0, 0.0, 300.0};
-        vessel = standin::CreateModuleVessel("Karvex", desc);
+        vessel = standin::CreateModuleVessel("Karvex", Desc("K1", {0.0, 2000.0, 0.0}, {0.0, 0.0, 300.0}));
         ASSERT_NE(vessel, nullptr) << standin::LastError();
         standin::CreateVisual(vessel);
         missile = static_cast<GuidedMissile*>(standin::Find(vessel)->callbacks);

@@ -14,10 +14,7 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        standin::VesselDesc desc;
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        handle = standin::CreateBody(desc);
+        handle = standin::CreateBody(Desc("K1", {0.0, 3.0, 0.0}));
         ASSERT_NE(handle, nullptr);
         missile = std::make_unique<GuidedMissile>(handle, 1);
         standin::Bind(handle, missile.get());
@@ -35,10 +32,8 @@ protected:
     /// A pinned plain body 0.2 m above the missile, its attachment point's natural place.
     HostHandle CreateLauncher()
     {
-        standin::VesselDesc desc;
-        desc.name = "Launcher";
-        desc.pos = {0.0, standin::Find(handle)->state.pos.y + 0.2, 0.0};
-        HostHandle launcher = standin::CreateBody(desc);
+        const double above = standin::Find(handle)->state.pos.y + 0.2;
+        HostHandle launcher = standin::CreateBody(Desc("Launcher", {0.0, above, 0.0}));
         standin::SetPinned(launcher, true);
         return launcher;
     }

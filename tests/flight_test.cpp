@@ -20,9 +20,7 @@ protected:
     /// A pinned plain body named `name` at `pos` (m) of size `size` (m).
     static HostHandle Body(const char* name, const VECTOR3& pos, double size)
     {
-        standin::VesselDesc desc;
-        desc.name = name;
-        desc.pos = pos;
+        standin::VesselDesc desc = Desc(name, pos);
         desc.size = size;
         HostHandle body = standin::CreateBody(desc);
         standin::SetPinned(body, true);
@@ -52,10 +50,7 @@ TEST_F(FlightTest, ReleaseDiveImpactDetonationAndRemoval)
     HostHandle launcher = Body("Launcher", {0.0, 1000.0, 0.0}, 8.0);
     Body("Target", impact, 2.0);
 
-    standin::VesselDesc desc;
-    desc.name = "K1";
-    desc.pos = release;
-    HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
+    HostHandle vessel = standin::CreateModuleVessel("Karvex", Desc("K1", release));
     ASSERT_NE(vessel, nullptr) << standin::LastError();
     VESSEL* iface = zapiGetVesselInterface(vessel);
     auto* missile = static_cast<GuidedMissile*>(static_cast<VESSEL2*>(iface));

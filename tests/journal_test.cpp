@@ -34,10 +34,7 @@ TEST_F(CallJournal, ScanLockTrackAndBurnMakeTheSameCalls)
     target.size = 10.0;
     target.pos = {0.0, 0.0, 4000.0};
     standin::CreateBody(target);
-    standin::VesselDesc desc;
-    desc.name = "K1";
-    desc.pos = {0.0, 2000.0, 0.0};
-    desc.vel = {0.0, -100.0, 300.0};
+    standin::VesselDesc desc = Desc("K1", {0.0, 2000.0, 0.0}, {0.0, -100.0, 300.0});
     desc.pitch = std::atan2(-100.0, 300.0);
     desc.motion = standin::Motion::Kinematic;
     HostHandle missile = standin::CreateModuleVessel("Karvex", desc);

@@ -12,14 +12,9 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        standin::VesselDesc desc;
-        desc.name = "Launcher";
-        desc.pos = {0.0, 3.2, 0.0};
-        launcher = standin::CreateBody(desc);
+        launcher = standin::CreateBody(Desc("Launcher", {0.0, 3.2, 0.0}));
         standin::SetPinned(launcher, true);
-        desc.name = "K1";
-        desc.pos = {0.0, 3.0, 0.0};
-        missile = standin::CreateModuleVessel("Karvex", desc);
+        missile = standin::CreateModuleVessel("Karvex", Desc("K1", {0.0, 3.0, 0.0}));
         ASSERT_NE(missile, nullptr) << standin::LastError();
         weapon = zapiGetVesselInterface(missile);
         ASSERT_NE(weapon, nullptr);

@@ -43,10 +43,7 @@ TEST_F(ModuleEntryTest, InitHandsOutTheVesselPartAndExitDestroysThroughIt)
 
 TEST_F(ModuleEntryTest, HostCreatesAndRemovesAMissileByClassName)
 {
-    standin::VesselDesc desc;
-    desc.name = "K1";
-    desc.pos = {0.0, 3.0, 0.0};
-    HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
+    HostHandle vessel = standin::CreateModuleVessel("Karvex", Desc("K1", {0.0, 3.0, 0.0}));
     ASSERT_NE(vessel, nullptr) << standin::LastError();
     VESSEL* iface = zapiGetVesselInterface(vessel);
     ASSERT_NE(iface, nullptr);

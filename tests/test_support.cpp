@@ -44,6 +44,15 @@ int RunProgram(const std::string& program, std::vector<std::string> args)
     return code;
 }
 
+standin::VesselDesc Desc(const std::string& name, const VECTOR3& pos, const VECTOR3& vel)
+{
+    standin::VesselDesc desc;
+    desc.name = name;
+    desc.pos = pos;
+    desc.vel = vel;
+    return desc;
+}
+
 void WorldTest::SetUp()
 {
     char cwd[4096];
@@ -100,17 +109,12 @@ std::vector<std::string> WorldTest::JournalTextsFrom(size_t first) const
 
 HostHandle WorldTest::CreateBodyAt(const char* name, const VECTOR3& pos)
 {
-    standin::VesselDesc desc;
-    desc.name = name;
-    desc.pos = pos;
-    return standin::CreateBody(desc);
+    return standin::CreateBody(Desc(name, pos));
 }
 
 HostHandle WorldTest::CreateKarvexAt(const char* name, const VECTOR3& pos)
 {
-    standin::VesselDesc desc;
-    desc.name = name;
-    desc.pos = pos;
+    standin::VesselDesc desc = Desc(name, pos);
     desc.motion = standin::Motion::Kinematic;
     HostHandle vessel = standin::CreateModuleVessel("Karvex", desc);
     EXPECT_NE(vessel, nullptr) << standin::LastError();

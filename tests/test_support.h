@@ -14,6 +14,8 @@ std::string ReadFile(const std::string& path);
 /// Runs `program` with `args`, its output discarded; its exit status, or -1 when it did not start
 /// or a signal ended it.
 int RunProgram(const std::string& program, std::vector<std::string> args);
+/// A vessel named `name` at `pos` (global, m) moving at `vel` (global, m/s), all else at the host's defaults.
+standin::VesselDesc Desc(const std::string& name, const VECTOR3& pos = {0, 0, 0}, const VECTOR3& vel = {0, 0, 0});
 
 /// A fresh stand-in world in a fresh working directory, removed again afterwards.
 class WorldTest : public ::testing::Test {

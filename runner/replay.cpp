@@ -37,7 +37,8 @@ struct Track {
 };
 
 // The page's pieces, found beside the program where the build copied them.
-constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "three.min.js", "OrbitControls.js"};
+constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "replay_player.js",
+                                  "three.min.js", "OrbitControls.js"};
 
 // Splits one CSV line into fields; a field in double quotes may hold commas and doubled quotes.
 std::vector<std::string> SplitCsv(const std::string& line)
@@ -284,7 +285,8 @@ int Replay(const std::string& outDir, const std::string& assetDir)
     if (!Fill(parts["replay.html"],
               {{"/*THREE*/", parts["three.min.js"] + "\n" + parts["OrbitControls.js"]},
                {"/*DATA*/", data},
-               {"/*REPLAY*/", parts["replay_scene.js"] + "\n" + parts["replay.js"]}},
+               {"/*REPLAY*/",
+                parts["replay_scene.js"] + "\n" + parts["replay.js"] + "\n" + parts["replay_player.js"]}},
               page)) {
         std::fprintf(stderr, "karvex replay: %s lacks a place for its scripts or data\n",
                      (assets / "replay.html").c_str());

@@ -1,5 +1,6 @@
 #include "launcher/carrier.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -7,16 +8,20 @@
 
 #include "host/host_export.h"
 #include "missile/weapon_interface.h"
+#include "weapon/observable.h"
 
 namespace {
 
 const char* const ACTION_NAMES[] = {"GETTYPE", "ACTIVATE", "ARM", "SAFE", "RELEASE"};
 
-// Appends one record to the host's log file, as weapons do.
-void Log(const char* format, const char* a, const char* b, int answer, double simt)
+// Appends one printf-style record to the host's log file, as weapons do.
+[[gnu::format(printf, 1, 2)]] void Log(const char* format, ...)  // NOLINT(cert-dcl50-cpp)
 {
-    if (std::FILE* file = std::fopen("Debug.log", "at")) {
-        std::fprintf(file, format, a, b, answer, simt);
+    if (std::FILE* file = std::fopen(observable::LOG_FILE, "at")) {
+        va_list args;
+        va_start(args, format);
+        std::vfprintf(file, format, args);
+        va_end(args);
         std::fclose(file);
     }
 }
@@ -140,11 +145,11 @@ void Carrier::Carry(Action& action, double simt)
         return;
     }
     char command[32];
-    std::snprintf(command, sizeof command, "WEAPON::%s", ACTION_NAMES[action.kind]);
+    std::snprintf(command, sizeof command, "%s%s", observable::COMMAND_PREFIX, ACTION_NAMES[action.kind]);
     int answer = WeaponCommand(weapon, command);
     char what[96];
     std::snprintf(what, sizeof what, "%s to %s", command, weaponName);
-    Log("%s sent %s: answer %d at %fs.\n", GetName(), what, answer, simt);
+    Log("%s%s%s: answer %d at %fs.\n", GetName(), observable::LOG_SENT, what, answer, simt);
 }
 
 /// Creates the carrier for host vessel `vessel`; null when there is no memory for it.

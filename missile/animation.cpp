@@ -1,7 +1,9 @@
-// The seeker head: mesh groups 25 (elevation) and 24 (elevation and azimuth) follow the seeker.
+// The seeker head: its elevation group (elevation only) and azimuth group (elevation and azimuth)
+// follow the seeker.
 #include <cmath>
 
 #include "missile/guided_missile.h"
+#include "weapon/observable.h"
 
 void GuidedMissile::clbkVisualCreated(HostHandle vis, int)
 {
@@ -27,14 +29,14 @@ void GuidedMissile::clbkAnimate(double)
     // Transforms accumulate on the group's present position, so only the change is sent.
     MESHGROUP_TRANSFORM turn{};
     turn.ref = {0.0, 0.0, 1.1};
-    turn.mesh = 0;
+    turn.mesh = observable::HEAD_MESH;
     turn.kind = MESHGROUP_ROTATE;
     if (seekerEl != shownSeekerEl) {
         turn.axis = {1.0, 0.0, 0.0};
         turn.angle = static_cast<float>(seekerEl - shownSeekerEl);
-        turn.group = 25;
+        turn.group = observable::HEAD_ELEVATION_GROUP;
         MeshgroupTransform(visual, turn);
-        turn.group = 24;
+        turn.group = observable::HEAD_AZIMUTH_GROUP;
         MeshgroupTransform(visual, turn);
         shownSeekerEl = seekerEl;
     }
@@ -42,7 +44,7 @@ void GuidedMissile::clbkAnimate(double)
         // Azimuth turns about the head's vertical axis, tilted by the elevation now shown.
         turn.axis = {0.0, std::cos(seekerEl), std::sin(seekerEl)};
         turn.angle = static_cast<float>(seekerAz - shownSeekerAz);
-        turn.group = 24;
+        turn.group = observable::HEAD_AZIMUTH_GROUP;
         MeshgroupTransform(visual, turn);
         shownSeekerAz = seekerAz;
     }

@@ -1,6 +1,7 @@
 // What launchers and the keyboard tell the missile: "WEAPON::" commands and the two launch keys.
 #include "missile/guided_missile.h"
 #include "missile/text_prefix.h"
+#include "weapon/observable.h"
 
 namespace {
 
@@ -30,10 +31,10 @@ bool ModifierHeld(const char* keyState)
 int GuidedMissile::ProcessCommand(const char* command, int)
 {
     // No text is no weapon command.
-    if (command == nullptr || !StartsWithNoCase(command, "WEAPON::")) {
+    if (command == nullptr || !StartsWithNoCase(command, observable::COMMAND_PREFIX)) {
         return 0;
     }
-    const char* keyword = command + 8;
+    const char* keyword = command + sizeof observable::COMMAND_PREFIX - 1;
     if (StartsWithNoCase(keyword, "GETTYPE")) {
         return 1;
     }

@@ -6,6 +6,7 @@
 
 #include "runner/telemetry.h"
 #include "runtime/host_control.h"
+#include "weapon/observable.h"
 
 namespace runner {
 
@@ -133,7 +134,7 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
 void WriteOutputs(const RunOptions& options, const fs::path& outDir, Telemetry& telemetry, RunResult& result)
 {
     bool ok = telemetry.Close();
-    result.written.push_back((outDir / "Debug.log").string());
+    result.written.push_back((outDir / observable::LOG_FILE).string());
     result.written.push_back((outDir / "telemetry.csv").string());
     std::string last = (outDir / "end.scn").string();
     ok = standin::SaveScenario(last.c_str()) && ok;
@@ -161,7 +162,7 @@ RunResult Run(const RunOptions& options)
     }
     if (!outDir.empty()) {
         fs::create_directories(outDir, error);
-        fs::remove(outDir / "Debug.log", error);
+        fs::remove(outDir / observable::LOG_FILE, error);
         if (!fs::is_directory(outDir)) {
             Clear();
             return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());

@@ -1,24 +1,16 @@
 #include "runner/observer.h"
 
-#include <charconv>
 #include <cstring>
+#include <utility>
 
+#include "formats/number_text.h"
+#include "runner/seeker_head.h"
 #include "runtime/host_control.h"
+#include "weapon/observable.h"
 
 namespace runner {
 
 namespace {
-
-// The Karvex mesh's seeker head: group 25 turns in elevation only, group 24 in elevation and azimuth.
-constexpr int HEAD_ELEVATION_GROUP = 25;
-constexpr int HEAD_AZIMUTH_GROUP = 24;
-
-std::string Num(double value)
-{
-    char text[32];
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 std::string Hex(unsigned int code)
 {
@@ -79,23 +71,34 @@ HostHandle ParentOf(const standin::Vessel& v)
     return nullptr;
 }
 
-}  // namespace
-
-void HeadAngles(const standin::Vessel& vessel, double& azimuth, double& elevation)
+// One line for each run of `v`'s first `count` thrusters that changed alike from their levels `was`.
+void ReportThrusters(const std::string& name, const std::vector<double>& was, const standin::Vessel& v, size_t count,
+                     double now, std::vector<Event>& events)
 {
-    azimuth = 0.0;
-    elevation = 0.0;
-    for (const standin::GroupTurn& turn : vessel.turns) {
-        if (turn.mesh == 0 && turn.group == HEAD_ELEVATION_GROUP && turn.lateral) {
-            elevation += turn.angle;
-        } else if (turn.mesh == 0 && turn.group == HEAD_AZIMUTH_GROUP && !turn.lateral) {
-            azimuth += turn.angle;
+    for (size_t first = 0; first < count;) {
+        double from = was[first], to = v.thrusters[first].level;
+        size_t last = first;
+        if (from != to) {
+            while (last + 1 < count && was[last + 1] == from && v.thrusters[last + 1].level == to) {
+                ++last;
+            }
+            std::string which = last == first ? "thruster " + std::to_string(first)
+                                              : "thrusters " + std::to_string(first) + "-" + std::to_string(last);
+            std::string text = name;
+            text.append(" ").append(which).append(": ");
+            formats::AppendNumber(text, from);
+            text.append(" -> ");
+            formats::AppendNumber(text, to);
+            events.push_back({now, "thruster", name, std::move(text)});
         }
+        first = last + 1;
     }
 }
 
+}  // namespace
+
 Observer::Observer(const std::string& watchVessel, const std::string& targetVessel, bool readDebugLog)
-    : watchName(watchVessel), targetName(targetVessel), readLog(readDebugLog)
+    : watchName(watchVessel), targetName(targetVessel), readLog(readDebugLog), log(observable::LOG_FILE)
 {
     watch = Named(watchName);
     target = Named(targetName);
@@ -110,13 +113,6 @@ Observer::Observer(const std::string& watchVessel, const std::string& targetVess
     }
     debugString = zapiDebugString();
     keysSeen = 0;
-}
-
-Observer::~Observer()
-{
-    if (log != nullptr) {
-        std::fclose(log);
-    }
 }
 
 void Observer::Mark(double& milestone)
@@ -145,7 +141,8 @@ void Observer::Observe(std::vector<Event>& events)
     if (debugString != debug) {
         debugString = debug;
         events.push_back({now, "debug", "", "debug string: " + debugString});
-        warheadLit = warheadLit || (watch != nullptr && debugString == watchName + ":WARHEAD:IGNITION");
+        warheadLit =
+            warheadLit || (watch != nullptr && debugString == watchName + observable::DEBUG_WARHEAD_IGNITION);
     }
     if (warheadLit && std::isnan(marks.ignition)) {
         Mark(marks.ignition);
@@ -205,42 +202,35 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
     if (!changed) {
         return;  // most frames: nothing to report
     }
-    for (size_t first = 0; first < count;) {
-        double from = t.levels[first], to = v->thrusters[first].level;
-        size_t last = first;
-        if (from != to) {
-            while (last + 1 < count && t.levels[last + 1] == from && v->thrusters[last + 1].level == to) {
-                ++last;
-            }
-            std::string which = last == first ? "thruster " + std::to_string(first)
-                                              : "thrusters " + std::to_string(first) + "-" + std::to_string(last);
-            events.push_back({now, "thruster", t.name, t.name + " " + which + ": " + Num(from) + " -> " + Num(to)});
-        }
-        first = last + 1;
-    }
+    ReportThrusters(t.name, t.levels, *v, count, now, events);
     if (t.handle == watch) {
-        // The motor: the thrusters on the vessel's first resource; the warhead: those on another.
-        bool lit = false, cut = false, burning = false;
-        for (size_t i = 0; i < count; ++i) {
-            double from = t.levels[i], to = v->thrusters[i].level;
-            if (standin::RecordIndex(v->thrusters[i].resource) != 0) {
-                warheadLit = warheadLit || (from == 0.0 && to > 0.0);
-                continue;
-            }
-            lit = lit || (from == 0.0 && to > 0.0);
-            cut = cut || (from > 0.0 && to == 0.0);
-            burning = burning || to > 0.0;
-        }
-        if (lit) {
-            Mark(marks.motorLit);
-        }
-        if (cut && burning) {
-            Mark(marks.boosterCut);
-        }
+        ObserveEngines(t.levels, *v, count);
     }
     t.levels.resize(v->thrusters.size());
     for (size_t i = 0; i < v->thrusters.size(); ++i) {
         t.levels[i] = v->thrusters[i].level;
+    }
+}
+
+void Observer::ObserveEngines(const std::vector<double>& was, const standin::Vessel& v, size_t count)
+{
+    // The motor: the thrusters on the vessel's first resource; the warhead: those on another.
+    bool lit = false, cut = false, burning = false;
+    for (size_t i = 0; i < count; ++i) {
+        double from = was[i], to = v.thrusters[i].level;
+        if (standin::RecordIndex(v.thrusters[i].resource) != 0) {
+            warheadLit = warheadLit || (from == 0.0 && to > 0.0);
+            continue;
+        }
+        lit = lit || (from == 0.0 && to > 0.0);
+        cut = cut || (from > 0.0 && to == 0.0);
+        burning = burning || to > 0.0;
+    }
+    if (lit) {
+        Mark(marks.motorLit);
+    }
+    if (cut && burning) {
+        Mark(marks.boosterCut);
     }
 }
 
@@ -275,25 +265,14 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
 
 void Observer::ReadLog(std::vector<Event>& events)
 {
-    if (log == nullptr) {
-        log = std::fopen("Debug.log", "r");
-        if (log == nullptr) {
-            return;
-        }
-    }
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, log)) > 0) {
-        logTail.append(buffer, n);
-    }
-    std::clearerr(log);
+    // A launcher's record of a command it sent names the command after the verb.
+    static const std::string sentCommand = std::string(observable::LOG_SENT) + observable::COMMAND_PREFIX;
     const double now = zapiGetSimTime();
-    for (size_t end; (end = logTail.find('\n')) != std::string::npos;) {
-        std::string line = logTail.substr(0, end);
-        logTail.erase(0, end + 1);
-        bool command = line.find(" sent WEAPON::") != std::string::npos;
+    std::string line;
+    while (log.NextLine(line)) {
+        bool command = line.find(sentCommand) != std::string::npos;
         events.push_back({now, command ? "command" : "log", "", (command ? "command: " : "log: ") + line});
-        if (!watchName.empty() && line.find("Reason: Warhead fully burned.") == 0) {
+        if (!watchName.empty() && line.find(observable::LOG_WARHEAD_BURNED) == 0) {
             Mark(marks.burnOut);
         }
     }

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "runner/log_reader.h"
 #include "world/world.h"
 
 namespace runner {
@@ -32,16 +32,12 @@ struct Milestones {
     double removal = NAN;     ///< it was deleted
 };
 
-/// The seeker head's half field of view: a target this close to the head's look direction is in view, rad.
-inline constexpr double HEAD_HALF_FOV = 2.5 * 0.017453292519943278;
-
 /// Follows the vessels of the current world from frame to frame.
 class Observer {
 public:
     /// Starts from the world as it is; `watch` and `target` name vessels ("" for none); with
     /// `readLog`, "Debug.log" in the working directory is read as it grows.
     Observer(const std::string& watch, const std::string& target, bool readLog);
-    ~Observer();
     Observer(const Observer&) = delete;
     Observer& operator=(const Observer&) = delete;
 
@@ -69,6 +65,8 @@ private:
     };
 
     void ObserveVessel(Tracked& t, std::vector<Event>& events);
+    // Marks the motor's and the warhead's milestones from the watched vessel's thruster changes.
+    void ObserveEngines(const std::vector<double>& was, const standin::Vessel& v, size_t count);
     void ObserveWatch(const standin::Vessel& missile, std::vector<Event>& events);
     void ReadLog(std::vector<Event>& events);
     void Mark(double& milestone);
@@ -81,17 +79,12 @@ private:
     double headAz = 0.0, headEl = 0.0;  // the watched vessel's head angles at the last observation, rad
     std::string debugString;
     size_t keysSeen = 0;
-    std::FILE* log = nullptr;
     bool readLog;
-    std::string logTail;  // a record's start whose line end has not come yet
+    LogReader log;
     Milestones marks;
     VECTOR3 ignitionPoint{};
     VECTOR3 targetPoint{};
     double missDistance = NAN;
 };
-
-/// The seeker head's shown look angles of `vessel` from the rotations its module sent its head's
-/// mesh groups (summed): azimuth (toward body +x) and elevation (toward body +y), rad.
-void HeadAngles(const standin::Vessel& vessel, double& azimuth, double& elevation);
 
 }  // namespace runner

@@ -32,7 +32,8 @@ constexpr size_t MAX_EVENTS = 2000;
 enum Phase { CARRIED = 0, BOOST = 1, SUSTAIN = 2, GLIDE = 3, WARHEAD = 4 };
 
 // The page's pieces, found beside the program where the build copied them.
-constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "three.min.js", "OrbitControls.js"};
+constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "replay_player.js",
+                                  "three.min.js", "OrbitControls.js"};
 
 double Milestone(const Json& summary, const char* name)
 {
@@ -207,7 +208,8 @@ int Replay(const std::string& outDir, const std::string& assetDir)
     if (!Fill(parts["replay.html"],
               {{"/*THREE*/", parts["three.min.js"] + "\n" + parts["OrbitControls.js"]},
                {"/*DATA*/", data},
-               {"/*REPLAY*/", parts["replay_scene.js"] + "\n" + parts["replay.js"]}},
+               {"/*REPLAY*/",
+                parts["replay_scene.js"] + "\n" + parts["replay.js"] + "\n" + parts["replay_player.js"]}},
               page)) {
         std::fprintf(stderr, "karvex replay: %s lacks a place for its scripts or data\n",
                      (assets / "replay.html").c_str());

@@ -5,7 +5,7 @@
 #include "formats/number_text.h"
 #include "physics/atmosphere.h"
 #include "physics/thrust.h"
-#include "runner/observer.h"
+#include "runner/seeker_head.h"
 #include "runtime/host_control.h"
 
 namespace runner {

@@ -1,5 +1,6 @@
 // The karvex runner end to end: the reference engagement flown from its scenario file, the other
 // scenarios ending as their comments say, exact save and load, determinism, and bad input.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -80,6 +81,9 @@ TEST_F(Runner, ReferenceEngagementHitsItsTarget)
     EXPECT_LT(r.missDistance, 10.0) << "a hit on the 10 m target";
     EXPECT_NE(ReadFile("out/Debug.log").find("Carrier sent WEAPON::ARM to K1: answer 0 at 5.000000s."), std::string::npos)
         << "the carrier logs each command and its answer";
+    EXPECT_EQ(std::count_if(r.events.begin(), r.events.end(), [](const runner::Event& e) { return e.kind == "command"; }),
+              4)
+        << "the observer tells the carrier's four commands from its release and the other log lines";
 
     // The same scenario flies to the same bytes.
     ASSERT_EQ(Fly("reference.scn", "again").exitCode, runner::EXIT_OK);

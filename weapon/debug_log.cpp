@@ -2,7 +2,9 @@
 
 #include <cstdarg>
 
-DebugLogRecord::DebugLogRecord() : file(std::fopen("Debug.log", "at")) {}
+#include "weapon/observable.h"
+
+DebugLogRecord::DebugLogRecord() : file(std::fopen(observable::LOG_FILE, "at")) {}
 
 DebugLogRecord::~DebugLogRecord()
 {

@@ -5,6 +5,7 @@
 
 #include "host/zapi.h"
 #include "weapon/debug_log.h"
+#include "weapon/observable.h"
 #include "weapon/weapon_vessel.h"
 
 namespace {
@@ -173,7 +174,7 @@ void Warhead::PostStep(double, double)
         if (DebugLogRecord record; record.IsOpen()) {
             const char* name = GetOwner()->GetName();
             const double simt = zapiGetSimTime();
-            record.Write("Finalize vessel %s at %fs.\nReason: Warhead fully burned.\n", name, simt);
+            record.Write("Finalize vessel %s at %fs.\n%s\n", name, simt, observable::LOG_WARHEAD_BURNED);
         }
         GetOwner()->RequestFinalize();
     }
@@ -204,7 +205,7 @@ void Warhead::Ignite()
     const char* name = GetOwner()->GetName();
     // Bounded by the host's buffer size, so a long vessel name is cut short, never written past it.
     if (text != nullptr) {
-        std::snprintf(text, ZAPI_DEBUG_STRING_SIZE, "%s:WARHEAD:IGNITION", name);
+        std::snprintf(text, ZAPI_DEBUG_STRING_SIZE, "%s%s", name, observable::DEBUG_WARHEAD_IGNITION);
     }
     SetClassCaps();
 }

@@ -8,7 +8,6 @@
 
 #include "host/host_export.h"
 #include "missile/weapon_interface.h"
-#include "weapon/observable.h"
 
 namespace {
 

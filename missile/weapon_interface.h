@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/vessel.h"
+#include "weapon/observable.h"  // the command prefix and log conventions launchers share
 
 /// The virtual layout every weapon of this family shares: the 28 host callbacks, six weapon
 /// hooks, the virtual destructor, then the command handler. Never instantiated.

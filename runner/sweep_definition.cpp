@@ -98,8 +98,8 @@ bool ReadLine(const std::string& path, const std::string& line, const std::vecto
     }
     if (Same(w[0], "RUNS") && w.size() == 2) {
         spec.runs = std::strtoll(w[1].c_str(), &end, 10);
-        hasRuns = *end == '\0' && errno != ERANGE && spec.runs >= 1 && spec.runs <= 100000000;
-        why = hasRuns ? "" : "RUNS must be a whole number from 1 to 100000000, got \"" + w[1] + "\"";
+        hasRuns = *end == '\0' && errno != ERANGE && spec.runs >= 1 && spec.runs <= MAX_RUNS;
+        why = hasRuns ? "" : "RUNS must be a whole number from 1 to " + std::to_string(MAX_RUNS) + ", got \"" + w[1] + "\"";
     } else if (Same(w[0], "SEED") && w.size() == 2) {
         spec.seed = std::strtoull(w[1].c_str(), &end, 10);
         if (*end != '\0' || errno == ERANGE || w[1][0] == '-') {

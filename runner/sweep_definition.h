@@ -19,6 +19,9 @@ struct Dispersion {
     double a = 0.0, b = 0.0;
 };
 
+/// The most runs one sweep may hold.
+inline constexpr long long MAX_RUNS = 100000000;
+
 /// A parsed sweep file.
 struct SweepDefinition {
     std::string path;          ///< the sweep file

@@ -103,14 +103,15 @@ bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& ro
     }
     size_t at = 1 + inputs;
     int outcome = 0;
-    while (outcome < 4 && fields[at] != OUTCOMES[outcome]) {
+    const int outcomes = static_cast<int>(std::size(OUTCOMES));
+    while (outcome < outcomes && fields[at] != OUTCOMES[outcome]) {
         ++outcome;
     }
     row.outcome = static_cast<Outcome>(outcome);
     for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north}) {
         numbers = ParseValue(fields[++at], *value) && numbers;
     }
-    return numbers && outcome < 4;
+    return numbers && outcome < outcomes;
 }
 
 bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector<SweepRow>& rows)

@@ -114,7 +114,8 @@ bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)
     } catch (const Json::exception&) {
         return false;
     }
-    return true;
+    // The merge keeps a mark per run: a count no sweep can have is no sweep's summary.
+    return meta.runs >= 1 && meta.runs <= MAX_RUNS;
 }
 
 }  // namespace runner

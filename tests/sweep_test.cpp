@@ -74,6 +74,10 @@ TEST_F(Sweeps, JobsAndShardsWriteTheSameFiles)
     ExpectSameFiles("merged", "one");
     EXPECT_EQ(runner::Merge({"shard1", "shard3"}, "gap", false, ""), runner::EXIT_SCENARIO) << "a shard missing";
     EXPECT_EQ(runner::Merge({"shard1", "shard1", "shard2", "shard3"}, "twice", false, ""), runner::EXIT_SCENARIO);
+    std::string summary = ReadFile("shard1/summary.json");
+    summary.replace(summary.find("\"runs\": "), 8, "\"runs\": -");
+    std::ofstream("shard1/summary.json") << summary;
+    EXPECT_EQ(runner::Merge(shards, "negative", false, ""), runner::EXIT_SCENARIO) << "a count of runs below 1";
 
     // Run 5, flown alone from the scenario the sweep wrote for it.
     std::istringstream rows(ReadFile("one/runs.csv"));

@@ -1,10 +1,16 @@
 #include "gravity.h"
 
+#include "geodesy.h"
+
 namespace physics {
 
-void AddGravity(const Stage& stage, double gravity, Loads& loads)
+void AddGravity(const Stage& stage, const Settings& settings, Loads& loads)
 {
-    loads.forceGlobal.y() -= stage.mass * gravity;
+    if (stage.locale == nullptr) {
+        loads.forceGlobal.y() -= stage.mass * settings.gravity;
+        return;
+    }
+    loads.forceGlobal += stage.mass * GravityAt(settings.planet, stage.state.pos);
 }
 
 }  // namespace physics

@@ -1,4 +1,4 @@
-// Contact of the touchdown points with the flat ground.
+// Contact of the touchdown points with the ground: the flat plane or a round planet's ellipsoid.
 #pragma once
 
 #include "loads.h"
@@ -19,7 +19,8 @@ Contact ContactFor(const Settings& settings, double dt);
 /// critically damped spring along the ground's normal whose stiffness is m_eff × frequency², with
 /// m_eff the vessel's effective mass at that point along the normal (its translation and rotation),
 /// never pulling; and friction against the point's sliding velocity, viscous (2 m_eff frequency)
-/// when slow, at most friction × the normal force. N, N m.
+/// when slow, at most friction × the normal force. N, N m. Over a round planet the same along the
+/// local normal, for points below the ellipsoid, sliding against the turning ground.
 void AddGroundContact(const Stage& stage, const Contact& contact, Loads& loads);
 
 }  // namespace physics

@@ -6,6 +6,7 @@
 #include "body_drag.h"
 #include "control_surfaces.h"
 #include "gravity.h"
+#include "planet_motion.h"
 #include "rotational_damping.h"
 #include "thrust.h"
 
@@ -57,7 +58,7 @@ FlightState Advance(const FlightState& s, const Vec3& decay, const Rates& r, dou
 Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* contact, bool damping)
 {
     Loads loads;
-    AddGravity(stage, settings.gravity, loads);
+    AddGravity(stage, settings, loads);
     AddThrust(stage, loads);
     AddAirfoils(stage, loads);
     AddControlSurfaces(stage, loads);
@@ -74,6 +75,10 @@ Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* cont
 Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, double mass, const Settings& settings,
                     const Contact* contact)
 {
+    if (settings.planet.round) {
+        Locale locale = LocaleAt(settings.planet, state.pos);
+        return SumLoads(Stage(vessel, state, mass, nullptr, nullptr, &locale), settings, contact, true);
+    }
     return SumLoads(Stage(vessel, state, mass), settings, contact, true);
 }
 
@@ -87,9 +92,16 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     // Rotational damping is stiff for light, slender vessels (a missile's roll): it is integrated
     // exactly, Lawson's integrating-factor form of the fourth-order Runge-Kutta method, with the
     // damping rate of each axis taken at the start of the step.
-    const AirSlope air = AtmosphereSlope(s0.pos.y());
+    // Over a round planet every stage takes its height and the air's motion from the step's start.
+    Locale place;
+    const Locale* locale = nullptr;
+    if (settings.planet.round) {
+        place = LocaleAt(settings.planet, s0.pos);
+        locale = &place;
+    }
+    const AirSlope air = AtmosphereSlope(locale != nullptr ? place.where.height : s0.pos.y());
     // The step's start is one stage for the damping rate, the thrust and the first derivative.
-    Stage start(vessel, s0, mass, &air);
+    Stage start(vessel, s0, mass, &air, nullptr, locale);
     Vec3 rate = DampingRate(start, settings.rotationalDamping);
     Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
     Vec3 full = half.cwiseProduct(half);
@@ -104,7 +116,7 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     }
     start.thrust = fixedThrust;
     const auto derivative = [&](const FlightState& s) {
-        return Derivative(Stage(vessel, s, mass, &air, fixedThrust), settings, contact);
+        return Derivative(Stage(vessel, s, mass, &air, fixedThrust, locale), settings, contact);
     };
     Rates k1 = Derivative(start, settings, contact);
     Rates k2 = derivative(Advance(s0, half, k1, 0.5 * dt, half));
@@ -152,11 +164,23 @@ bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double ma
     FlightState s = ReadState(vessel.state);
     Loads loads = EvaluateLoads(vessel, s, mass, settings, nullptr);
     Mat3 rot = s.att.normalized().toRotationMatrix();
-    return (rot * loads.forceBody + loads.forceGlobal).y() > 0.0;
+    Vec3 force = rot * loads.forceBody + loads.forceGlobal;
+    if (!settings.planet.round) {
+        return force.y() > 0.0;
+    }
+    // On a turning planet the ground holds the vessel on its circle too: what lifts it is the
+    // upward force beyond that.
+    Locale locale = LocaleAt(settings.planet, s.pos);
+    Vec3 held = mass * locale.spin.cross(locale.spin.cross(s.pos));
+    return (force - held).dot(locale.up) > 0.0;
 }
 
-void PlaceOnGround(standin::Vessel& vessel)
+void PlaceOnGround(standin::Vessel& vessel, const Planet& planet)
 {
+    if (planet.round) {
+        PlaceOnRoundGround(vessel, planet);
+        return;
+    }
     FlightState s = ReadState(vessel.state);
     Mat3 rot = s.att.normalized().toRotationMatrix();
     double lowest = 0.0;

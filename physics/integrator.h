@@ -26,16 +26,20 @@ Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, dou
 /// its integrating factor (exp(-rate × t) per axis, the rate taken at the step's start), so it stays
 /// stable however stiff it is. The air of every stage is the standard atmosphere at the step's start
 /// carried to the stage's altitude along its slope. An axis with no positive inertia does not turn.
+/// Over a round planet the state is inertial and planet-centred: gravity is the planet's, the
+/// altitude the geodetic height and the air turns with the planet; there are no frame forces.
 ZAPI_EXPORT void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt);
 
 /// Moves a kinematic vessel over `dt` s at its velocity and body rate, ignoring forces.
 void StepKinematic(standin::VesselState& state, double dt);
 
 /// True when the loads on a landed `vessel` of mass `mass` kg, the ground's push left out, would
-/// lift it: their upward component is positive.
+/// lift it: their upward component is positive (on a round planet, beyond the centripetal force
+/// that keeps it turning with the ground).
 bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double mass);
 
-/// Puts `vessel` at rest with its lowest touchdown point on the ground plane.
-void PlaceOnGround(standin::Vessel& vessel);
+/// Puts `vessel` at rest on the ground with its lowest touchdown point on it: on the ground plane,
+/// or on a round planet's ellipsoid below it, turning with the planet.
+ZAPI_EXPORT void PlaceOnGround(standin::Vessel& vessel, const Planet& planet);
 
 }  // namespace physics

@@ -18,11 +18,13 @@ Mat3 RotationOf(const Quat& q)
 
 }  // namespace
 
-Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope, const Loads* fixedThrust)
-    : vessel(v), state(s), rot(RotationOf(s.att)), mass(m),
-      air(slope != nullptr ? AirNear(*slope, s.pos.y()) : Atmosphere(s.pos.y())), thrust(fixedThrust)
+Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope, const Loads* fixedThrust,
+             const Locale* near)
+    : vessel(v), state(s), rot(RotationOf(s.att)), mass(m), locale(near),
+      altitude(near != nullptr ? HeightNear(*near, s.pos) : s.pos.y()),
+      air(slope != nullptr ? AirNear(*slope, altitude) : Atmosphere(altitude)), thrust(fixedThrust)
 {
-    airVelBody = rot.transpose() * s.vel;
+    airVelBody = rot.transpose() * (near != nullptr ? Vec3(s.vel - AirVelocity(*near, s.pos)) : s.vel);
     airspeed = airVelBody.norm();
     dynPressure = 0.5 * air.density * airspeed * airspeed;
 }

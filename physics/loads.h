@@ -3,6 +3,7 @@
 
 #include "atmosphere.h"
 #include "flight_state.h"
+#include "locale.h"
 
 namespace physics {
 
@@ -14,17 +15,20 @@ struct Stage {
     const FlightState& state;       ///< the stage's state
     Mat3 rot;                       ///< body to global, from state.att
     double mass;                    ///< kg
+    const Locale* locale;           ///< the round planet around the vessel; null over the flat ground
+    double altitude;                ///< height above the ground, m
     AirState air;                   ///< air at the vessel's altitude
-    Vec3 airVelBody;                ///< the vessel's velocity through the air, body frame, m/s (no wind)
+    Vec3 airVelBody;                ///< the vessel's velocity through the air, body frame, m/s
     double airspeed;                ///< |airVelBody|, m/s
     double dynPressure;             ///< 0.5 rho airspeed^2, Pa
 
     const Loads* thrust;            ///< the thrust, when it is the same at every stage of the step; else null
 
     /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg; the air comes from
-    /// `slope` when given (a stage near the step's start), else from the standard atmosphere.
+    /// `slope` when given (a stage near the step's start), else from the standard atmosphere. Over a
+    /// round planet (`locale` given) the altitude is the geodetic height and the air turns with it.
     Stage(const standin::Vessel& vessel, const FlightState& state, double mass, const AirSlope* slope = nullptr,
-          const Loads* thrust = nullptr);
+          const Loads* thrust = nullptr, const Locale* locale = nullptr);
 };
 
 /// Forces and moments summed over the force models, in a fixed order.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "local_frame.h"
 #include "physics/flight_state.h"
 
 namespace standin {
@@ -23,6 +24,24 @@ void SetStateAngles(VesselState& state, double pitch, double bank, double headin
         state.rot[1][j] = axes[j]->y;
         state.rot[2][j] = axes[j]->z;
     }
+    // Over a round planet the angles are against the local horizon and north at the vessel.
+    if (const physics::Planet& planet = world().physics.planet; planet.round) {
+        physics::Mat3 local;
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                local(i, j) = state.rot[i][j];
+            }
+        }
+        physics::Mat3 global = LocalAxesAt(planet, state.pos) * local;
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                state.rot[i][j] = global(i, j);
+            }
+        }
+        physics::QuatFromRot(state);
+        state.anglesExact = false;
+        return;
+    }
     physics::QuatFromRot(state);
     state.anglesExact = true;
     state.pitch = pitch;
@@ -32,6 +51,9 @@ void SetStateAngles(VesselState& state, double pitch, double bank, double headin
 
 double PitchOf(const VesselState& state)
 {
+    if (const physics::Planet& planet = world().physics.planet; planet.round) {
+        return LocalAnglesOf(planet, state).pitch;
+    }
     if (state.anglesExact) {
         return state.pitch;
     }
@@ -41,6 +63,9 @@ double PitchOf(const VesselState& state)
 
 double BankOf(const VesselState& state)
 {
+    if (const physics::Planet& planet = world().physics.planet; planet.round) {
+        return LocalAnglesOf(planet, state).bank;
+    }
     if (state.anglesExact) {
         return state.bank;
     }

@@ -5,9 +5,11 @@
 
 namespace standin {
 
-/// Builds `state.rot` from pitch, bank and heading (rad) and remembers the angles exactly.
+/// Builds `state.rot` from pitch, bank and heading (rad) and remembers the angles exactly; over a
+/// round planet the angles are against the local horizon and north at `state.pos`, and are read
+/// back from the rotation.
 void SetStateAngles(VesselState& state, double pitch, double bank, double heading);
-/// Nose angle above the horizon, rad.
+/// Nose angle above the (local) horizon, rad.
 double PitchOf(const VesselState& state);
 /// Roll about the nose, rad; positive with the right wing (body +x) down.
 double BankOf(const VesselState& state);

@@ -59,7 +59,7 @@ void SetMotion(HostHandle vessel, Motion motion)
     if (Vessel* v = LiveVessel(vessel)) {
         v->motion = motion;
         if (motion == Motion::Landed) {
-            physics::PlaceOnGround(*v);
+            physics::PlaceOnGround(*v, world().physics.planet);
         }
     }
 }

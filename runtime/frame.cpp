@@ -4,6 +4,7 @@
 #include "host_control.h"
 #include "lifecycle.h"
 #include "physics/integrator.h"
+#include "physics/planet_motion.h"
 #include "physics/propellant.h"
 
 namespace standin {
@@ -70,20 +71,30 @@ void Step(double dt)
         if (ParentOf(v, &childPoint, &parentPoint) != nullptr) {
             continue;  // carried: it follows its parent below, and adds nothing to the parent's flight
         }
+        const physics::Planet& planet = w.physics.planet;
         switch (v.motion) {
         case Motion::Dynamic:
             physics::StepDynamic(v, w.physics, mass, dt);
             break;
         case Motion::Kinematic:
-            physics::StepKinematic(v.state, dt);
+            if (planet.round) {
+                physics::StepKinematicRound(v.state, planet, dt);
+            } else {
+                physics::StepKinematic(v.state, dt);
+            }
             break;
         case Motion::Landed:
             if (physics::LiftsOff(v, w.physics, mass)) {
                 v.motion = Motion::Dynamic;
                 physics::StepDynamic(v, w.physics, mass, dt);
+            } else if (planet.round) {
+                physics::TurnWithPlanet(v.state, planet, dt);
             }
             break;
         case Motion::Pinned:
+            if (planet.round) {
+                physics::TurnWithPlanet(v.state, planet, dt);
+            }
             break;
         }
     }

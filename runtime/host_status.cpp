@@ -151,7 +151,7 @@ void ApplyHostStatus(int slot, HostStatus& status)
     if (status.hasMotion) {
         v.motion = status.motion;
         if (v.motion == Motion::Landed) {
-            physics::PlaceOnGround(v);
+            physics::PlaceOnGround(v, w.physics.planet);
         }
     }
     for (int i = 0; i < status.propellantCount; ++i) {

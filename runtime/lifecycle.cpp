@@ -204,7 +204,7 @@ HostHandle CreateBody(const VesselDesc& desc)
     }
     Vessel& v = world().vessels[static_cast<size_t>(slot)];
     if (v.motion == Motion::Landed) {
-        physics::PlaceOnGround(v);
+        physics::PlaceOnGround(v, world().physics.planet);
     }
     return VesselHandle(slot);
 }

@@ -84,7 +84,7 @@ HostHandle CreateModuleVessel(const char* className, const VesselDesc& desc)
         v.callbacks->clbkSetClassCaps(nullptr);
     }
     if (v.motion == Motion::Landed) {
-        physics::PlaceOnGround(v);  // on the touchdown points its set-up declared
+        physics::PlaceOnGround(v, world().physics.planet);  // on the touchdown points its set-up declared
     }
     return handle;
 }

@@ -5,6 +5,7 @@
 #include "attitude.h"
 #include "host_control.h"
 #include "journal.h"
+#include "local_frame.h"
 #include "physics/atmosphere.h"
 #include "records.h"
 #include "scenario.h"
@@ -42,7 +43,7 @@ double VESSEL::GetAltitude() const
 {
     STANDIN_RECORD(LiveSlot(vesselHandle), "GetAltitude");
     Vessel* v = LiveVessel(vesselHandle);
-    return v != nullptr ? v->state.pos.y : 0.0;
+    return v != nullptr ? AltitudeOf(world().physics.planet, v->state.pos) : 0.0;
 }
 
 double VESSEL::GetPitch() const
@@ -66,9 +67,11 @@ double VESSEL::GetDynPressure() const
     if (v == nullptr) {
         return 0.0;
     }
-    const VECTOR3& vel = v->state.vel;
+    const physics::Planet& planet = world().physics.planet;
+    // Through the air, which turns with a round planet.
+    const VECTOR3 vel = GroundVelocity(planet, v->state);
     double speedSquared = vel.x * vel.x + vel.y * vel.y + vel.z * vel.z;
-    return 0.5 * physics::Atmosphere(v->state.pos.y).density * speedSquared;
+    return 0.5 * physics::Atmosphere(AltitudeOf(planet, v->state.pos)).density * speedSquared;
 }
 
 double VESSEL::GetPropellantMass(HostHandle resource) const

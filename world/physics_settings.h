@@ -1,6 +1,8 @@
 // The constants of the host's flight model that a world or a scenario may change.
 #pragma once
 
+#include "world/planet.h"
+
 namespace physics {
 
 /// Default coefficient of the rotational damping law (see rotational_damping.h), dimensionless.
@@ -12,6 +14,7 @@ struct Settings {
     double rotationalDamping = DEFAULT_ROTATIONAL_DAMPING;    ///< damping law coefficient, dimensionless
     double contactFrequency = 40.0;                           ///< ground-contact natural frequency, rad/s
     double friction = 0.6;                                    ///< ground friction coefficient
+    Planet planet;                                            ///< the planet; flat unless a scenario says otherwise
 };
 
 }  // namespace physics

@@ -17,24 +17,6 @@ namespace {
 // The largest record index a host handle can carry; a larger one cannot name a record.
 constexpr long long RECORD_INDEX_LIMIT = 1LL << 20;
 
-// Reads exactly `count` finite numbers from `text`, nothing after them.
-bool ReadNumbers(const char* text, double* values, int count)
-{
-    const char* p = text;
-    for (int i = 0; i < count; ++i) {
-        char* end = nullptr;
-        values[i] = std::strtod(p, &end);
-        if (end == p || !std::isfinite(values[i])) {
-            return false;
-        }
-        p = end;
-    }
-    while (*p == ' ' || *p == '\t') {
-        ++p;
-    }
-    return *p == '\0';
-}
-
 // Reads an integer token in [low, high] at `p` (decimal, or hexadecimal with 0x when `hex`),
 // followed by a blank or the end; moves `p` past it.
 bool ReadInteger(const char*& p, long long low, long long high, long long& value, bool hex = false)
@@ -60,11 +42,6 @@ std::string Word(const char*& p)
         ++p;
     }
     return std::string(begin, p);
-}
-
-std::string Quoted(const char* line)
-{
-    return " in \"" + std::string(line) + "\"";
 }
 
 // One number after a setting: any finite one, a non-negative one, or a positive one.
@@ -100,6 +77,28 @@ void WriteNumbers(const HostLine& value, std::string& out, int count)
 }
 
 }  // namespace
+
+bool ReadNumbers(const char* text, double* values, int count)
+{
+    const char* p = text;
+    for (int i = 0; i < count; ++i) {
+        char* end = nullptr;
+        values[i] = std::strtod(p, &end);
+        if (end == p || !std::isfinite(values[i])) {
+            return false;
+        }
+        p = end;
+    }
+    while (*p == ' ' || *p == '\t') {
+        ++p;
+    }
+    return *p == '\0';
+}
+
+std::string Quoted(const char* line)
+{
+    return " in \"" + std::string(line) + "\"";
+}
 
 bool ReadAny(const char*, const char* rest, HostLine& value, std::string& why)
 {

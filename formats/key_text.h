@@ -13,6 +13,11 @@ using ReadFunction = bool(const char* line, const char* rest, HostLine& value, s
 /// Appends " <arguments>" of `value` to `out`.
 using WriteFunction = void(const HostLine& value, std::string& out);
 
+/// Reads exactly `count` finite numbers from `text` into `values`, nothing after them.
+bool ReadNumbers(const char* text, double* values, int count);
+/// " in \"<line>\"", for a message about `line`.
+std::string Quoted(const char* line);
+
 /// One finite number (s).
 ReadFunction ReadAny;
 /// One finite number, 0 or more.
@@ -25,6 +30,14 @@ ReadFunction ReadName;
 ReadFunction ReadVector;
 /// Four finite numbers, not all zero.
 ReadFunction ReadQuat;
+/// Three finite numbers, none below 0.
+ReadFunction ReadNonNegativeVector;
+/// Latitude from -90 to 90 and longitude (degrees), altitude (m): finite numbers.
+ReadFunction ReadLocation;
+/// A flattening: a finite number from 0 to below 1.
+ReadFunction ReadFlattening;
+/// A planet model by name, any case.
+ReadFunction ReadPlanet;
 /// A motion mode by name, any case.
 ReadFunction ReadMotion;
 /// One positive number.
@@ -45,6 +58,8 @@ WriteFunction WriteThree;
 WriteFunction WriteFour;
 /// " <name>".
 WriteFunction WriteName;
+/// " <planet model>".
+WriteFunction WritePlanet;
 /// " <mode>".
 WriteFunction WriteMotion;
 /// " <index> <n>".

@@ -22,14 +22,24 @@ enum class Key : uint8_t {
     Damping,    ///< DAMPING <coefficient>: the rotational damping law's coefficient
     Watch,      ///< WATCH <name>: the run ends early once this vessel is gone
     Target,     ///< TARGET <name>: the vessel the watched one is meant to hit
+    Planet,           ///< PLANET flat|earth: the planet, each parameter set to the model's
+    PlanetRadius,     ///< PLANET_RADIUS <m>: equatorial radius
+    PlanetFlattening, ///< PLANET_FLATTENING <f>: flattening, 0 for a sphere
+    PlanetGm,         ///< PLANET_GM <m^3/s^2>: gravitational parameter
+    PlanetJ2,         ///< PLANET_J2 <J2>: second zonal harmonic, 0 for central gravity
+    PlanetRotation,   ///< PLANET_ROTATION <rad/s>: rotation rate, toward the east
     Pos,        ///< POS <x y z m>: global position
     Vel,        ///< VEL <x y z m/s>: global velocity
+    Location,   ///< LOCATION <latitude deg> <longitude deg> <altitude m>: place on a round planet
+    GroundVel,  ///< GROUNDVEL <east up north m/s>: velocity over the ground, local axes
     Att,        ///< ATT <pitch bank heading rad>: attitude as angles
     Quat,       ///< QUAT <w x y z>: attitude as a quaternion
     Avel,       ///< AVEL <x y z rad/s>: body rate
     Motion,     ///< MOTION dynamic|kinematic|pinned|landed
     Size,       ///< SIZE <m>: a plain body's size
     Mass,       ///< MASS <kg>: a plain body's empty mass
+    Pmi,        ///< PMI <x y z m^2>: a plain body's principal moments of inertia per unit mass
+    CrossSections,  ///< CROSS_SECTIONS <x y z m^2>: a plain body's cross sections along its axes
     Prp,        ///< PRP <index> <kg>: a resource's propellant
     Thl,        ///< THL <index> <0-1>: a thruster's level
     Attached,   ///< ATTACHED <point> <parent point> <parent name>: hangs on a parent
@@ -50,7 +60,8 @@ struct HostLine {
     Key key = Key::Time;
     double number[4]{};      ///< vectors: x y z; QUAT: w x y z; one-number keys, PRP, THL: [0]; KEY: time
     long long integer[3]{};  ///< PRP, THL: index; ATTACHED: own point, parent point (-1: origin);
-                             ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode
+                             ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode;
+                             ///< PLANET: 0 flat, 1 earth
     std::string word;        ///< ATTACHED: the parent's name; WATCH, TARGET: the vessel's name
 };
 

@@ -35,6 +35,8 @@ std::string SettingKeyList();
 
 /// Motion modes by their value, as MOTION lines name them.
 inline constexpr const char* MOTION_NAMES[] = {"dynamic", "kinematic", "pinned", "landed"};
+/// Planet models by their value, as PLANET lines name them.
+inline constexpr const char* PLANET_NAMES[] = {"flat", "earth"};
 /// Key modifiers by bit, as KEY lines name them.
 inline constexpr const char* MODIFIER_NAMES[] = {"shift", "rshift", "ctrl", "rctrl", "alt"};
 

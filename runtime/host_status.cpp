@@ -2,12 +2,14 @@
 // the records its module declared, and applying the record.
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "formats/scenario_keys.h"
 #include "handles.h"
 #include "physics/flight_state.h"
 #include "physics/integrator.h"
 #include "attitude.h"
+#include "local_frame.h"
 #include "scenario.h"
 
 namespace standin {
@@ -42,8 +44,20 @@ std::string AddEntry(const char* what, size_t count, const HostLine& line, int& 
 std::string Record(const Vessel& v, const HostLine& line, HostStatus& status)
 {
     switch (line.key) {
-    case Key::Pos: status.hasPos = true; status.pos = Vector(line); break;
-    case Key::Vel: status.hasVel = true; status.vel = Vector(line); break;
+    // A later place or velocity replaces an earlier one, whichever way each is given.
+    case Key::Pos: status.hasPos = true; status.hasLocation = false; status.pos = Vector(line); break;
+    case Key::Vel: status.hasVel = true; status.hasGroundVel = false; status.vel = Vector(line); break;
+    case Key::Location:
+        if (!world().physics.planet.round) {
+            return "LOCATION places a vessel on a round planet, and this scenario's is flat (add \"PLANET earth\")";
+        }
+        status.hasLocation = true;
+        status.hasPos = false;
+        status.location = Vector(line);
+        break;
+    case Key::GroundVel: status.hasGroundVel = true; status.hasVel = false; status.groundVel = Vector(line); break;
+    case Key::Pmi: status.hasPmi = true; status.pmi = Vector(line); break;
+    case Key::CrossSections: status.hasCrossSections = true; status.crossSections = Vector(line); break;
     case Key::Att:
         status.hasAtt = true;
         status.pitch = line.number[0];
@@ -121,11 +135,23 @@ void ApplyHostStatus(int slot, HostStatus& status)
 {
     World& w = world();
     Vessel& v = w.vessels[static_cast<size_t>(slot)];
+    const physics::Planet& planet = w.physics.planet;
     if (status.hasPos) {
         v.state.pos = status.pos;
     }
+    if (status.hasLocation) {
+        constexpr double DEG = std::numbers::pi / 180.0;
+        const VECTOR3& l = status.location;
+        v.state.pos = GlobalOf(planet, physics::Geodetic{l.x * DEG, l.y * DEG, l.z}, w.simt);
+    }
     if (status.hasVel) {
         v.state.vel = status.vel;
+    }
+    if (status.hasGroundVel) {
+        // Over the ground at the vessel's place, which moves with the planet.
+        physics::Vec3 pos = physics::ToVec3(v.state.pos);
+        physics::Vec3 vel = LocalAxesAt(planet, v.state.pos) * physics::ToVec3(status.groundVel);
+        v.state.vel = planet.round ? physics::ToVector3(vel + physics::Spin(planet).cross(pos)) : status.groundVel;
     }
     if (status.hasAtt) {
         SetStateAngles(v.state, status.pitch, status.bank, status.heading);
@@ -147,6 +173,12 @@ void ApplyHostStatus(int slot, HostStatus& status)
     }
     if (status.hasMass) {
         v.emptyMass = status.mass;
+    }
+    if (status.hasPmi) {
+        v.pmi = status.pmi;
+    }
+    if (status.hasCrossSections) {
+        v.crossSections = status.crossSections;
     }
     if (status.hasMotion) {
         v.motion = status.motion;

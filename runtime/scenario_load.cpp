@@ -137,13 +137,29 @@ bool AttachPending(const PendingAttachment& entry)
     return true;
 }
 
-// The run settings of `doc`, a later line winning; the clock and damping go to the world at once,
-// before any module is created.
-RunSettings ApplySettings(const formats::ScenarioDocument& doc, int& watchLine, int& targetLine)
+// Sets one parameter of the round planet from the override `s` (line `line`); "" or why not.
+std::string OverridePlanet(const formats::HostLine& s, int line, physics::Planet& planet)
+{
+    if (!planet.round) {
+        return Where(line) + formats::EntryOf(s.key).name + " changes a round planet: put \"PLANET earth\" before it";
+    }
+    switch (s.key) {
+    case formats::Key::PlanetRadius: planet.radius = s.number[0]; break;
+    case formats::Key::PlanetFlattening: planet.flattening = s.number[0]; break;
+    case formats::Key::PlanetGm: planet.gm = s.number[0]; break;
+    case formats::Key::PlanetJ2: planet.j2 = s.number[0]; break;
+    default: planet.rotation = s.number[0]; break;
+    }
+    return "";
+}
+
+// The run settings of `doc` into `run`, a later line winning; the clock, the damping and the planet
+// go to the world at once, before any module is created. "" or why they cannot be applied.
+std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run, int& watchLine, int& targetLine)
 {
     World& w = world();
-    RunSettings run;
     w.simt = 0.0;
+    w.physics.planet = physics::Planet{};  // a file that names no planet flies over the flat ground
     for (size_t i = 0; i < doc.settings.size(); ++i) {
         const formats::HostLine& s = doc.settings[i];
         switch (s.key) {
@@ -154,10 +170,20 @@ RunSettings ApplySettings(const formats::ScenarioDocument& doc, int& watchLine, 
         case formats::Key::Damping: w.physics.rotationalDamping = s.number[0]; break;
         case formats::Key::Watch: run.watch = s.word; watchLine = doc.settingLines[i]; break;
         case formats::Key::Target: run.target = s.word; targetLine = doc.settingLines[i]; break;
+        case formats::Key::Planet: w.physics.planet = s.integer[0] == 1 ? physics::EARTH : physics::Planet{}; break;
+        case formats::Key::PlanetRadius:
+        case formats::Key::PlanetFlattening:
+        case formats::Key::PlanetGm:
+        case formats::Key::PlanetJ2:
+        case formats::Key::PlanetRotation:
+            if (std::string why = OverridePlanet(s, doc.settingLines[i], w.physics.planet); !why.empty()) {
+                return why;
+            }
+            break;
         default: break;  // vessel keys never stand among the settings
         }
     }
-    return run;
+    return "";
 }
 
 bool Apply(const formats::ScenarioDocument& doc)
@@ -167,7 +193,10 @@ bool Apply(const formats::ScenarioDocument& doc)
     w.scenario.path = doc.path;
     w.scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
     int watchLine = 0, targetLine = 0;
-    RunSettings run = ApplySettings(doc, watchLine, targetLine);
+    RunSettings run;
+    if (std::string why = ApplySettings(doc, run, watchLine, targetLine); !why.empty()) {
+        return Fail(why);
+    }
     std::vector<PendingAttachment> pending;
     for (const formats::ScenarioVessel& vessel : doc.vessels) {
         if (!LoadVessel(vessel, pending)) {
@@ -214,6 +243,7 @@ bool LoadScenarioDocument(const formats::ScenarioDocument& doc)
     World& w = world();
     const size_t vessels = w.order.size(), keys = w.keys.size();
     const double simt = w.simt, damping = w.physics.rotationalDamping;
+    const physics::Planet planet = w.physics.planet;
     if (Apply(doc)) {
         return true;
     }
@@ -226,6 +256,7 @@ bool LoadScenarioDocument(const formats::ScenarioDocument& doc)
     w.keys.resize(keys);
     w.simt = simt;
     w.physics.rotationalDamping = damping;
+    w.physics.planet = planet;
     SetError(error, kind);
     return false;
 }

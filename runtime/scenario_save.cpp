@@ -89,6 +89,12 @@ void SaveVessel(int slot, formats::ScenarioVessel& vessel)
     if (v.className.empty()) {
         Add(vessel, Numbers(Key::Size, {v.size}));
         Add(vessel, Numbers(Key::Mass, {v.emptyMass}));
+        // Mass properties only where a body has them, so files of bodies without keep their lines.
+        for (const auto& [key, value] : {std::pair{Key::Pmi, &v.pmi}, std::pair{Key::CrossSections, &v.crossSections}}) {
+            if (value->x != 0.0 || value->y != 0.0 || value->z != 0.0) {
+                Add(vessel, Numbers(key, {value->x, value->y, value->z}));
+            }
+        }
     }
     // A plain body's records have no module to declare them again on load, so only a module
     // vessel's propellant and levels are written.
@@ -125,6 +131,18 @@ formats::ScenarioDocument SaveDocument(const char* path)
     const double values[] = {w.simt, w.run.step, w.run.endTime, w.run.telemetryRate, w.physics.rotationalDamping};
     for (int i = 0; i < 5; ++i) {
         doc.settings.push_back(Numbers(keys[i], {values[i]}));
+    }
+    if (const physics::Planet& planet = w.physics.planet; planet.round) {
+        HostLine model = Numbers(Key::Planet, {});
+        model.integer[0] = 1;
+        doc.settings.push_back(model);
+        // Every parameter to the bit, whether it is the model's or was changed.
+        const Key parameters[] = {Key::PlanetRadius, Key::PlanetFlattening, Key::PlanetGm, Key::PlanetJ2,
+                                  Key::PlanetRotation};
+        const double numbers[] = {planet.radius, planet.flattening, planet.gm, planet.j2, planet.rotation};
+        for (int i = 0; i < 5; ++i) {
+            doc.settings.push_back(Numbers(parameters[i], {numbers[i]}));
+        }
     }
     for (const auto& [key, name] : {std::pair{Key::Watch, &w.run.watch}, std::pair{Key::Target, &w.run.target}}) {
         if (!name->empty()) {

@@ -17,8 +17,13 @@ inline constexpr int STATUS_ENTRIES = 128;
 struct HostStatus {
     bool hasPos = false, hasVel = false, hasAtt = false, hasQuat = false, hasAngVel = false;
     bool hasSize = false, hasMass = false, hasMotion = false;
+    bool hasLocation = false, hasGroundVel = false, hasPmi = false, hasCrossSections = false;
     VECTOR3 pos{};                 ///< global, m
     VECTOR3 vel{};                 ///< global, m/s
+    VECTOR3 location{};            ///< latitude (deg), longitude (deg), altitude (m); instead of pos
+    VECTOR3 groundVel{};           ///< over the ground in the local east, up, north, m/s; instead of vel
+    VECTOR3 pmi{};                 ///< principal moments of inertia per unit mass, m^2
+    VECTOR3 crossSections{};       ///< m^2
     double pitch = 0.0, bank = 0.0, heading = 0.0;  ///< rad
     double quat[4] = {1.0, 0.0, 0.0, 0.0};          ///< attitude as a unit quaternion (w, x, y, z)
     VECTOR3 angVel{};              ///< body, rad/s

@@ -29,12 +29,20 @@ void SetVector(formats::ScenarioVessel& vessel, Key key, const VECTOR3& value)
 // Sets `d`'s quantity of `vessel` to `value`; false with `error` when there is nothing to set.
 bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value, std::string& error)
 {
-    VECTOR3 pos = Vector(vessel, Key::Pos), vel = Vector(vessel, Key::Vel), att = Vector(vessel, Key::Att);
+    // A velocity over the ground (east, up, north) turns and scales as a global one (x east, y up,
+    // z north) over the flat ground does.
+    const Key velocity = formats::LastLine(vessel, Key::GroundVel) != nullptr ? Key::GroundVel : Key::Vel;
+    VECTOR3 pos = Vector(vessel, Key::Pos), vel = Vector(vessel, velocity), att = Vector(vessel, Key::Att);
+    VECTOR3 place = Vector(vessel, Key::Location);
     const std::string& f = d.field;
     if (f == "x" || f == "y" || f == "z") {
         (f == "x" ? pos.x : f == "y" ? pos.y : pos.z) = value;
         SetVector(vessel, Key::Pos, pos);
+    } else if (f == "latitude" || f == "longitude" || f == "altitude") {
+        (f == "latitude" ? place.x : f == "longitude" ? place.y : place.z) = value;
+        SetVector(vessel, Key::Location, place);
     } else if (f == "vx" || f == "vy" || f == "vz") {
+        vel = Vector(vessel, Key::Vel);
         (f == "vx" ? vel.x : f == "vy" ? vel.y : vel.z) = value;
         SetVector(vessel, Key::Vel, vel);
     } else if (f == "speed") {
@@ -42,11 +50,11 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
         double speed = std::sqrt(vel.x * vel.x + vel.y * vel.y + vel.z * vel.z);
         VECTOR3 dir = speed > 0.0 ? VECTOR3{vel.x / speed, vel.y / speed, vel.z / speed}
                                   : VECTOR3{std::sin(att.z), 0.0, std::cos(att.z)};
-        SetVector(vessel, Key::Vel, VECTOR3{dir.x * value, dir.y * value, dir.z * value});
+        SetVector(vessel, velocity, VECTOR3{dir.x * value, dir.y * value, dir.z * value});
     } else if (f == "heading") {
         // The course turns with the nose.
         double level = std::sqrt(vel.x * vel.x + vel.z * vel.z);
-        SetVector(vessel, Key::Vel, VECTOR3{level * std::sin(value), vel.y, level * std::cos(value)});
+        SetVector(vessel, velocity, VECTOR3{level * std::sin(value), vel.y, level * std::cos(value)});
         att.z = value;
         SetVector(vessel, Key::Att, att);
     } else if (f == "pitch" || f == "bank") {

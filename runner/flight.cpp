@@ -128,6 +128,7 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
     result.missDistance = observer.MissDistance();
     result.ignitionPoint = observer.IgnitionPoint();
     result.targetPoint = observer.TargetPoint();
+    result.missOffset = observer.MissOffset();
 }
 
 // Writes the end-of-run scenario and the summary beside the log and the telemetry.

@@ -33,6 +33,7 @@ struct RunResult {
     double missDistance = NAN;         ///< ignition point to the target's centre, m
     VECTOR3 ignitionPoint{};           ///< global, m, valid with a miss distance
     VECTOR3 targetPoint{};             ///< the target's centre at ignition, global, m
+    VECTOR3 missOffset{};              ///< ignition point from the target's centre, its local east, up, north, m
     double endTime = 0.0;              ///< simulation time the run stopped at, s
     double step = 0.0;                 ///< frame length, s
     std::string watch, target;         ///< the scenario's watched vessel and target ("" for none)

@@ -6,6 +6,7 @@
 #include "formats/number_text.h"
 #include "runner/seeker_head.h"
 #include "runtime/host_control.h"
+#include "runtime/local_frame.h"
 #include "weapon/observable.h"
 
 namespace runner {
@@ -151,6 +152,8 @@ void Observer::Observe(std::vector<Event>& events)
             if (const standin::Vessel* aim = standin::Find(target)) {
                 targetPoint = aim->state.pos;
                 missDistance = Distance(ignitionPoint, targetPoint);
+                VECTOR3 d{ignitionPoint.x - targetPoint.x, ignitionPoint.y - targetPoint.y, ignitionPoint.z - targetPoint.z};
+                missOffset = standin::ToLocal(standin::PhysicsSettings().planet, targetPoint, d);
             }
         }
     }
@@ -251,7 +254,14 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
     HeadAngles(missile, headAz, headEl);
     if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
         double reach = missile.size + 0.5;
+        const physics::Planet& planet = standin::PhysicsSettings().planet;
         double theta = Pitch(s), phi = Bank(s), h = s.pos.y;
+        if (planet.round) {
+            standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
+            theta = local.pitch;
+            phi = local.bank;
+            h = standin::AltitudeOf(planet, s.pos);
+        }
         bool ground = !(h - std::fabs(reach * std::sin(theta)) > 0.0 && h - std::fabs(reach * std::sin(phi)) > 0.0 &&
                         h - std::fabs(reach * std::cos(theta)) > 0.0);
         bool hit = aim != nullptr && Distance(s.pos, aim->state.pos) < missile.size + aim->size;

@@ -54,6 +54,9 @@ public:
     double MissDistance() const { return missDistance; }
     /// Where the target's centre was at ignition (global, m); valid with a miss distance.
     const VECTOR3& TargetPoint() const { return targetPoint; }
+    /// The ignition point from the target's centre in the target's local east, up, north, m; valid
+    /// with a miss distance.
+    const VECTOR3& MissOffset() const { return missOffset; }
 
 private:
     struct Tracked {
@@ -84,6 +87,7 @@ private:
     Milestones marks;
     VECTOR3 ignitionPoint{};
     VECTOR3 targetPoint{};
+    VECTOR3 missOffset{};
     double missDistance = NAN;
 };
 

@@ -39,8 +39,8 @@ SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
     row.miss = r.missDistance;
     row.flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
     row.lock = m.lock - m.release;
-    row.east = offset ? r.ignitionPoint.x - r.targetPoint.x : NAN;
-    row.north = offset ? r.ignitionPoint.z - r.targetPoint.z : NAN;
+    row.east = offset ? r.missOffset.x : NAN;
+    row.north = offset ? r.missOffset.z : NAN;
     return row;
 }
 

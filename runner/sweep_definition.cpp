@@ -15,7 +15,8 @@ namespace runner {
 namespace {
 
 constexpr const char* SWEEP_MAGIC = "KARVEX-SWEEP 1";
-const char* const FIELDS[] = {"x", "y", "z", "vx", "vy", "vz", "speed", "heading", "pitch", "bank", "release"};
+const char* const FIELDS[] = {"x",     "y",       "z",    "vx",       "vy",        "vz",      "speed",
+                              "heading", "pitch", "bank", "latitude", "longitude", "altitude", "release"};
 
 // The words of `line` before any ';' comment.
 std::vector<std::string> Words(const std::string& line)
@@ -74,7 +75,8 @@ bool ReadVary(const std::vector<std::string>& w, Dispersion& d, std::string& why
         known = known || d.field == field;
     }
     if (d.vessel.empty() || !known) {
-        why = "unknown quantity \"" + w[1] + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank or release";
+        why = "unknown quantity \"" + w[1] + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
+              "latitude, longitude, altitude or release";
     } else if (!Same(w[2], "uniform") && !Same(w[2], "normal")) {
         why = "unknown distribution \"" + w[2] + "\": expected uniform or normal";
     } else if (d.normal = Same(w[2], "normal"); !Number(w[3], d.a) || !Number(w[4], d.b)) {

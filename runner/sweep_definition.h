@@ -14,7 +14,7 @@ namespace runner {
 struct Dispersion {
     std::string quantity;  ///< as the sweep file names it, e.g. "Carrier.y"
     std::string vessel;    ///< the vessel's name
-    std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank or release
+    std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank, latitude, longitude, altitude or release
     bool normal = false;   ///< normal (mean a, deviation b) or uniform (low a, high b)
     double a = 0.0, b = 0.0;
 };

@@ -46,8 +46,9 @@ bool ParseValue(const std::string& text, double& value)
 std::string ColumnOf(const Dispersion& d)
 {
     const std::string& f = d.field;
-    const char* unit = (f == "x" || f == "y" || f == "z")                                 ? "m"
+    const char* unit = (f == "x" || f == "y" || f == "z" || f == "altitude")              ? "m"
                        : (f == "heading" || f == "pitch" || f == "bank")                  ? "rad"
+                       : (f == "latitude" || f == "longitude")                            ? "deg"
                        : f == "release"                                                   ? "s"
                                                                                           : "m_s";
     return d.quantity + "_" + unit;

@@ -1,12 +1,14 @@
 #include "runner/telemetry.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "formats/number_text.h"
 #include "physics/atmosphere.h"
 #include "physics/thrust.h"
 #include "runner/seeker_head.h"
 #include "runtime/host_control.h"
+#include "runtime/local_frame.h"
 
 namespace runner {
 
@@ -31,28 +33,42 @@ void List(formats::CsvWriter& csv, std::string& list, const std::vector<Record>&
 void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, double simt)
 {
     const standin::VesselState& s = v.state;
-    double speed = std::sqrt(s.vel.x * s.vel.x + s.vel.y * s.vel.y + s.vel.z * s.vel.z);
-    physics::AirState air = physics::Atmosphere(s.pos.y);
-    double up = s.rot[1][2];
-    double pitch = std::asin(up > 1.0 ? 1.0 : (up < -1.0 ? -1.0 : up));
-    double bank = std::atan2(-s.rot[1][0], s.rot[1][1]);
-    double heading = std::atan2(s.rot[0][2], s.rot[2][2]);
+    const physics::Planet& planet = standin::PhysicsSettings().planet;
+    // Over a round planet: the geodetic height, the attitude against the local horizon and the
+    // speed through the air, which turns with the planet.
+    const VECTOR3 air = standin::GroundVelocity(planet, s);
+    double speed = std::sqrt(air.x * air.x + air.y * air.y + air.z * air.z);
+    double altitude = standin::AltitudeOf(planet, s.pos);
+    physics::AirState atmosphere = physics::Atmosphere(altitude);
+    double pitch = 0.0, bank = 0.0, heading = 0.0;
+    if (planet.round) {
+        standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
+        pitch = local.pitch;
+        bank = local.bank;
+        heading = local.heading;
+    } else {
+        double up = s.rot[1][2];
+        pitch = std::asin(up > 1.0 ? 1.0 : (up < -1.0 ? -1.0 : up));
+        bank = std::atan2(-s.rot[1][0], s.rot[1][1]);
+        heading = std::atan2(s.rot[0][2], s.rot[2][2]);
+    }
     // Thrust as the thrusters gave it over the last step, summed as vectors (a balanced ring gives 0).
     double f[3] = {0.0, 0.0, 0.0};
     for (const standin::Thruster& t : v.thrusters) {
         if (t.isp > 0.0) {
-            double n = t.level * t.fed * t.maxThrust * physics::IspAt(t.isp, t.ispRef, t.pressureRef, air.pressure) / t.isp;
+            double n = t.level * t.fed * t.maxThrust *
+                       physics::IspAt(t.isp, t.ispRef, t.pressureRef, atmosphere.pressure) / t.isp;
             f[0] += n * t.dir.x;
             f[1] += n * t.dir.y;
             f[2] += n * t.dir.z;
         }
     }
     csv.Number(simt).Text(v.name);
-    for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, pitch, bank, heading, s.pos.y}) {
+    for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, pitch, bank, heading, altitude}) {
         csv.Number(value);
     }
-    csv.Number(air.soundSpeed > 0.0 ? speed / air.soundSpeed : 0.0);
-    csv.Number(0.5 * air.density * speed * speed);
+    csv.Number(atmosphere.soundSpeed > 0.0 ? speed / atmosphere.soundSpeed : 0.0);
+    csv.Number(0.5 * atmosphere.density * speed * speed);
     csv.Number(standin::TotalMass(v));
     csv.Number(std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]));
     List(csv, list, v.resources, [](const standin::Resource& r) { return r.mass; });
@@ -62,7 +78,15 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
     }
     double az = 0.0, el = 0.0;
     HeadAngles(v, az, el);
-    csv.Number(az).Number(el).End();
+    csv.Number(az).Number(el);
+    if (planet.round) {
+        constexpr double DEG = 180.0 / std::numbers::pi;
+        physics::Geodetic where = standin::GeographicOf(planet, s.pos, simt);
+        VECTOR3 ground = standin::ToLocal(planet, s.pos, air);
+        csv.Number(where.latitude * DEG).Number(where.longitude * DEG);
+        csv.Number(ground.x).Number(ground.y).Number(ground.z);
+    }
+    csv.End();
 }
 
 }  // namespace
@@ -78,7 +102,8 @@ bool Telemetry::Open(const std::string& path)
     if (out == nullptr) {
         return false;
     }
-    std::fprintf(out, "%s\n", TELEMETRY_HEADER);
+    const bool round = standin::PhysicsSettings().planet.round;
+    std::fprintf(out, "%s%s\n", TELEMETRY_HEADER, round ? TELEMETRY_ROUND_COLUMNS : "");
     return true;
 }
 

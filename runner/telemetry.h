@@ -13,9 +13,16 @@ inline constexpr const char* TELEMETRY_HEADER =
     "time_s,vessel,x_m,y_m,z_m,vx_m_s,vy_m_s,vz_m_s,pitch_rad,bank_rad,heading_rad,altitude_m,mach,"
     "dyn_pressure_pa,mass_kg,thrust_n,resources_kg,thruster_levels,elevator,rudder,aileron,head_az_rad,head_el_rad";
 
+/// The columns telemetry.csv adds over a round planet: latitude and planet-fixed longitude, and the
+/// velocity over the ground in the local east, up and north axes.
+inline constexpr const char* TELEMETRY_ROUND_COLUMNS = ",latitude_deg,longitude_deg,v_east_m_s,v_up_m_s,v_north_m_s";
+
 /// Writes telemetry.csv: position, velocity (global, m and m/s; x east, y up, z north), attitude,
 /// altitude, Mach number, dynamic pressure, mass, thrust, each resource (kg) and thruster level
 /// (';'-separated), the three control-surface levels and the seeker-head angles its module showed.
+/// Over a round planet the position and velocity are inertial and planet-centred; the attitude,
+/// altitude, Mach number and dynamic pressure are local (geodetic, against the turning air); and
+/// the columns of TELEMETRY_ROUND_COLUMNS follow.
 class Telemetry {
 public:
     Telemetry() = default;

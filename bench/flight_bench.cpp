@@ -60,11 +60,12 @@ void BM_PhysicsStep(benchmark::State& state)
     standin::Reset(standin::WorldConfig{});
 }
 
-// The reference engagement from its scenario to the missile's removal, without files.
+// The reference engagement from its scenario to the missile's removal, without files: over the
+// flat ground (0) and over the Earth (1), side by side.
 void BM_ReferenceEngagement(benchmark::State& state)
 {
     runner::RunOptions options;
-    options.scenario = KARVEX_SCENARIO_DIR "/reference.scn";
+    options.scenario = state.range(0) == 0 ? KARVEX_SCENARIO_DIR "/reference_flat.scn" : KARVEX_SCENARIO_DIR "/reference.scn";
     options.moduleDir = KARVEX_MODULE_DIR;
     double simulated = 0.0;
     for (auto _ : state) {
@@ -77,7 +78,7 @@ void BM_ReferenceEngagement(benchmark::State& state)
 
 BENCHMARK(BM_AirfoilCoefficients);
 BENCHMARK(BM_PhysicsStep)->Arg(1)->Arg(10)->Arg(100);
-BENCHMARK(BM_ReferenceEngagement)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceEngagement)->ArgName("earth")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

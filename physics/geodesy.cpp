@@ -4,29 +4,37 @@
 
 namespace physics {
 
-Vec3 PositionOf(const Planet& planet, const Geodetic& g)
+Vec3 PositionOf(const Planet& planet, const Place& place)
 {
     const double e2 = EccentricitySquared(planet);
-    const double sinLat = std::sin(g.latitude), cosLat = std::cos(g.latitude);
     // Radius of curvature in the prime vertical.
-    const double n = planet.radius / std::sqrt(1.0 - e2 * sinLat * sinLat);
-    const double across = (n + g.height) * cosLat;
-    return Vec3(across * std::cos(g.longitude), (n * (1.0 - e2) + g.height) * sinLat, across * std::sin(g.longitude));
+    const double n = planet.radius / std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+    const double across = (n + place.height) * place.cosLat;
+    return Vec3(across * place.cosLon, (n * (1.0 - e2) + place.height) * place.sinLat, across * place.sinLon);
 }
 
-Geodetic GeodeticOf(const Planet& planet, const Vec3& p)
+Vec3 PositionOf(const Planet& planet, const Geodetic& g)
+{
+    return PositionOf(planet, Place{std::sin(g.latitude), std::cos(g.latitude), std::sin(g.longitude),
+                                    std::cos(g.longitude), g.height});
+}
+
+Place PlaceOf(const Planet& planet, const Vec3& p)
 {
     const double a = planet.radius;
     const double e2 = EccentricitySquared(planet);
     const double b = a * (1.0 - planet.flattening);
     const double axial = p.y();
-    const double across = std::hypot(p.x(), p.z());  // distance from the rotation axis
-    Geodetic g{0.0, std::atan2(p.z(), p.x()), -b};
+    const double pp = p.x() * p.x() + p.z() * p.z();
+    const double across = std::sqrt(pp);  // distance from the rotation axis
     if (!(across + std::fabs(axial) > 1e-9 * a)) {
-        return g;  // the centre: no direction to take a latitude from
+        return Place{0.0, 1.0, 0.0, 1.0, -b};  // the centre: no direction to take a latitude from
     }
+    Place place;
+    place.sinLon = across > 0.0 ? p.z() / across : 0.0;
+    place.cosLon = across > 0.0 ? p.x() / across : 1.0;
     // Heikkinen's closed form for the latitude.
-    const double bb = b * b, zz = axial * axial, pp = across * across;
+    const double bb = b * b, zz = axial * axial;
     const double f = 54.0 * bb * zz;
     const double gg = pp + (1.0 - e2) * zz - e2 * (a * a - bb);
     const double c = e2 * e2 * f * pp / (gg * gg * gg);
@@ -39,29 +47,86 @@ Geodetic GeodeticOf(const Planet& planet, const Vec3& p)
     const double d = across - e2 * r0;
     const double v = std::sqrt(d * d + (1.0 - e2) * zz);
     const double z0 = bb * axial / (a * v);
-    g.latitude = std::atan2(axial + e2 / (1.0 - e2) * z0, across);
+    const double north = axial + e2 / (1.0 - e2) * z0;
+    const double norm = std::sqrt(north * north + pp);
+    place.sinLat = north / norm;
+    place.cosLat = across / norm;
     // The height along the normal at that latitude: stationary in the latitude, so any error left in
     // it barely shows, and free of the cancellation near the poles.
-    const double sinLat = std::sin(g.latitude), cosLat = std::cos(g.latitude);
-    g.height = across * cosLat + axial * sinLat - a * std::sqrt(1.0 - e2 * sinLat * sinLat);
-    return g;
+    place.height = across * place.cosLat + axial * place.sinLat -
+                   a * std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+    return place;
+}
+
+Place PlaceNear(const Planet& planet, const Vec3& p, const Place& guess)
+{
+    const double a = planet.radius;
+    const double e2 = EccentricitySquared(planet);
+    const double axial = p.y();
+    const double across = std::sqrt(p.x() * p.x() + p.z() * p.z());
+    Place place = guess;
+    place.sinLon = across > 0.0 ? p.z() / across : 0.0;
+    place.cosLon = across > 0.0 ? p.x() / across : 1.0;
+    // The foot of the normal through p lies where f(lat) = across sin - axial cos - e2 N sin cos = 0.
+    const double s = guess.sinLat, c = guess.cosLat;
+    const double w = 1.0 - e2 * s * s;
+    const double n = a / std::sqrt(w);
+    const double f = across * s - axial * c - e2 * n * s * c;
+    const double slope = across * c + axial * s - e2 * n * (e2 * s * s * c * c / w + c * c - s * s);
+    TurnSinCos(place.sinLat, place.cosLat, -f / slope);
+    place.height = across * place.cosLat + axial * place.sinLat -
+                   a * std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+    return place;
+}
+
+void SinCos(double angle, double& s, double& c)
+{
+    if (std::fabs(angle) < 1e-3) {
+        const double d2 = angle * angle;
+        s = angle * (1.0 - d2 / 6.0 * (1.0 - d2 / 20.0));
+        c = 1.0 - d2 / 2.0 * (1.0 - d2 / 12.0 * (1.0 - d2 / 30.0));
+    } else {
+        s = std::sin(angle);
+        c = std::cos(angle);
+    }
+}
+
+void TurnSinCos(double& s, double& c, double delta)
+{
+    double sd = 0.0, cd = 0.0;
+    SinCos(delta, sd, cd);
+    const double s1 = s * cd + c * sd, c1 = c * cd - s * sd;
+    // Back onto the unit circle, which the turn leaves by a few parts in 1e16 at most: the first
+    // term of 1/sqrt about 1 is exact to the last bit there.
+    const double scale = 1.5 - 0.5 * (s1 * s1 + c1 * c1);
+    s = s1 * scale;
+    c = c1 * scale;
+}
+
+Geodetic GeodeticOf(const Planet& planet, const Vec3& p)
+{
+    const Place place = PlaceOf(planet, p);
+    return Geodetic{std::atan2(place.sinLat, place.cosLat), std::atan2(p.z(), p.x()), place.height};
+}
+
+Mat3 LocalAxes(const Place& place)
+{
+    Mat3 axes;
+    axes << -place.sinLon, place.cosLat * place.cosLon, -place.sinLat * place.cosLon,
+            0.0, place.sinLat, place.cosLat,
+            place.cosLon, place.cosLat * place.sinLon, -place.sinLat * place.sinLon;
+    return axes;
 }
 
 Mat3 LocalAxes(double latitude, double longitude)
 {
-    const double sinLat = std::sin(latitude), cosLat = std::cos(latitude);
-    const double sinLon = std::sin(longitude), cosLon = std::cos(longitude);
-    Mat3 axes;
-    axes << -sinLon, cosLat * cosLon, -sinLat * cosLon,
-            0.0, sinLat, cosLat,
-            cosLon, cosLat * sinLon, -sinLat * sinLon;
-    return axes;
+    return LocalAxes(Place{std::sin(latitude), std::cos(latitude), std::sin(longitude), std::cos(longitude), 0.0});
 }
 
 Mat3 PlanetTurn(const Planet& planet, double time)
 {
-    const double angle = planet.rotation * time;
-    const double c = std::cos(angle), s = std::sin(angle);
+    double s = 0.0, c = 1.0;
+    SinCos(planet.rotation * time, s, c);
     Mat3 turn;
     turn << c, 0.0, -s,
             0.0, 1.0, 0.0,
@@ -72,13 +137,15 @@ Mat3 PlanetTurn(const Planet& planet, double time)
 Vec3 GravityAt(const Planet& planet, const Vec3& p)
 {
     const double r2 = p.squaredNorm();
-    const double r = std::sqrt(r2);
-    if (!(r > 0.0)) {
+    if (!(r2 > 0.0)) {
         return Vec3::Zero();
     }
-    const double central = -planet.gm / (r2 * r);
-    const double k = 1.5 * planet.j2 * planet.radius * planet.radius / r2;
-    const double u = p.y() * p.y() / r2;
+    // One division: every stage of every step asks.
+    const double inverse = 1.0 / std::sqrt(r2);
+    const double inverse2 = inverse * inverse;
+    const double central = -planet.gm * inverse2 * inverse;
+    const double k = 1.5 * planet.j2 * planet.radius * planet.radius * inverse2;
+    const double u = p.y() * p.y() * inverse2;
     const double equatorial = central * (1.0 + k * (1.0 - 5.0 * u));
     return Vec3(equatorial * p.x(), central * (1.0 + k * (3.0 - 5.0 * u)) * p.y(), equatorial * p.z());
 }

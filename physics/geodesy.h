@@ -21,6 +21,14 @@ struct Geodetic {
     double height;     ///< height above the ellipsoid along its normal, m
 };
 
+/// A point's geodetic latitude and longitude as sines and cosines, and its height: all that its
+/// local axes and altitude need, without the angles.
+struct Place {
+    double sinLat, cosLat;  ///< of the geodetic latitude
+    double sinLon, cosLon;  ///< of the longitude
+    double height;          ///< height above the ellipsoid along its normal, m
+};
+
 /// Square of the first eccentricity, e^2 = f (2 - f), dimensionless.
 inline double EccentricitySquared(const Planet& planet)
 {
@@ -29,6 +37,22 @@ inline double EccentricitySquared(const Planet& planet)
 
 /// Position of geodetic `g` in the frame whose longitude 0 lies along x, m.
 ZAPI_EXPORT Vec3 PositionOf(const Planet& planet, const Geodetic& g);
+/// The same from the sines and cosines of `place` and its height, m.
+ZAPI_EXPORT Vec3 PositionOf(const Planet& planet, const Place& place);
+
+/// The place of `p` (m) in the frame whose longitude 0 lies along x, by Heikkinen's closed form for
+/// the latitude, the height then taken along the normal there (see GeodeticOf).
+ZAPI_EXPORT Place PlaceOf(const Planet& planet, const Vec3& p);
+
+/// The place of `p` (m) from `guess`, the place of a point a few metres away: one Newton step on
+/// the latitude, which the guess puts so near that the step lands on it to the last bits.
+ZAPI_EXPORT Place PlaceNear(const Planet& planet, const Vec3& p, const Place& guess);
+
+/// The sine `s` and cosine `c` of `angle` rad: by their series below 1e-3 rad (a frame's turn of
+/// the planet or of a vessel's place, to the last bit), else by the trigonometric functions.
+ZAPI_EXPORT void SinCos(double angle, double& s, double& c);
+/// Turns the sine `s` and cosine `c` of an angle on by `delta` rad, a small angle.
+ZAPI_EXPORT void TurnSinCos(double& s, double& c, double delta);
 
 /// Geodetic coordinates of `p` (m) in the frame whose longitude 0 lies along x, by Heikkinen's
 /// closed form for the latitude, the height then taken along the normal there: well under a micrometre from 1 km below
@@ -37,6 +61,8 @@ ZAPI_EXPORT Geodetic GeodeticOf(const Planet& planet, const Vec3& p);
 
 /// Local axes at `latitude` and `longitude` (rad) as the columns east, up, north.
 ZAPI_EXPORT Mat3 LocalAxes(double latitude, double longitude);
+/// Local axes at `place` as the columns east, up, north.
+ZAPI_EXPORT Mat3 LocalAxes(const Place& place);
 
 /// The planet's turn after `time` s: planet-fixed coordinates to global ones.
 ZAPI_EXPORT Mat3 PlanetTurn(const Planet& planet, double time);

@@ -96,10 +96,10 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     Locale place;
     const Locale* locale = nullptr;
     if (settings.planet.round) {
-        place = LocaleAt(settings.planet, s0.pos);
+        place = LocaleAt(settings.planet, vessel.state);
         locale = &place;
     }
-    const AirSlope air = AtmosphereSlope(locale != nullptr ? place.where.height : s0.pos.y());
+    const AirSlope air = AtmosphereSlope(locale != nullptr ? place.height : s0.pos.y());
     // The step's start is one stage for the damping rate, the thrust and the first derivative.
     Stage start(vessel, s0, mass, &air, nullptr, locale);
     Vec3 rate = DampingRate(start, settings.rotationalDamping);

@@ -17,53 +17,74 @@ void RestOnGround(FlightState& s, const Planet& planet)
     s.omega = s.att.conjugate() * spin;
 }
 
+// The rotation by `angle` rad about the unit `axis`, as a quaternion.
+Quat Rotation(double angle, const Vec3& axis)
+{
+    double s = 0.0, c = 0.0;
+    SinCos(0.5 * angle, s, c);
+    return Quat(c, s * axis.x(), s * axis.y(), s * axis.z());
+}
+
 }  // namespace
 
 void StepKinematicRound(standin::VesselState& state, const Planet& planet, double dt)
 {
     FlightState s = ReadState(state);
-    const Locale locale = LocaleAt(planet, s.pos);
-    const Mat3 axes = LocalAxes(locale.where.latitude, locale.where.longitude);
-    // Velocity over the ground and attitude, in the local axes (east, up, north).
-    const Vec3 ground = axes.transpose() * (s.vel - AirVelocity(locale, s.pos));
-    const Mat3 local = axes.transpose() * s.att.toRotationMatrix();
-    Geodetic g = locale.where;
+    Geodetic g = GeodeticOfState(planet, state);
+    const Place here = PlaceOfState(planet, state);
+    const Mat3 axes = LocalAxes(here);
+    const Vec3 spin = Spin(planet);
+    // Velocity over the ground in the local axes (east, up, north).
+    const Vec3 ground = axes.transpose() * (s.vel - spin.cross(s.pos));
     const double e2 = EccentricitySquared(planet);
-    const double sinLat = std::sin(g.latitude);
-    const double w = 1.0 - e2 * sinLat * sinLat;
+    const double w = 1.0 - e2 * here.sinLat * here.sinLat;
     const double meridian = planet.radius * (1.0 - e2) / (w * std::sqrt(w));  // radius of curvature north-south
-    const double across = (planet.radius / std::sqrt(w) + g.height) * std::cos(g.latitude);
-    g.latitude += ground.z() * dt / (meridian + g.height);
-    if (std::fabs(across) > 1e-9 * planet.radius) {
-        g.longitude += ground.x() * dt / across;
-    }
-    g.longitude += planet.rotation * dt;
+    const double across = (planet.radius / std::sqrt(w) + g.height) * here.cosLat;
+    const double north = ground.z() * dt / (meridian + g.height);
+    const double east = (std::fabs(across) > 1e-9 * planet.radius ? ground.x() * dt / across : 0.0) + planet.rotation * dt;
+    g.latitude += north;
+    g.longitude += east;
     g.height += ground.y() * dt;
-    s.pos = PositionOf(planet, g);
-    const Mat3 next = LocalAxes(g.latitude, g.longitude);
-    s.vel = next * ground + AirVelocity(locale, s.pos);
-    s.att = Quat(next * local);
+    Place next = here;
+    TurnSinCos(next.sinLat, next.cosLat, north);
+    TurnSinCos(next.sinLon, next.cosLon, east);
+    next.height = g.height;
+    s.pos = PositionOf(planet, next);
+    s.vel = LocalAxes(next) * ground + spin.cross(s.pos);
+    // The local axes, and the attitude with them, turn north about the old east axis, then east
+    // about the polar axis.
+    s.att = Rotation(east, Vec3(0.0, -1.0, 0.0)) * Rotation(north, axes.col(0)) * s.att;
     const double angle = s.omega.norm() * dt;
     if (angle > 0.0) {
         s.att = s.att * Quat(Eigen::AngleAxisd(angle, s.omega.normalized()));
     }
     s.att.normalize();
     WriteState(s, state);
+    // The next step and this frame's queries start from where it is now known to be.
+    RememberPlace(planet, state, g, next);
 }
 
-void TurnWithPlanet(standin::VesselState& state, const Planet& planet, double dt)
+PlanetStep PlanetStepOf(const Planet& planet, double dt)
 {
+    PlanetStep step;
+    step.turn = PlanetTurn(planet, dt);
+    step.quat = Rotation(planet.rotation * dt, Vec3(0.0, -1.0, 0.0));
+    return step;
+}
+
+void TurnWithPlanet(standin::VesselState& state, const Planet& planet, const PlanetStep& step)
+{
+    const Mat3& turn = step.turn;
     FlightState s = ReadState(state);
-    const Mat3 turn = PlanetTurn(planet, dt);
-    const double across = std::hypot(s.pos.x(), s.pos.z());
+    const double across = std::sqrt(s.pos.x() * s.pos.x() + s.pos.z() * s.pos.z());
     s.pos = turn * s.pos;
     // The turn's rounded cosine and sine would shrink or swell the circle a little every step.
-    const double turned = std::hypot(s.pos.x(), s.pos.z());
+    const double turned = std::sqrt(s.pos.x() * s.pos.x() + s.pos.z() * s.pos.z());
     if (turned > 0.0) {
         s.pos.x() *= across / turned;
         s.pos.z() *= across / turned;
     }
-    s.att = (Quat(turn) * s.att).normalized();
+    s.att = (step.quat * s.att).normalized();
     RestOnGround(s, planet);
     WriteState(s, state);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/host_export.h"
+#include "physics/flight_state.h"
 #include "world/world.h"
 
 namespace physics {
@@ -13,9 +14,17 @@ namespace physics {
 /// north, turned at its body rate.
 ZAPI_EXPORT void StepKinematicRound(standin::VesselState& state, const Planet& planet, double dt);
 
-/// Turns a vessel fixed to the ground with the planet over `dt` s: its position and attitude turn
-/// about the polar axis, its velocity and body rate are the ground's.
-ZAPI_EXPORT void TurnWithPlanet(standin::VesselState& state, const Planet& planet, double dt);
+/// The planet's turn over one step, as a matrix and as a quaternion.
+struct PlanetStep {
+    Mat3 turn;  ///< PlanetTurn(planet, dt)
+    Quat quat;  ///< the same rotation
+};
+/// The planet's turn over a step of `dt` s.
+ZAPI_EXPORT PlanetStep PlanetStepOf(const Planet& planet, double dt);
+
+/// Turns a vessel fixed to the ground with the planet over one step (`step`): its position and
+/// attitude turn about the polar axis, its velocity and body rate are the ground's.
+ZAPI_EXPORT void TurnWithPlanet(standin::VesselState& state, const Planet& planet, const PlanetStep& step);
 
 /// Puts `vessel` at rest on the round planet's ellipsoid straight below (or above) it, its lowest
 /// touchdown point on the surface, moving and turning with the ground.

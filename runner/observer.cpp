@@ -153,7 +153,7 @@ void Observer::Observe(std::vector<Event>& events)
                 targetPoint = aim->state.pos;
                 missDistance = Distance(ignitionPoint, targetPoint);
                 VECTOR3 d{ignitionPoint.x - targetPoint.x, ignitionPoint.y - targetPoint.y, ignitionPoint.z - targetPoint.z};
-                missOffset = standin::ToLocal(standin::PhysicsSettings().planet, targetPoint, d);
+                missOffset = standin::ToLocal(standin::PhysicsSettings().planet, aim->state, d);
             }
         }
     }
@@ -255,13 +255,10 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
     if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
         double reach = missile.size + 0.5;
         const physics::Planet& planet = standin::PhysicsSettings().planet;
-        double theta = Pitch(s), phi = Bank(s), h = s.pos.y;
-        if (planet.round) {
-            standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
-            theta = local.pitch;
-            phi = local.bank;
-            h = standin::AltitudeOf(planet, s.pos);
-        }
+        const bool round = planet.round;
+        double theta = round ? standin::LocalPitch(planet, s) : Pitch(s);
+        double phi = round ? standin::LocalBank(planet, s) : Bank(s);
+        double h = round ? standin::AltitudeOf(planet, s) : s.pos.y;
         bool ground = !(h - std::fabs(reach * std::sin(theta)) > 0.0 && h - std::fabs(reach * std::sin(phi)) > 0.0 &&
                         h - std::fabs(reach * std::cos(theta)) > 0.0);
         bool hit = aim != nullptr && Distance(s.pos, aim->state.pos) < missile.size + aim->size;

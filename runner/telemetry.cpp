@@ -38,7 +38,7 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
     // speed through the air, which turns with the planet.
     const VECTOR3 air = standin::GroundVelocity(planet, s);
     double speed = std::sqrt(air.x * air.x + air.y * air.y + air.z * air.z);
-    double altitude = standin::AltitudeOf(planet, s.pos);
+    double altitude = standin::AltitudeOf(planet, s);
     physics::AirState atmosphere = physics::Atmosphere(altitude);
     double pitch = 0.0, bank = 0.0, heading = 0.0;
     if (planet.round) {
@@ -81,8 +81,8 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
     csv.Number(az).Number(el);
     if (planet.round) {
         constexpr double DEG = 180.0 / std::numbers::pi;
-        physics::Geodetic where = standin::GeographicOf(planet, s.pos, simt);
-        VECTOR3 ground = standin::ToLocal(planet, s.pos, air);
+        physics::Geodetic where = standin::GeographicOf(planet, s, simt);
+        VECTOR3 ground = standin::ToLocal(planet, s, air);
         csv.Number(where.latitude * DEG).Number(where.longitude * DEG);
         csv.Number(ground.x).Number(ground.y).Number(ground.z);
     }

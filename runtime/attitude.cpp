@@ -32,7 +32,7 @@ void SetStateAngles(VesselState& state, double pitch, double bank, double headin
                 local(i, j) = state.rot[i][j];
             }
         }
-        physics::Mat3 global = LocalAxesAt(planet, state.pos) * local;
+        physics::Mat3 global = LocalAxesAt(planet, state) * local;
         for (int i = 0; i < 3; ++i) {
             for (int j = 0; j < 3; ++j) {
                 state.rot[i][j] = global(i, j);
@@ -52,7 +52,7 @@ void SetStateAngles(VesselState& state, double pitch, double bank, double headin
 double PitchOf(const VesselState& state)
 {
     if (const physics::Planet& planet = world().physics.planet; planet.round) {
-        return LocalAnglesOf(planet, state).pitch;
+        return LocalPitch(planet, state);
     }
     if (state.anglesExact) {
         return state.pitch;
@@ -64,7 +64,7 @@ double PitchOf(const VesselState& state)
 double BankOf(const VesselState& state)
 {
     if (const physics::Planet& planet = world().physics.planet; planet.round) {
-        return LocalAnglesOf(planet, state).bank;
+        return LocalBank(planet, state);
     }
     if (state.anglesExact) {
         return state.bank;

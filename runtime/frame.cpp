@@ -55,6 +55,9 @@ void Step(double dt)
         }
     }
 
+    const physics::Planet& planet = w.physics.planet;
+    // The planet's turn over the step, for the vessels fixed to its ground.
+    const physics::PlanetStep turn = planet.round ? physics::PlanetStepOf(planet, dt) : physics::PlanetStep{};
     for (int slot : w.order) {
         Vessel& v = w.vessels[static_cast<size_t>(slot)];
         // The mass flies the step at its mean over the step.
@@ -71,7 +74,6 @@ void Step(double dt)
         if (ParentOf(v, &childPoint, &parentPoint) != nullptr) {
             continue;  // carried: it follows its parent below, and adds nothing to the parent's flight
         }
-        const physics::Planet& planet = w.physics.planet;
         switch (v.motion) {
         case Motion::Dynamic:
             physics::StepDynamic(v, w.physics, mass, dt);
@@ -88,12 +90,12 @@ void Step(double dt)
                 v.motion = Motion::Dynamic;
                 physics::StepDynamic(v, w.physics, mass, dt);
             } else if (planet.round) {
-                physics::TurnWithPlanet(v.state, planet, dt);
+                physics::TurnWithPlanet(v.state, planet, turn);
             }
             break;
         case Motion::Pinned:
             if (planet.round) {
-                physics::TurnWithPlanet(v.state, planet, dt);
+                physics::TurnWithPlanet(v.state, planet, turn);
             }
             break;
         }

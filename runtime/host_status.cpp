@@ -150,7 +150,7 @@ void ApplyHostStatus(int slot, HostStatus& status)
     if (status.hasGroundVel) {
         // Over the ground at the vessel's place, which moves with the planet.
         physics::Vec3 pos = physics::ToVec3(v.state.pos);
-        physics::Vec3 vel = LocalAxesAt(planet, v.state.pos) * physics::ToVec3(status.groundVel);
+        physics::Vec3 vel = LocalAxesAt(planet, v.state) * physics::ToVec3(status.groundVel);
         v.state.vel = planet.round ? physics::ToVector3(vel + physics::Spin(planet).cross(pos)) : status.groundVel;
     }
     if (status.hasAtt) {

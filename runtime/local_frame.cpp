@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "physics/locale.h"
+
 namespace standin {
 
 namespace {
@@ -13,34 +15,50 @@ double Clamped(double x)
     return x > 1.0 ? 1.0 : (x < -1.0 ? -1.0 : x);
 }
 
+// The local up at `state.pos` over the round `planet`, global.
+physics::Vec3 Up(const physics::Planet& planet, const VesselState& state)
+{
+    const physics::Place place = physics::PlaceOfState(planet, state);
+    return physics::Vec3(place.cosLat * place.cosLon, place.sinLat, place.cosLat * place.sinLon);
+}
+
 }  // namespace
 
-physics::Mat3 LocalAxesAt(const physics::Planet& planet, const VECTOR3& pos)
+physics::Mat3 LocalAxesAt(const physics::Planet& planet, const VesselState& state)
 {
     if (!planet.round) {
         return physics::Mat3::Identity();
     }
-    physics::Geodetic g = physics::GeodeticOf(planet, physics::ToVec3(pos));
-    return physics::LocalAxes(g.latitude, g.longitude);
+    return physics::LocalAxes(physics::PlaceOfState(planet, state));
 }
 
-double AltitudeOf(const physics::Planet& planet, const VECTOR3& pos)
+double AltitudeOf(const physics::Planet& planet, const VesselState& state)
 {
-    return planet.round ? physics::GeodeticOf(planet, physics::ToVec3(pos)).height : pos.y;
+    return planet.round ? physics::PlaceOfState(planet, state).height : state.pos.y;
 }
 
 LocalAngles LocalAnglesOf(const physics::Planet& planet, const VesselState& state)
 {
-    // Column j of the body-to-local rotation is body axis j in east, up, north.
-    physics::Mat3 rot;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            rot(i, j) = state.rot[i][j];
-        }
-    }
-    physics::Mat3 local = planet.round ? physics::Mat3(LocalAxesAt(planet, state.pos).transpose() * rot) : rot;
+    // Element (i, j) of the body-to-local rotation is local axis i dotted with body axis j.
+    const physics::Mat3 axes = LocalAxesAt(planet, state);
+    const auto local = [&](int i, int j) {
+        return axes(0, i) * state.rot[0][j] + axes(1, i) * state.rot[1][j] + axes(2, i) * state.rot[2][j];
+    };
     return LocalAngles{std::asin(Clamped(local(1, 2))), std::atan2(-local(1, 0), local(1, 1)),
                        std::atan2(local(0, 2), local(2, 2))};
+}
+
+double LocalPitch(const physics::Planet& planet, const VesselState& state)
+{
+    const physics::Vec3 up = Up(planet, state);
+    return std::asin(Clamped(up.x() * state.rot[0][2] + up.y() * state.rot[1][2] + up.z() * state.rot[2][2]));
+}
+
+double LocalBank(const physics::Planet& planet, const VesselState& state)
+{
+    const physics::Vec3 up = Up(planet, state);
+    return std::atan2(-(up.x() * state.rot[0][0] + up.y() * state.rot[1][0] + up.z() * state.rot[2][0]),
+                      up.x() * state.rot[0][1] + up.y() * state.rot[1][1] + up.z() * state.rot[2][1]);
 }
 
 VECTOR3 GroundVelocity(const physics::Planet& planet, const VesselState& state)
@@ -52,17 +70,17 @@ VECTOR3 GroundVelocity(const physics::Planet& planet, const VesselState& state)
     return physics::ToVector3(ground);
 }
 
-VECTOR3 ToLocal(const physics::Planet& planet, const VECTOR3& pos, const VECTOR3& global)
+VECTOR3 ToLocal(const physics::Planet& planet, const VesselState& state, const VECTOR3& global)
 {
     if (!planet.round) {
         return global;
     }
-    return physics::ToVector3(LocalAxesAt(planet, pos).transpose() * physics::ToVec3(global));
+    return physics::ToVector3(LocalAxesAt(planet, state).transpose() * physics::ToVec3(global));
 }
 
-physics::Geodetic GeographicOf(const physics::Planet& planet, const VECTOR3& pos, double simt)
+physics::Geodetic GeographicOf(const physics::Planet& planet, const VesselState& state, double simt)
 {
-    physics::Geodetic g = physics::GeodeticOf(planet, physics::ToVec3(pos));
+    physics::Geodetic g = physics::GeodeticOfState(planet, state);
     // The planet has turned east by rotation × simt since the frames coincided.
     double longitude = std::remainder(g.longitude - planet.rotation * simt, 2.0 * PI_RAD);
     g.longitude = longitude <= -PI_RAD ? longitude + 2.0 * PI_RAD : longitude;

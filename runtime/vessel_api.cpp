@@ -43,7 +43,7 @@ double VESSEL::GetAltitude() const
 {
     STANDIN_RECORD(LiveSlot(vesselHandle), "GetAltitude");
     Vessel* v = LiveVessel(vesselHandle);
-    return v != nullptr ? AltitudeOf(world().physics.planet, v->state.pos) : 0.0;
+    return v != nullptr ? AltitudeOf(world().physics.planet, v->state) : 0.0;
 }
 
 double VESSEL::GetPitch() const
@@ -71,7 +71,7 @@ double VESSEL::GetDynPressure() const
     // Through the air, which turns with a round planet.
     const VECTOR3 vel = GroundVelocity(planet, v->state);
     double speedSquared = vel.x * vel.x + vel.y * vel.y + vel.z * vel.z;
-    return 0.5 * physics::Atmosphere(AltitudeOf(planet, v->state.pos)).density * speedSquared;
+    return 0.5 * physics::Atmosphere(AltitudeOf(planet, v->state)).density * speedSquared;
 }
 
 double VESSEL::GetPropellantMass(HostHandle resource) const

@@ -2,6 +2,7 @@
 // visuals) and the key events a scenario scripts for it.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -95,6 +96,20 @@ struct GroupTurn {
     double angle;  ///< sum of the angles sent, rad
 };
 
+/// Where a position lies on a round planet, remembered for the position and the planet it was
+/// worked out for, so that the queries of one frame share one conversion.
+struct PlaceMemo {
+    VECTOR3 pos{NAN, NAN, NAN};  ///< global position it holds for, m; NaN: none
+    double radius = 0.0;         ///< equatorial radius of the planet it holds for, m
+    double flattening = 0.0;     ///< flattening of that planet
+    double sinLat = 0.0, cosLat = 1.0;  ///< of the geodetic latitude
+    double sinLon = 0.0, cosLon = 1.0;  ///< of the longitude in the global frame
+    double height = 0.0;         ///< geodetic height, m
+    bool hasAngles = false;      ///< `latitude` and `longitude` hold too
+    double latitude = 0.0;       ///< geodetic, rad
+    double longitude = 0.0;      ///< in the global frame, rad
+};
+
 /// Dynamic state of a vessel, global frame unless stated.
 struct VesselState {
     // Position and rotation first: with the vessel's handle and size they fill the record's first
@@ -108,6 +123,7 @@ struct VesselState {
     double pitch;       ///< rad, valid while anglesExact
     double bank;        ///< rad, valid while anglesExact
     double heading;     ///< rad from north toward east, valid while anglesExact
+    mutable PlaceMemo place;  ///< where `pos` lies on a round planet, once asked
 };
 
 /// How many records a vessel reserves at creation; more than this still works but allocates.

@@ -1,8 +1,9 @@
 // The flight model's costs: the missile's airfoil coefficient function, one physics frame per
 // dynamic vessel, and the reference engagement flown whole.
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include "missile/airfoil.h"
 #include "physics/integrator.h"
@@ -78,7 +79,15 @@ void BM_ReferenceEngagement(benchmark::State& state)
 
 BENCHMARK(BM_AirfoilCoefficients);
 BENCHMARK(BM_PhysicsStep)->Arg(1)->Arg(10)->Arg(100);
-BENCHMARK(BM_ReferenceEngagement)->ArgName("earth")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// On a shared machine the fastest of many interleaved repetitions is the figure least disturbed:
+// run with --benchmark_repetitions=20 --benchmark_enable_random_interleaving and read the time of
+// "_min" (its rate counter there is the slowest repetition's).
+BENCHMARK(BM_ReferenceEngagement)
+    ->ArgName("earth")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 
 namespace physics {
 
-Vec3 PositionOf(const Planet& planet, const Place& place)
+Vec3 PositionOfPlace(const Planet& planet, const Place& place)
 {
     const double e2 = EccentricitySquared(planet);
     // Radius of curvature in the prime vertical.
@@ -15,7 +15,7 @@ Vec3 PositionOf(const Planet& planet, const Place& place)
 
 Vec3 PositionOf(const Planet& planet, const Geodetic& g)
 {
-    return PositionOf(planet, Place{std::sin(g.latitude), std::cos(g.latitude), std::sin(g.longitude),
+    return PositionOfPlace(planet, Place{std::sin(g.latitude), std::cos(g.latitude), std::sin(g.longitude),
                                     std::cos(g.longitude), g.height});
 }
 
@@ -82,9 +82,11 @@ Place PlaceNear(const Planet& planet, const Vec3& p, const Place& guess)
 void SinCos(double angle, double& s, double& c)
 {
     if (std::fabs(angle) < 1e-3) {
+        // The reciprocals' rounding touches terms a million times below the angle: no bit of the sum.
+        constexpr double SIXTH = 1.0 / 6.0, TWENTIETH = 1.0 / 20.0, TWELFTH = 1.0 / 12.0, THIRTIETH = 1.0 / 30.0;
         const double d2 = angle * angle;
-        s = angle * (1.0 - d2 / 6.0 * (1.0 - d2 / 20.0));
-        c = 1.0 - d2 / 2.0 * (1.0 - d2 / 12.0 * (1.0 - d2 / 30.0));
+        s = angle * (1.0 - d2 * SIXTH * (1.0 - d2 * TWENTIETH));
+        c = 1.0 - d2 * 0.5 * (1.0 - d2 * TWELFTH * (1.0 - d2 * THIRTIETH));
     } else {
         s = std::sin(angle);
         c = std::cos(angle);

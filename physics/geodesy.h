@@ -21,14 +21,6 @@ struct Geodetic {
     double height;     ///< height above the ellipsoid along its normal, m
 };
 
-/// A point's geodetic latitude and longitude as sines and cosines, and its height: all that its
-/// local axes and altitude need, without the angles.
-struct Place {
-    double sinLat, cosLat;  ///< of the geodetic latitude
-    double sinLon, cosLon;  ///< of the longitude
-    double height;          ///< height above the ellipsoid along its normal, m
-};
-
 /// Square of the first eccentricity, e^2 = f (2 - f), dimensionless.
 inline double EccentricitySquared(const Planet& planet)
 {
@@ -38,7 +30,7 @@ inline double EccentricitySquared(const Planet& planet)
 /// Position of geodetic `g` in the frame whose longitude 0 lies along x, m.
 ZAPI_EXPORT Vec3 PositionOf(const Planet& planet, const Geodetic& g);
 /// The same from the sines and cosines of `place` and its height, m.
-ZAPI_EXPORT Vec3 PositionOf(const Planet& planet, const Place& place);
+ZAPI_EXPORT Vec3 PositionOfPlace(const Planet& planet, const Place& place);
 
 /// The place of `p` (m) in the frame whose longitude 0 lies along x, by Heikkinen's closed form for
 /// the latitude, the height then taken along the normal there (see GeodeticOf).

@@ -7,14 +7,10 @@ namespace physics {
 namespace {
 
 // How far a vessel may have moved from its remembered place for one Newton step to find the new
-// one, m: the step leaves an error of about e^2 (move / radius)^2 rad, a few parts in 1e15 here.
-constexpr double NEAR = 5.0;
-
-bool Holds(const standin::PlaceMemo& memo, const Planet& planet, const VECTOR3& pos)
-{
-    return memo.pos.x == pos.x && memo.pos.y == pos.y && memo.pos.z == pos.z && memo.radius == planet.radius &&
-           memo.flattening == planet.flattening;
-}
+// one, m: the step leaves an error of about e^2 (move / radius)^2 rad, under 1e-13 rad (a
+// micrometre) here; and for two, which square that again.
+constexpr double NEAR = 20.0;
+constexpr double FAR = 1000.0;
 
 Locale Make(const Planet& planet, const Vec3& pos, const Place& place)
 {
@@ -23,22 +19,23 @@ Locale Make(const Planet& planet, const Vec3& pos, const Place& place)
 
 }  // namespace
 
-Place PlaceOfState(const Planet& planet, const standin::VesselState& state)
+void RefreshPlace(const Planet& planet, const standin::VesselState& state)
 {
     standin::PlaceMemo& memo = state.place;
-    if (!Holds(memo, planet, state.pos)) {
-        // From a place remembered a few metres away (a vessel's last frame) one Newton step will do.
-        const Vec3 pos = ToVec3(state.pos);
-        const double dx = pos.x() - memo.pos.x, dy = pos.y() - memo.pos.y, dz = pos.z() - memo.pos.z;
-        const bool near = memo.radius == planet.radius && memo.flattening == planet.flattening &&
-                          dx * dx + dy * dy + dz * dz < NEAR * NEAR;
-        const Place place = near ? PlaceNear(planet, pos, Place{memo.sinLat, memo.cosLat, memo.sinLon, memo.cosLon,
-                                                                memo.height})
-                                 : PlaceOf(planet, pos);
-        memo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place.sinLat, place.cosLat,
-                                  place.sinLon, place.cosLon, place.height, false, 0.0, 0.0};
+    // From a place remembered a few metres away (a vessel's last frame) Newton's steps will do.
+    const Vec3 pos = ToVec3(state.pos);
+    const double dx = pos.x() - memo.pos.x, dy = pos.y() - memo.pos.y, dz = pos.z() - memo.pos.z;
+    const double moved = dx * dx + dy * dy + dz * dz;
+    const bool same = memo.radius == planet.radius && memo.flattening == planet.flattening;
+    Place place{};
+    if (same && moved < NEAR * NEAR) {
+        place = PlaceNear(planet, pos, memo.place);
+    } else if (same && moved < FAR * FAR) {
+        place = PlaceNear(planet, pos, PlaceNear(planet, pos, memo.place));
+    } else {
+        place = PlaceOf(planet, pos);
     }
-    return Place{memo.sinLat, memo.cosLat, memo.sinLon, memo.cosLon, memo.height};
+    memo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, false, 0.0, 0.0};
 }
 
 Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state)
@@ -46,18 +43,17 @@ Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state
     PlaceOfState(planet, state);
     standin::PlaceMemo& memo = state.place;
     if (!memo.hasAngles) {
-        memo.latitude = std::atan2(memo.sinLat, memo.cosLat);
+        memo.latitude = std::atan2(memo.place.sinLat, memo.place.cosLat);
         memo.longitude = std::atan2(state.pos.z, state.pos.x);
         memo.hasAngles = true;
     }
-    return Geodetic{memo.latitude, memo.longitude, memo.height};
+    return Geodetic{memo.latitude, memo.longitude, memo.place.height};
 }
 
 void RememberPlace(const Planet& planet, const standin::VesselState& state, const Geodetic& where, const Place& place)
 {
-    state.place = standin::PlaceMemo{state.pos,    planet.radius, planet.flattening, place.sinLat,
-                                     place.cosLat, place.sinLon,  place.cosLon,      where.height,
-                                     true,         where.latitude, where.longitude};
+    state.place = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, true, where.latitude,
+                                     where.longitude};
 }
 
 Locale LocaleAt(const Planet& planet, const standin::VesselState& state)

@@ -15,9 +15,20 @@ struct Locale {
     Vec3 spin;      ///< the planet's angular velocity, global, rad/s
 };
 
+/// Works out the place of `state.pos` over `planet` and remembers it.
+ZAPI_EXPORT void RefreshPlace(const Planet& planet, const standin::VesselState& state);
+
 /// The place of `state.pos` over `planet`: the state's memo when it holds for them, else worked
 /// out and remembered.
-ZAPI_EXPORT Place PlaceOfState(const Planet& planet, const standin::VesselState& state);
+inline const Place& PlaceOfState(const Planet& planet, const standin::VesselState& state)
+{
+    const standin::PlaceMemo& memo = state.place;
+    if (!(memo.pos.x == state.pos.x && memo.pos.y == state.pos.y && memo.pos.z == state.pos.z &&
+          memo.radius == planet.radius && memo.flattening == planet.flattening)) {
+        RefreshPlace(planet, state);
+    }
+    return memo.place;
+}
 /// Geodetic latitude and longitude (global frame, rad) and height of `state.pos`, remembered too.
 ZAPI_EXPORT Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state);
 /// Remembers that `state.pos` lies at `where` (longitude in the global frame), whose sines and

@@ -31,7 +31,7 @@ void StepKinematicRound(standin::VesselState& state, const Planet& planet, doubl
 {
     FlightState s = ReadState(state);
     Geodetic g = GeodeticOfState(planet, state);
-    const Place here = PlaceOfState(planet, state);
+    const Place here = PlaceOfState(planet, state);  // a copy: the state is rewritten below
     const Mat3 axes = LocalAxes(here);
     const Vec3 spin = Spin(planet);
     // Velocity over the ground in the local axes (east, up, north).
@@ -49,7 +49,7 @@ void StepKinematicRound(standin::VesselState& state, const Planet& planet, doubl
     TurnSinCos(next.sinLat, next.cosLat, north);
     TurnSinCos(next.sinLon, next.cosLon, east);
     next.height = g.height;
-    s.pos = PositionOf(planet, next);
+    s.pos = PositionOfPlace(planet, next);
     s.vel = LocalAxes(next) * ground + spin.cross(s.pos);
     // The local axes, and the attitude with them, turn north about the old east axis, then east
     // about the polar axis.
@@ -85,8 +85,11 @@ void TurnWithPlanet(standin::VesselState& state, const Planet& planet, const Pla
         s.pos.z() *= across / turned;
     }
     s.att = (step.quat * s.att).normalized();
-    RestOnGround(s, planet);
+    s.vel = Spin(planet).cross(s.pos);
     WriteState(s, state);
+    // The body rate is the planet's spin (0, -rotation, 0) in body axes: row 1 of the rotation.
+    state.angVel = VECTOR3{-planet.rotation * state.rot[1][0], -planet.rotation * state.rot[1][1],
+                           -planet.rotation * state.rot[1][2]};
 }
 
 void PlaceOnRoundGround(standin::Vessel& vessel, const Planet& planet)

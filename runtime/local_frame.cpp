@@ -18,7 +18,7 @@ double Clamped(double x)
 // The local up at `state.pos` over the round `planet`, global.
 physics::Vec3 Up(const physics::Planet& planet, const VesselState& state)
 {
-    const physics::Place place = physics::PlaceOfState(planet, state);
+    const physics::Place& place = physics::PlaceOfState(planet, state);
     return physics::Vec3(place.cosLat * place.cosLon, place.sinLat, place.cosLat * place.sinLon);
 }
 

@@ -204,14 +204,14 @@ TEST_F(RoundPlanet, KinematicFlightNorthKeepsItsAltitudeAndCourse)
     for (int i = 0; i < 6000; ++i) {
         standin::Step(0.01);
         const standin::LocalAngles angles = standin::LocalAnglesOf(earth, State(h));
-        height = std::fmax(height, std::fabs(standin::AltitudeOf(earth, State(h).pos) - 2000.0));
+        height = std::fmax(height, std::fabs(standin::AltitudeOf(earth, State(h)) - 2000.0));
         angle = std::fmax(angle, std::fmax(std::fabs(angles.heading), std::fabs(angles.pitch)));
         speed = std::fmax(speed, std::fabs(physics::ToVec3(standin::GroundVelocity(earth, State(h))).norm() - 230.0));
-        const Geodetic g = standin::GeographicOf(earth, State(h).pos, zapiGetSimTime());
+        const Geodetic g = standin::GeographicOf(earth, State(h), zapiGetSimTime());
         meridian = std::fmax(meridian, std::fabs(g.longitude - start.longitude));
     }
     const double e2 = physics::EccentricitySquared(earth);
-    const double end = standin::GeographicOf(earth, State(h).pos, 60.0).latitude;
+    const double end = standin::GeographicOf(earth, State(h), 60.0).latitude;
     double arc = 0.0;  // Simpson's rule, 64 panels: its error is far below a micrometre here
     for (int i = 0; i <= 64; ++i) {
         const double s = std::sin(start.latitude + (end - start.latitude) * i / 64.0);

@@ -15,6 +15,14 @@ struct Planet {
     double rotation = 0.0;    ///< rotation rate about the polar axis, rad/s (positive: toward the east)
 };
 
+/// A point's geodetic latitude and longitude as sines and cosines, and its height: all that its
+/// local axes and altitude need, without the angles.
+struct Place {
+    double sinLat, cosLat;  ///< of the geodetic latitude
+    double sinLon, cosLon;  ///< of the longitude
+    double height;          ///< height above the ellipsoid along its normal, m
+};
+
 /// The WGS-84 Earth with J2 gravity and its rotation.
 inline constexpr Planet EARTH{true, 6378137.0, 1.0 / 298.257223563, 3.986004418e14, 1.08262668e-3, 7.292115e-5};
 

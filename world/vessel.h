@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/zelvar.h"
+#include "world/planet.h"
 
 namespace standin {
 
@@ -102,9 +103,7 @@ struct PlaceMemo {
     VECTOR3 pos{NAN, NAN, NAN};  ///< global position it holds for, m; NaN: none
     double radius = 0.0;         ///< equatorial radius of the planet it holds for, m
     double flattening = 0.0;     ///< flattening of that planet
-    double sinLat = 0.0, cosLat = 1.0;  ///< of the geodetic latitude
-    double sinLon = 0.0, cosLon = 1.0;  ///< of the longitude in the global frame
-    double height = 0.0;         ///< geodetic height, m
+    physics::Place place{0.0, 1.0, 0.0, 1.0, 0.0};  ///< the place, longitude in the global frame
     bool hasAngles = false;      ///< `latitude` and `longitude` hold too
     double latitude = 0.0;       ///< geodetic, rad
     double longitude = 0.0;      ///< in the global frame, rad

@@ -129,6 +129,8 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
     result.ignitionPoint = observer.IgnitionPoint();
     result.targetPoint = observer.TargetPoint();
     result.missOffset = observer.MissOffset();
+    result.round = standin::PhysicsSettings().planet.round;
+    result.ignitionPlace = observer.IgnitionPlace();
 }
 
 // Writes the end-of-run scenario and the summary beside the log and the telemetry.

@@ -34,6 +34,8 @@ struct RunResult {
     VECTOR3 ignitionPoint{};           ///< global, m, valid with a miss distance
     VECTOR3 targetPoint{};             ///< the target's centre at ignition, global, m
     VECTOR3 missOffset{};              ///< ignition point from the target's centre, its local east, up, north, m
+    bool round = false;                ///< flown over a round planet
+    VECTOR3 ignitionPlace{};           ///< over a round planet: the ignition point's latitude, longitude (deg), height (m)
     double endTime = 0.0;              ///< simulation time the run stopped at, s
     double step = 0.0;                 ///< frame length, s
     std::string watch, target;         ///< the scenario's watched vessel and target ("" for none)

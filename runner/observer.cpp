@@ -1,6 +1,7 @@
 #include "runner/observer.h"
 
 #include <cstring>
+#include <numbers>
 #include <utility>
 
 #include "formats/number_text.h"
@@ -149,6 +150,11 @@ void Observer::Observe(std::vector<Event>& events)
         Mark(marks.ignition);
         if (const standin::Vessel* missile = standin::Find(watch)) {
             ignitionPoint = missile->state.pos;
+            if (const physics::Planet& planet = standin::PhysicsSettings().planet; planet.round) {
+                constexpr double DEG = 180.0 / std::numbers::pi;
+                physics::Geodetic g = standin::GeographicOf(planet, missile->state, zapiGetSimTime());
+                ignitionPlace = VECTOR3{g.latitude * DEG, g.longitude * DEG, g.height};
+            }
             if (const standin::Vessel* aim = standin::Find(target)) {
                 targetPoint = aim->state.pos;
                 missDistance = Distance(ignitionPoint, targetPoint);

@@ -57,6 +57,9 @@ public:
     /// The ignition point from the target's centre in the target's local east, up, north, m; valid
     /// with a miss distance.
     const VECTOR3& MissOffset() const { return missOffset; }
+    /// Over a round planet, the ignition point's latitude, planet-fixed longitude (deg) and geodetic
+    /// height (m); valid once ignition is set.
+    const VECTOR3& IgnitionPlace() const { return ignitionPlace; }
 
 private:
     struct Tracked {
@@ -88,6 +91,7 @@ private:
     VECTOR3 ignitionPoint{};
     VECTOR3 targetPoint{};
     VECTOR3 missOffset{};
+    VECTOR3 ignitionPlace{};
     double missDistance = NAN;
 };
 

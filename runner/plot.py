@@ -15,6 +15,20 @@ import numpy as np  # noqa: E402
 from plot_common import InputError, note, number, read_summary, run  # noqa: E402
 
 COLUMNS = ("time_s", "x_m", "y_m", "z_m", "mass_kg", "thrust_n", "head_az_rad", "head_el_rad")
+ROUND = ("latitude_deg", "longitude_deg", "altitude_m")  # telemetry over a round planet adds these
+
+# The Earth's ellipsoid, for the tangent plane a round planet's flight is drawn on.
+A, F = 6378137.0, 1.0 / 298.257223563
+E2 = F * (2.0 - F)
+
+
+def tangent_plane(lat0, lon0):
+    """The projections (lat, lon) -> east and lat -> north (m) onto the ground's tangent plane
+    at lat0, lon0 (deg)."""
+    w = 1.0 - E2 * np.sin(np.radians(lat0)) ** 2
+    north = np.radians(A * (1.0 - E2) / w ** 1.5)
+    east = np.radians(A / np.sqrt(w) * np.cos(np.radians(lat0)))
+    return lambda lat, lon: (np.remainder(lon - lon0 + 180.0, 360.0) - 180.0) * east, lambda lat: (lat - lat0) * north
 
 
 def read_inputs(folder):
@@ -27,13 +41,30 @@ def read_inputs(folder):
             missing = [c for c in ("vessel",) + COLUMNS if c not in (reader.fieldnames or [])]
             if missing:
                 raise ValueError(f"telemetry.csv lacks column(s) {', '.join(missing)}")
+            columns = COLUMNS + (ROUND if all(c in reader.fieldnames for c in ROUND) else ())
             for row in reader:
-                track = rows.setdefault(row["vessel"], {c: [] for c in COLUMNS})
-                for c in COLUMNS:
+                track = rows.setdefault(row["vessel"], {c: [] for c in columns})
+                for c in columns:
                     track[c].append(number(row[c]))
     except (OSError, ValueError) as e:  # JSON, CSV and number errors are ValueErrors
         raise InputError(str(e)) from e
-    return {name: {c: np.array(v) for c, v in t.items()} for name, t in rows.items()}, summary
+    tracks = {name: {c: np.array(v) for c, v in t.items()} for name, t in rows.items()}
+    if tracks and all(c in next(iter(tracks.values())) for c in ROUND):
+        on_ground(tracks, summary)
+    return tracks, summary
+
+
+def on_ground(tracks, summary):
+    """Over a round planet: x east and z north on the ground's tangent plane at the first
+    vessel's first sample, y the altitude, for the tracks and the ignition point."""
+    first = next(iter(tracks.values()))
+    east, north = tangent_plane(first["latitude_deg"][0], first["longitude_deg"][0])
+    for t in tracks.values():
+        t["x_m"], t["z_m"], t["y_m"] = east(t["latitude_deg"], t["longitude_deg"]), north(t["latitude_deg"]), t["altitude_m"]
+    ignition = summary.get("ignition") or {}
+    if ignition.get("latitude_deg") is not None:
+        lat, lon = ignition["latitude_deg"], ignition["longitude_deg"]
+        ignition["position_m"] = [east(lat, lon), ignition["altitude_m"], north(lat)]
 
 
 def moves(track):

@@ -1,10 +1,13 @@
 #include "runner/replay_telemetry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <numbers>
 
 #include "formats/csv.h"
+#include "physics/geodesy.h"
 
 namespace runner {
 
@@ -39,6 +42,39 @@ std::string Columns(const std::vector<std::string>& header, std::map<std::string
     return "";
 }
 
+// The columns a round planet's telemetry adds, read in place of the global ones they replace.
+constexpr const char* ROUND[][2] = {{"latitude_deg", ""},   {"longitude_deg", ""}, {"v_east_m_s", "vx_m_s"},
+                                    {"v_up_m_s", "vy_m_s"}, {"v_north_m_s", "vz_m_s"}};
+
+// Over a round planet the scene is the ground's tangent plane at the first vessel's first sample:
+// x east and z north of it along the Earth's ellipsoid there, y the altitude; velocities over the
+// ground.
+void ToTangentPlane(const std::vector<std::string>& order, std::map<std::string, Track>& tracks)
+{
+    constexpr double DEG = std::numbers::pi / 180.0;
+    const Track& first = tracks.at(order.front());
+    const double lat0 = first.columns.at("latitude_deg")[0] * DEG, lon0 = first.columns.at("longitude_deg")[0] * DEG;
+    const physics::Planet& earth = physics::EARTH;
+    const double e2 = physics::EccentricitySquared(earth);
+    const double w = 1.0 - e2 * std::sin(lat0) * std::sin(lat0);
+    const double north = earth.radius * (1.0 - e2) / (w * std::sqrt(w)) * DEG;  // m per degree of latitude
+    const double east = earth.radius / std::sqrt(w) * std::cos(lat0) * DEG;     // m per degree of longitude
+    for (auto& [name, track] : tracks) {
+        auto& c = track.columns;
+        for (size_t i = 0; i < track.rows; ++i) {
+            c["x_m"][i] = std::remainder(c["longitude_deg"][i] - lon0 / DEG, 360.0) * east;
+            c["z_m"][i] = (c["latitude_deg"][i] - lat0 / DEG) * north;
+            c["y_m"][i] = c["altitude_m"][i];
+        }
+        for (const auto& [from, to] : ROUND) {
+            if (*to != '\0') {
+                c[to] = c[from];
+            }
+            c.erase(from);
+        }
+    }
+}
+
 }  // namespace
 
 std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::string>& order,
@@ -55,6 +91,14 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
     const std::string missing = Columns(header, index, vesselColumn);
     if (!missing.empty()) {
         return path.string() + " lacks the column " + missing;
+    }
+    bool round = true;
+    for (const auto& [name, replaced] : ROUND) {
+        auto at = std::find(header.begin(), header.end(), name);
+        round = round && at != header.end();
+        if (at != header.end()) {
+            index[name] = static_cast<size_t>(at - header.begin());
+        }
     }
     while (csv.Next(fields)) {
         if (fields.size() < header.size()) {
@@ -73,7 +117,13 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
     if (!csv.Error().empty()) {
         return path.string() + ": " + csv.Error();
     }
-    return order.empty() ? path.string() + " has no samples" : "";
+    if (order.empty()) {
+        return path.string() + " has no samples";
+    }
+    if (round) {
+        ToTangentPlane(order, tracks);
+    }
+    return "";
 }
 
 }  // namespace runner

@@ -42,6 +42,12 @@ bool WriteSummary(const std::string& path, const std::string& scenario, const Ru
     } else {
         summary["ignition"] = {{"time_s", Number(m.ignition)},
                                {"position_m", {r.ignitionPoint.x, r.ignitionPoint.y, r.ignitionPoint.z}}};
+        if (r.round) {
+            // Over a round planet the global position is inertial: where over the ground, too.
+            summary["ignition"]["latitude_deg"] = r.ignitionPlace.x;
+            summary["ignition"]["longitude_deg"] = r.ignitionPlace.y;
+            summary["ignition"]["altitude_m"] = r.ignitionPlace.z;
+        }
     }
     Json marks = Json::object();
     const std::pair<const char*, double> named[] = {

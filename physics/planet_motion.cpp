@@ -9,13 +9,16 @@ namespace physics {
 
 namespace {
 
-// `state` at rest on the ground at `pos`, turning with the planet.
-void RestOnGround(FlightState& s, const Planet& planet)
+// The body rate of a vessel turning with the planet: its spin (0, -rotation, 0) in body axes, row 1
+// of the rotation `rot` (body to global) scaled, rad/s.
+VECTOR3 GroundRate(const double (&rot)[3][3], const Planet& planet)
 {
-    const Vec3 spin = Spin(planet);
-    s.vel = spin.cross(s.pos);
-    s.omega = s.att.conjugate() * spin;
+    return VECTOR3{-planet.rotation * rot[1][0], -planet.rotation * rot[1][1], -planet.rotation * rot[1][2]};
 }
+
+// How far from the ground a vessel placed on it may lie and count as resting there already, m:
+// placing it again then keeps the bits a saved file gave it.
+constexpr double RESTING = 1e-6;
 
 // The rotation by `angle` rad about the unit `axis`, as a quaternion.
 Quat Rotation(double angle, const Vec3& axis)
@@ -87,14 +90,13 @@ void TurnWithPlanet(standin::VesselState& state, const Planet& planet, const Pla
     s.att = (step.quat * s.att).normalized();
     s.vel = Spin(planet).cross(s.pos);
     WriteState(s, state);
-    // The body rate is the planet's spin (0, -rotation, 0) in body axes: row 1 of the rotation.
-    state.angVel = VECTOR3{-planet.rotation * state.rot[1][0], -planet.rotation * state.rot[1][1],
-                           -planet.rotation * state.rot[1][2]};
+    state.angVel = GroundRate(state.rot, planet);
 }
 
 void PlaceOnRoundGround(standin::Vessel& vessel, const Planet& planet)
 {
-    FlightState s = ReadState(vessel.state);
+    standin::VesselState& state = vessel.state;
+    FlightState s = ReadState(state);
     const Mat3 rot = s.att.normalized().toRotationMatrix();
     Geodetic g = GeodeticOf(planet, s.pos);
     const Vec3 up = LocalAxes(g.latitude, g.longitude).col(1);
@@ -103,13 +105,13 @@ void PlaceOnRoundGround(standin::Vessel& vessel, const Planet& planet)
         double height = up.dot(rot * ToVec3(vessel.touchdown[i]));
         lowest = i == 0 || height < lowest ? height : lowest;
     }
-    g.height = 0.0 - lowest;
-    s.pos = PositionOf(planet, g);
-    RestOnGround(s, planet);
-    // Position, velocity and rate only: the attitude stays as it was set, exact angles included.
-    vessel.state.pos = ToVector3(s.pos);
-    vessel.state.vel = ToVector3(s.vel);
-    vessel.state.angVel = ToVector3(s.omega);
+    if (!(std::fabs(g.height + lowest) <= RESTING)) {
+        g.height = 0.0 - lowest;
+        state.pos = ToVector3(PositionOf(planet, g));
+    }
+    // Position, velocity and rate only: the attitude stays as it was set.
+    state.vel = ToVector3(Spin(planet).cross(ToVec3(state.pos)));
+    state.angVel = GroundRate(state.rot, planet);
 }
 
 }  // namespace physics

@@ -31,6 +31,9 @@ protected:
         return runner::Run(options);
     }
 
+    /// Loads scenario `path`, flies 8 s, saves, loads the save and compares the states.
+    void SaveAndLoad(const char* path);
+
     /// The kinds of the run's events, in order, without thruster, debug and log lines.
     static bool Happened(const runner::RunResult& r, const std::string& kind)
     {
@@ -43,12 +46,12 @@ protected:
     }
 };
 
-// The reference engagement: carried, commanded, released, lit, boosted for 1.5 s, locked, and
-// detonated on ground contact next to its target; the lock holds until impact.
+// The reference engagement over the flat ground: carried, commanded, released, lit, boosted for
+// 1.5 s, locked, and detonated on ground contact next to its target; the lock holds until impact.
 TEST_F(Runner, ReferenceEngagementHitsItsTarget)
 {
     double lockedAt = NAN, lostAt = NAN;
-    runner::RunResult r = Fly("reference.scn", "out", [&]() {
+    runner::RunResult r = Fly("reference_flat.scn", "out", [&]() {
         VESSEL* iface = zapiGetVesselInterface(zapiGetVesselByIndex(1));
         if (iface == nullptr || std::strcmp(iface->GetName(), "K1") != 0) {
             return;
@@ -86,7 +89,7 @@ TEST_F(Runner, ReferenceEngagementHitsItsTarget)
         << "the observer tells the carrier's four commands from its release and the other log lines";
 
     // The same scenario flies to the same bytes.
-    ASSERT_EQ(Fly("reference.scn", "again").exitCode, runner::EXIT_OK);
+    ASSERT_EQ(Fly("reference_flat.scn", "again").exitCode, runner::EXIT_OK);
     for (const char* file : {"telemetry.csv", "summary.json", "end.scn", "Debug.log"}) {
         EXPECT_EQ(ReadFile(std::string("out/") + file), ReadFile(std::string("again/") + file)) << file;
     }
@@ -130,10 +133,20 @@ TEST_F(Runner, EachScenarioEndsAsItsCommentSays)
     EXPECT_NE(ReadFile("miss/summary.json").find("Exceeded flight time limit of 115.5 seconds"), std::string::npos);
 }
 
-// A scenario saved mid-flight loads to the same host state, bit for bit, and saves to the same file.
+// A scenario saved mid-flight loads to the same host state, bit for bit, and saves to the same file,
+// over the flat ground and over the Earth.
 TEST_F(Runner, SavedScenarioLoadsToTheSameStateBitForBit)
 {
-    ASSERT_TRUE(standin::LoadScenario(KARVEX_SCENARIO_DIR "/reference.scn")) << standin::LastError();
+    for (const char* name : {"/reference_flat.scn", "/reference.scn"}) {
+        SCOPED_TRACE(name);
+        ResetWorld();
+        SaveAndLoad((std::string(KARVEX_SCENARIO_DIR) + name).c_str());
+    }
+}
+
+void Runner::SaveAndLoad(const char* path)
+{
+    ASSERT_TRUE(standin::LoadScenario(path)) << standin::LastError();
     for (int i = 0; i < 800; ++i) {
         standin::Step(0.01);
     }

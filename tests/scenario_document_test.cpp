@@ -90,7 +90,7 @@ TEST(ScenarioKeys, EveryKeyReadsBackWhatItWrites)
 
 TEST(ScenarioDocument, ReadAndWrittenKeepsEveryLineInOrder)
 {
-    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference.scn");
+    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference_flat.scn");
     ASSERT_EQ(doc.vessels.size(), 3u);
     const formats::ScenarioVessel& carrier = doc.vessels[0];
     EXPECT_EQ(carrier.className, "Carrier");
@@ -114,7 +114,7 @@ TEST(ScenarioDocument, ReadAndWrittenKeepsEveryLineInOrder)
 TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
 {
     runner::SweepDefinition spec;
-    spec.scenarioPath = KARVEX_SCENARIO_DIR "/reference.scn";
+    spec.scenarioPath = KARVEX_SCENARIO_DIR "/reference_flat.scn";
     spec.base = Parse(spec.scenarioPath);
     auto vary = [](const char* vessel, const char* field) {
         runner::Dispersion d;
@@ -154,7 +154,7 @@ using ScenarioDocumentLoad = WorldTest;
 
 TEST_F(ScenarioDocumentLoad, AnEditedDocumentNamesItsVesselWhenItFails)
 {
-    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference.scn");
+    formats::ScenarioDocument doc = Parse(KARVEX_SCENARIO_DIR "/reference_flat.scn");
     formats::ScenarioVessel& target = *formats::FindVessel(doc, "Target");
     formats::ScenarioLine moved = target.lines[0];
     moved.line = 0;

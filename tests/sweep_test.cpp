@@ -142,7 +142,7 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
 // merge of shards reads the rows back to the same files, and a replay finds the vessel whole.
 TEST_F(Sweeps, NameWithACommaKeepsTheColumns)
 {
-    std::string scenario = ReadFile(KARVEX_SCENARIO_DIR "/reference.scn");
+    std::string scenario = ReadFile(KARVEX_SCENARIO_DIR "/reference_flat.scn");
     for (const std::string from : {"TARGET Target\n", "\nTarget:\n"}) {
         const size_t at = scenario.find(from);
         ASSERT_NE(at, std::string::npos) << from;

@@ -1,5 +1,5 @@
-// Flight through hostile host answers: the input picks a missile state and then a short script of
-// moves (positions, velocities, attitudes, rates, motions), vessels created (of any size and mass,
+// Flight through hostile host answers: the input picks a missile state, the flat ground or the
+// round, turning Earth, and then a short script of moves (positions, velocities, attitudes, rates, motions), vessels created (of any size and mass,
 // possibly right on the missile) and deleted, and frames of any length, zero and negative
 // included; every number is either one of a set of awkward values or eight raw bytes.
 #include <cfloat>
@@ -17,7 +17,7 @@ double Number(fuzz::Reader& in, const VECTOR3& near)
 {
     const uint8_t pick = in.Byte();
     const double inf = std::numeric_limits<double>::infinity();
-    switch (pick % 24) {
+    switch (pick % 25) {
     case 0: return 0.0;
     case 1: return -0.0;
     case 2: return std::numeric_limits<double>::quiet_NaN();
@@ -39,6 +39,7 @@ double Number(fuzz::Reader& in, const VECTOR3& near)
     case 18: return near.z;
     case 19: return 1e9;
     case 20: return -1e9;
+    case 21: return 6378137.0;
     default: {
         uint64_t bits = 0;
         for (int b = 0; b < 8; ++b) {
@@ -68,8 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::Reader in(data, size);
     const auto state = static_cast<fuzz::MissileState>(in.Byte() % static_cast<int>(fuzz::MissileState::Count));
     fuzz::BoundMissile world = fuzz::BuildMissile(state, 8);
-    if ((in.Byte() & 1) != 0) {
+    const uint8_t flags = in.Byte();
+    if ((flags & 1) != 0) {
         standin::SetMotion(world.vessel, standin::Motion::Dynamic);
+    }
+    if ((flags & 2) != 0) {
+        standin::PhysicsSettings().planet = physics::EARTH;
     }
     std::vector<HostHandle> vessels{world.vessel};
     if (world.launcher != nullptr) {

@@ -142,7 +142,7 @@ void ApplyHostStatus(int slot, HostStatus& status)
     if (status.hasLocation) {
         constexpr double DEG = std::numbers::pi / 180.0;
         const VECTOR3& l = status.location;
-        v.state.pos = GlobalOf(planet, physics::Geodetic{l.x * DEG, l.y * DEG, l.z}, w.simt);
+        PlaceState(planet, v.state, physics::Geodetic{l.x * DEG, l.y * DEG, l.z}, w.simt);
     }
     if (status.hasVel) {
         v.state.vel = status.vel;

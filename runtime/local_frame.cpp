@@ -94,4 +94,14 @@ VECTOR3 GlobalOf(const physics::Planet& planet, const physics::Geodetic& where, 
     return physics::ToVector3(physics::PositionOf(planet, inertial));
 }
 
+void PlaceState(const physics::Planet& planet, VesselState& state, const physics::Geodetic& where, double simt)
+{
+    physics::Geodetic inertial = where;
+    inertial.longitude += planet.rotation * simt;
+    const physics::Place place{std::sin(inertial.latitude), std::cos(inertial.latitude), std::sin(inertial.longitude),
+                               std::cos(inertial.longitude), inertial.height};
+    state.pos = physics::ToVector3(physics::PositionOfPlace(planet, place));
+    physics::RememberPlace(planet, state, inertial, place);
+}
+
 }  // namespace standin

@@ -38,5 +38,9 @@ ZAPI_EXPORT physics::Geodetic GeographicOf(const physics::Planet& planet, const 
 /// Global position of latitude, planet-fixed longitude (rad) and height (m) `where` at simulation
 /// time `simt` s.
 ZAPI_EXPORT VECTOR3 GlobalOf(const physics::Planet& planet, const physics::Geodetic& where, double simt);
+/// Puts `state` at `where` (latitude, planet-fixed longitude in rad, height in m) at simulation time
+/// `simt` s, remembering the place exactly as given.
+ZAPI_EXPORT void PlaceState(const physics::Planet& planet, VesselState& state, const physics::Geodetic& where,
+                            double simt);
 
 }  // namespace standin

@@ -1,4 +1,6 @@
 // One frame of the world: every vessel gets each stage before the next stage begins.
+#include <cmath>
+
 #include "attachments.h"
 #include "handles.h"
 #include "host_control.h"
@@ -56,8 +58,17 @@ void Step(double dt)
     }
 
     const physics::Planet& planet = w.physics.planet;
-    // The planet's turn over the step, for the vessels fixed to its ground.
-    const physics::PlanetStep turn = planet.round ? physics::PlanetStepOf(planet, dt) : physics::PlanetStep{};
+    // The planet's turn over the step, for the vessels fixed to its ground: the same every frame.
+    static thread_local struct {
+        double rotation = NAN, dt = NAN;
+        physics::PlanetStep step;
+    } turnOf;
+    if (planet.round && !(turnOf.rotation == planet.rotation && turnOf.dt == dt)) {
+        turnOf.rotation = planet.rotation;
+        turnOf.dt = dt;
+        turnOf.step = physics::PlanetStepOf(planet, dt);
+    }
+    const physics::PlanetStep& turn = turnOf.step;
     for (int slot : w.order) {
         Vessel& v = w.vessels[static_cast<size_t>(slot)];
         // The mass flies the step at its mean over the step.

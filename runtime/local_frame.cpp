@@ -51,14 +51,27 @@ LocalAngles LocalAnglesOf(const physics::Planet& planet, const VesselState& stat
 double LocalPitch(const physics::Planet& planet, const VesselState& state)
 {
     const physics::Vec3 up = Up(planet, state);
-    return std::asin(Clamped(up.x() * state.rot[0][2] + up.y() * state.rot[1][2] + up.z() * state.rot[2][2]));
+    const double sine = Clamped(up.x() * state.rot[0][2] + up.y() * state.rot[1][2] + up.z() * state.rot[2][2]);
+    PlaceMemo& memo = state.place;
+    if (!(sine == memo.pitchArgument)) {
+        memo.pitchArgument = sine;
+        memo.pitch = std::asin(sine);
+    }
+    return memo.pitch;
 }
 
 double LocalBank(const physics::Planet& planet, const VesselState& state)
 {
     const physics::Vec3 up = Up(planet, state);
-    return std::atan2(-(up.x() * state.rot[0][0] + up.y() * state.rot[1][0] + up.z() * state.rot[2][0]),
-                      up.x() * state.rot[0][1] + up.y() * state.rot[1][1] + up.z() * state.rot[2][1]);
+    const double sine = -(up.x() * state.rot[0][0] + up.y() * state.rot[1][0] + up.z() * state.rot[2][0]);
+    const double cosine = up.x() * state.rot[0][1] + up.y() * state.rot[1][1] + up.z() * state.rot[2][1];
+    PlaceMemo& memo = state.place;
+    if (!(sine == memo.bankArguments[0] && cosine == memo.bankArguments[1])) {
+        memo.bankArguments[0] = sine;
+        memo.bankArguments[1] = cosine;
+        memo.bank = std::atan2(sine, cosine);
+    }
+    return memo.bank;
 }
 
 VECTOR3 GroundVelocity(const physics::Planet& planet, const VesselState& state)

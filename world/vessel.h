@@ -107,6 +107,12 @@ struct PlaceMemo {
     bool hasAngles = false;      ///< `latitude` and `longitude` hold too
     double latitude = 0.0;       ///< geodetic, rad
     double longitude = 0.0;      ///< in the global frame, rad
+    // The last local pitch and bank read, by the arguments of their arcsine and arctangent: the
+    // host and the module ask for them several times a frame.
+    double pitchArgument = NAN;  ///< sine of the pitch
+    double pitch = 0.0;          ///< rad
+    double bankArguments[2]{NAN, NAN};  ///< the bank's sine and cosine, scaled alike
+    double bank = 0.0;           ///< rad
 };
 
 /// Dynamic state of a vessel, global frame unless stated.

@@ -21,7 +21,7 @@ Locale Make(const Planet& planet, const Vec3& pos, const Place& place)
 
 void RefreshPlace(const Planet& planet, const standin::VesselState& state)
 {
-    standin::PlaceMemo& memo = state.place;
+    standin::PlaceMemo& memo = state.placeMemo;
     // From a place remembered a few metres away (a vessel's last frame) Newton's steps will do.
     const Vec3 pos = ToVec3(state.pos);
     const double dx = pos.x() - memo.pos.x, dy = pos.y() - memo.pos.y, dz = pos.z() - memo.pos.z;
@@ -41,7 +41,7 @@ void RefreshPlace(const Planet& planet, const standin::VesselState& state)
 Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state)
 {
     PlaceOfState(planet, state);
-    standin::PlaceMemo& memo = state.place;
+    standin::PlaceMemo& memo = state.placeMemo;
     if (!memo.hasAngles) {
         memo.latitude = std::atan2(memo.place.sinLat, memo.place.cosLat);
         memo.longitude = std::atan2(state.pos.z, state.pos.x);
@@ -52,7 +52,7 @@ Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state
 
 void RememberPlace(const Planet& planet, const standin::VesselState& state, const Geodetic& where, const Place& place)
 {
-    state.place = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, true, where.latitude,
+    state.placeMemo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, true, where.latitude,
                                      where.longitude};
 }
 

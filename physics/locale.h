@@ -22,7 +22,7 @@ ZAPI_EXPORT void RefreshPlace(const Planet& planet, const standin::VesselState& 
 /// out and remembered.
 inline const Place& PlaceOfState(const Planet& planet, const standin::VesselState& state)
 {
-    const standin::PlaceMemo& memo = state.place;
+    const standin::PlaceMemo& memo = state.placeMemo;
     if (!(memo.pos.x == state.pos.x && memo.pos.y == state.pos.y && memo.pos.z == state.pos.z &&
           memo.radius == planet.radius && memo.flattening == planet.flattening)) {
         RefreshPlace(planet, state);

@@ -52,7 +52,7 @@ double LocalPitch(const physics::Planet& planet, const VesselState& state)
 {
     const physics::Vec3 up = Up(planet, state);
     const double sine = Clamped(up.x() * state.rot[0][2] + up.y() * state.rot[1][2] + up.z() * state.rot[2][2]);
-    PlaceMemo& memo = state.place;
+    PlaceMemo& memo = state.placeMemo;
     if (!(sine == memo.pitchArgument)) {
         memo.pitchArgument = sine;
         memo.pitch = std::asin(sine);
@@ -65,7 +65,7 @@ double LocalBank(const physics::Planet& planet, const VesselState& state)
     const physics::Vec3 up = Up(planet, state);
     const double sine = -(up.x() * state.rot[0][0] + up.y() * state.rot[1][0] + up.z() * state.rot[2][0]);
     const double cosine = up.x() * state.rot[0][1] + up.y() * state.rot[1][1] + up.z() * state.rot[2][1];
-    PlaceMemo& memo = state.place;
+    PlaceMemo& memo = state.placeMemo;
     if (!(sine == memo.bankArguments[0] && cosine == memo.bankArguments[1])) {
         memo.bankArguments[0] = sine;
         memo.bankArguments[1] = cosine;

@@ -1,7 +1,8 @@
 // Scenario state of one vessel: reading its host lines into the status record its module is handed,
-// and applying that record.
+// and applying that record; and the scenario's run settings.
 #pragma once
 
+#include "formats/scenario_document.h"
 #include "world/world.h"
 
 namespace standin {
@@ -16,5 +17,9 @@ HostStatus* OpenStatus(const void* status, int slot);
 void ParseHostLine(int slot, const char* line, HostStatus& status);
 /// Applies `status` to the vessel in `slot`.
 void ApplyHostStatus(int slot, HostStatus& status);
+/// Reads the run settings of `doc` into `run`, a later line winning; the clock, the damping and the
+/// planet go to the world at once. `watchLine` and `targetLine` get the lines of WATCH and TARGET.
+/// "" or why they cannot be applied ("file:line: why").
+std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run, int& watchLine, int& targetLine);
 
 }  // namespace standin

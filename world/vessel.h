@@ -128,7 +128,7 @@ struct VesselState {
     double pitch;       ///< rad, valid while anglesExact
     double bank;        ///< rad, valid while anglesExact
     double heading;     ///< rad from north toward east, valid while anglesExact
-    mutable PlaceMemo place;  ///< where `pos` lies on a round planet, once asked
+    mutable PlaceMemo placeMemo;  ///< where `pos` lies on a round planet, once asked
 };
 
 /// How many records a vessel reserves at creation; more than this still works but allocates.

@@ -42,6 +42,75 @@ void DeliverKeys(World& w)
     }
 }
 
+// The planet's turn over a frame of `dt` s, for the vessels fixed to its ground: the same every
+// frame, so it is worked out again only when the planet or the frame length changes.
+const physics::PlanetStep& TurnOver(const physics::Planet& planet, double dt)
+{
+    static thread_local struct {
+        double rotation = NAN, dt = NAN;
+        physics::PlanetStep step;
+    } turnOf;
+    if (!(turnOf.rotation == planet.rotation && turnOf.dt == dt)) {
+        turnOf.rotation = planet.rotation;
+        turnOf.dt = dt;
+        turnOf.step = physics::PlanetStepOf(planet, dt);
+    }
+    return turnOf.step;
+}
+
+// Moves the free vessel `v` of mass `mass` kg over `dt` s by its motion mode.
+void Move(World& w, Vessel& v, double mass, double dt)
+{
+    const physics::Planet& planet = w.physics.planet;
+    switch (v.motion) {
+    case Motion::Dynamic:
+        physics::StepDynamic(v, w.physics, mass, dt);
+        break;
+    case Motion::Kinematic:
+        if (planet.round) {
+            physics::StepKinematicRound(v.state, planet, dt);
+        } else {
+            physics::StepKinematic(v.state, dt);
+        }
+        break;
+    case Motion::Landed:
+        if (physics::LiftsOff(v, w.physics, mass)) {
+            v.motion = Motion::Dynamic;
+            physics::StepDynamic(v, w.physics, mass, dt);
+        } else if (planet.round) {
+            physics::TurnWithPlanet(v.state, planet, TurnOver(planet, dt));
+        }
+        break;
+    case Motion::Pinned:
+        if (planet.round) {
+            physics::TurnWithPlanet(v.state, planet, TurnOver(planet, dt));
+        }
+        break;
+    }
+}
+
+// Burns every vessel's propellant over `dt` s and moves every vessel no parent carries.
+void MoveVessels(World& w, double dt)
+{
+    for (int slot : w.order) {
+        Vessel& v = w.vessels[static_cast<size_t>(slot)];
+        // The mass flies the step at its mean over the step.
+        double massBefore = TotalMass(v);
+        // Physics reads records by index: each lit thruster's resource handle is resolved first.
+        for (Thruster& t : v.thrusters) {
+            t.feed = t.level > 0.0 ? RecordOf(t.resource, HandleKind::Resource, slot, v.resourceEpoch, v.resources.size())
+                                   : -1;
+        }
+        physics::BurnPropellant(v, dt);
+        double mass = 0.5 * (massBefore + TotalMass(v));
+        const Attachment* childPoint = nullptr;
+        const Attachment* parentPoint = nullptr;
+        if (ParentOf(v, &childPoint, &parentPoint) == nullptr) {
+            Move(w, v, mass, dt);  // a carried vessel follows its parent, and adds nothing to its flight
+        }
+    }
+}
+
 }  // namespace
 
 void Step(double dt)
@@ -57,60 +126,7 @@ void Step(double dt)
         }
     }
 
-    const physics::Planet& planet = w.physics.planet;
-    // The planet's turn over the step, for the vessels fixed to its ground: the same every frame.
-    static thread_local struct {
-        double rotation = NAN, dt = NAN;
-        physics::PlanetStep step;
-    } turnOf;
-    if (planet.round && !(turnOf.rotation == planet.rotation && turnOf.dt == dt)) {
-        turnOf.rotation = planet.rotation;
-        turnOf.dt = dt;
-        turnOf.step = physics::PlanetStepOf(planet, dt);
-    }
-    const physics::PlanetStep& turn = turnOf.step;
-    for (int slot : w.order) {
-        Vessel& v = w.vessels[static_cast<size_t>(slot)];
-        // The mass flies the step at its mean over the step.
-        double massBefore = TotalMass(v);
-        // Physics reads records by index: each lit thruster's resource handle is resolved first.
-        for (Thruster& t : v.thrusters) {
-            t.feed = t.level > 0.0 ? RecordOf(t.resource, HandleKind::Resource, slot, v.resourceEpoch, v.resources.size())
-                                   : -1;
-        }
-        physics::BurnPropellant(v, dt);
-        double mass = 0.5 * (massBefore + TotalMass(v));
-        const Attachment* childPoint = nullptr;
-        const Attachment* parentPoint = nullptr;
-        if (ParentOf(v, &childPoint, &parentPoint) != nullptr) {
-            continue;  // carried: it follows its parent below, and adds nothing to the parent's flight
-        }
-        switch (v.motion) {
-        case Motion::Dynamic:
-            physics::StepDynamic(v, w.physics, mass, dt);
-            break;
-        case Motion::Kinematic:
-            if (planet.round) {
-                physics::StepKinematicRound(v.state, planet, dt);
-            } else {
-                physics::StepKinematic(v.state, dt);
-            }
-            break;
-        case Motion::Landed:
-            if (physics::LiftsOff(v, w.physics, mass)) {
-                v.motion = Motion::Dynamic;
-                physics::StepDynamic(v, w.physics, mass, dt);
-            } else if (planet.round) {
-                physics::TurnWithPlanet(v.state, planet, turn);
-            }
-            break;
-        case Motion::Pinned:
-            if (planet.round) {
-                physics::TurnWithPlanet(v.state, planet, turn);
-            }
-            break;
-        }
-    }
+    MoveVessels(w, dt);
     for (int slot : w.order) {
         FollowParent(w.vessels[static_cast<size_t>(slot)]);
     }

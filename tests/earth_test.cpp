@@ -3,7 +3,6 @@
 // given mass properties by its scenario lines.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,7 +19,6 @@ namespace {
 
 using physics::Vec3;
 
-constexpr double DEG = std::numbers::pi / 180.0;
 const std::string HEAD = "ZELVAR-STANDIN-SCENARIO 1\nPLANET earth\nBEGIN_VESSELS\n";
 
 using Earth = WorldTest;

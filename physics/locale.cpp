@@ -35,24 +35,23 @@ void RefreshPlace(const Planet& planet, const standin::VesselState& state)
     } else {
         place = PlaceOf(planet, pos);
     }
-    memo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, false, 0.0, 0.0};
+    memo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place};
 }
 
 Geodetic GeodeticOfState(const Planet& planet, const standin::VesselState& state)
 {
     PlaceOfState(planet, state);
     standin::PlaceMemo& memo = state.placeMemo;
-    if (!memo.hasAngles) {
+    if (std::isnan(memo.latitude)) {
         memo.latitude = std::atan2(memo.place.sinLat, memo.place.cosLat);
         memo.longitude = std::atan2(state.pos.z, state.pos.x);
-        memo.hasAngles = true;
     }
     return Geodetic{memo.latitude, memo.longitude, memo.place.height};
 }
 
 void RememberPlace(const Planet& planet, const standin::VesselState& state, const Geodetic& where, const Place& place)
 {
-    state.placeMemo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, true, where.latitude,
+    state.placeMemo = standin::PlaceMemo{state.pos, planet.radius, planet.flattening, place, where.latitude,
                                      where.longitude};
 }
 

@@ -104,9 +104,8 @@ struct PlaceMemo {
     double radius = 0.0;         ///< equatorial radius of the planet it holds for, m
     double flattening = 0.0;     ///< flattening of that planet
     physics::Place place{0.0, 1.0, 0.0, 1.0, 0.0};  ///< the place, longitude in the global frame
-    bool hasAngles = false;      ///< `latitude` and `longitude` hold too
-    double latitude = 0.0;       ///< geodetic, rad
-    double longitude = 0.0;      ///< in the global frame, rad
+    double latitude = NAN;       ///< geodetic, rad; NaN until asked for
+    double longitude = NAN;      ///< in the global frame, rad; NaN until asked for
     // The last local pitch and bank read, by the arguments of their arcsine and arctangent: the
     // host and the module ask for them several times a frame.
     double pitchArgument = NAN;  ///< sine of the pitch

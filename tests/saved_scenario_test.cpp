@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "physics/geodesy.h"
 #include "test_support.h"
 
 namespace {
@@ -21,6 +22,31 @@ TEST_F(SavedScenario, LoadsToTheSameStateBitForBit)
         SCOPED_TRACE(name);
         ResetWorld();
         SaveAndLoad((std::string(KARVEX_SCENARIO_DIR) + name).c_str());
+    }
+}
+
+// A planet's parameters changed in the file are the world's, and a save writes them back to the bit:
+// here a sphere of 6,371 km with central gravity that does not turn.
+TEST_F(SavedScenario, KeepsThePlanetItWasGiven)
+{
+    const std::string text = "ZELVAR-STANDIN-SCENARIO 1\nPLANET earth\nPLANET_RADIUS 6371000\nPLANET_FLATTENING 0\n"
+                             "PLANET_J2 0\nPLANET_ROTATION 0\nBEGIN_VESSELS\nBall:\n  LOCATION 0 90 0\nEND\nEND_VESSELS\n";
+    ASSERT_TRUE(standin::LoadScenarioText("sphere.scn", text)) << standin::LastError();
+    const physics::Planet sphere{true, 6371000.0, 0.0, physics::EARTH.gm, 0.0, 0.0};
+    for (int pass = 0; pass < 2; ++pass) {
+        const physics::Planet& p = standin::PhysicsSettings().planet;
+        SCOPED_TRACE(pass);
+        EXPECT_TRUE(p.round);
+        const double given[] = {p.radius, p.flattening, p.gm, p.j2, p.rotation};
+        const double wanted[] = {sphere.radius, sphere.flattening, sphere.gm, sphere.j2, sphere.rotation};
+        EXPECT_EQ(std::memcmp(given, wanted, sizeof given), 0);
+        VECTOR3 pos{};
+        zapiGetGlobalPos(zapiGetVesselByIndex(0), pos);
+        EXPECT_EQ(pos.z, 6371000.0) << "longitude 90 east, on the sphere";
+        EXPECT_NEAR(pos.x, 0.0, 1e-9);
+        ASSERT_TRUE(standin::SaveScenario("sphere_saved.scn"));
+        ResetWorld();
+        ASSERT_TRUE(standin::LoadScenario("sphere_saved.scn")) << standin::LastError();
     }
 }
 

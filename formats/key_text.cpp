@@ -140,17 +140,23 @@ bool ReadQuat(const char* line, const char* rest, HostLine& value, std::string& 
     return true;
 }
 
-bool ReadMotion(const char* line, const char* rest, HostLine& value, std::string& why)
+bool ReadChoice(const char* line, const char* rest, const char* const* names, int count, const char* usage,
+                HostLine& value, std::string& why)
 {
     std::string name = Trim(rest);
-    for (int m = 0; m < 4; ++m) {
-        if (strcasecmp(name.c_str(), MOTION_NAMES[m]) == 0) {
+    for (int m = 0; m < count; ++m) {
+        if (strcasecmp(name.c_str(), names[m]) == 0) {
             value.integer[0] = m;
             return true;
         }
     }
-    why = "expected \"MOTION dynamic|kinematic|pinned|landed\"" + Quoted(line);
+    why = std::string("expected \"") + usage + "\"" + Quoted(line);
     return false;
+}
+
+bool ReadMotion(const char* line, const char* rest, HostLine& value, std::string& why)
+{
+    return ReadChoice(line, rest, MOTION_NAMES, 4, "MOTION dynamic|kinematic|pinned|landed", value, why);
 }
 
 bool ReadPositive(const char* line, const char* rest, HostLine& value, std::string& why)

@@ -17,6 +17,10 @@ using WriteFunction = void(const HostLine& value, std::string& out);
 bool ReadNumbers(const char* text, double* values, int count);
 /// " in \"<line>\"", for a message about `line`.
 std::string Quoted(const char* line);
+/// Reads the rest `rest` of `line` as one of the `count` `names` (any case) into value.integer[0];
+/// false with why = "expected \"<usage>\" in ...".
+bool ReadChoice(const char* line, const char* rest, const char* const* names, int count, const char* usage,
+                HostLine& value, std::string& why);
 
 /// One finite number (s).
 ReadFunction ReadAny;

@@ -1,7 +1,5 @@
 // The readers and writers of the keys that describe a round planet and a place on it, and of a
 // plain body's mass properties.
-#include <strings.h>
-
 #include "formats/key_text.h"
 #include "formats/scenario_keys.h"
 
@@ -37,15 +35,7 @@ bool ReadFlattening(const char* line, const char* rest, HostLine& value, std::st
 
 bool ReadPlanet(const char* line, const char* rest, HostLine& value, std::string& why)
 {
-    std::string name = Trim(rest);
-    for (int m = 0; m < 2; ++m) {
-        if (strcasecmp(name.c_str(), PLANET_NAMES[m]) == 0) {
-            value.integer[0] = m;
-            return true;
-        }
-    }
-    why = "expected \"PLANET flat|earth\"" + Quoted(line);
-    return false;
+    return ReadChoice(line, rest, PLANET_NAMES, 2, "PLANET flat|earth", value, why);
 }
 
 void WritePlanet(const HostLine& value, std::string& out)

@@ -19,6 +19,22 @@ Vec3 PositionOf(const Planet& planet, const Geodetic& g)
                                     std::cos(g.longitude), g.height});
 }
 
+namespace {
+
+// Fills the longitude of `p` (m), `across` m from the axis, into `place`, and its height along the
+// normal at the latitude `place` holds: stationary in the latitude, so any error left in it barely
+// shows, and free of the cancellation near the poles.
+void FinishPlace(const Planet& planet, const Vec3& p, double across, Place& place)
+{
+    const double e2 = EccentricitySquared(planet);
+    place.sinLon = across > 0.0 ? p.z() / across : 0.0;
+    place.cosLon = across > 0.0 ? p.x() / across : 1.0;
+    place.height = across * place.cosLat + p.y() * place.sinLat -
+                   planet.radius * std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+}
+
+}  // namespace
+
 Place PlaceOf(const Planet& planet, const Vec3& p)
 {
     const double a = planet.radius;
@@ -31,8 +47,6 @@ Place PlaceOf(const Planet& planet, const Vec3& p)
         return Place{0.0, 1.0, 0.0, 1.0, -b};  // the centre: no direction to take a latitude from
     }
     Place place;
-    place.sinLon = across > 0.0 ? p.z() / across : 0.0;
-    place.cosLon = across > 0.0 ? p.x() / across : 1.0;
     // Heikkinen's closed form for the latitude.
     const double bb = b * b, zz = axial * axial;
     const double f = 54.0 * bb * zz;
@@ -51,10 +65,7 @@ Place PlaceOf(const Planet& planet, const Vec3& p)
     const double norm = std::sqrt(north * north + pp);
     place.sinLat = north / norm;
     place.cosLat = across / norm;
-    // The height along the normal at that latitude: stationary in the latitude, so any error left in
-    // it barely shows, and free of the cancellation near the poles.
-    place.height = across * place.cosLat + axial * place.sinLat -
-                   a * std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+    FinishPlace(planet, p, across, place);
     return place;
 }
 
@@ -65,8 +76,6 @@ Place PlaceNear(const Planet& planet, const Vec3& p, const Place& guess)
     const double axial = p.y();
     const double across = std::sqrt(p.x() * p.x() + p.z() * p.z());
     Place place = guess;
-    place.sinLon = across > 0.0 ? p.z() / across : 0.0;
-    place.cosLon = across > 0.0 ? p.x() / across : 1.0;
     // The foot of the normal through p lies where f(lat) = across sin - axial cos - e2 N sin cos = 0.
     const double s = guess.sinLat, c = guess.cosLat;
     const double w = 1.0 - e2 * s * s;
@@ -74,8 +83,7 @@ Place PlaceNear(const Planet& planet, const Vec3& p, const Place& guess)
     const double f = across * s - axial * c - e2 * n * s * c;
     const double slope = across * c + axial * s - e2 * n * (e2 * s * s * c * c / w + c * c - s * s);
     TurnSinCos(place.sinLat, place.cosLat, -f / slope);
-    place.height = across * place.cosLat + axial * place.sinLat -
-                   a * std::sqrt(1.0 - e2 * place.sinLat * place.sinLat);
+    FinishPlace(planet, p, across, place);
     return place;
 }
 

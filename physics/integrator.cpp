@@ -162,15 +162,16 @@ bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double ma
         return false;
     }
     FlightState s = ReadState(vessel.state);
-    Loads loads = EvaluateLoads(vessel, s, mass, settings, nullptr);
     Mat3 rot = s.att.normalized().toRotationMatrix();
-    Vec3 force = rot * loads.forceBody + loads.forceGlobal;
     if (!settings.planet.round) {
-        return force.y() > 0.0;
+        Loads loads = EvaluateLoads(vessel, s, mass, settings, nullptr);
+        return (rot * loads.forceBody + loads.forceGlobal).y() > 0.0;
     }
     // On a turning planet the ground holds the vessel on its circle too: what lifts it is the
     // upward force beyond that.
-    Locale locale = LocaleAt(settings.planet, s.pos);
+    const Locale locale = LocaleAt(settings.planet, vessel.state);
+    Loads loads = SumLoads(Stage(vessel, s, mass, nullptr, nullptr, &locale), settings, nullptr, true);
+    Vec3 force = rot * loads.forceBody + loads.forceGlobal;
     Vec3 held = mass * locale.spin.cross(locale.spin.cross(s.pos));
     return (force - held).dot(locale.up) > 0.0;
 }

@@ -61,11 +61,15 @@ void ToTangentPlane(const std::vector<std::string>& order, std::map<std::string,
     const double east = earth.radius / std::sqrt(w) * std::cos(lat0) * DEG;     // m per degree of longitude
     for (auto& [name, track] : tracks) {
         auto& c = track.columns;
+        const std::vector<double>& lat = c["latitude_deg"];
+        const std::vector<double>& lon = c["longitude_deg"];
+        std::vector<double>& x = c["x_m"];
+        std::vector<double>& z = c["z_m"];
         for (size_t i = 0; i < track.rows; ++i) {
-            c["x_m"][i] = std::remainder(c["longitude_deg"][i] - lon0 / DEG, 360.0) * east;
-            c["z_m"][i] = (c["latitude_deg"][i] - lat0 / DEG) * north;
-            c["y_m"][i] = c["altitude_m"][i];
+            x[i] = std::remainder(lon[i] - lon0 / DEG, 360.0) * east;
+            z[i] = (lat[i] - lat0 / DEG) * north;
         }
+        c["y_m"] = c["altitude_m"];
         for (const auto& [from, to] : ROUND) {
             if (*to != '\0') {
                 c[to] = c[from];

@@ -40,18 +40,7 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
     double speed = std::sqrt(air.x * air.x + air.y * air.y + air.z * air.z);
     double altitude = standin::AltitudeOf(planet, s);
     physics::AirState atmosphere = physics::Atmosphere(altitude);
-    double pitch = 0.0, bank = 0.0, heading = 0.0;
-    if (planet.round) {
-        standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
-        pitch = local.pitch;
-        bank = local.bank;
-        heading = local.heading;
-    } else {
-        double up = s.rot[1][2];
-        pitch = std::asin(up > 1.0 ? 1.0 : (up < -1.0 ? -1.0 : up));
-        bank = std::atan2(-s.rot[1][0], s.rot[1][1]);
-        heading = std::atan2(s.rot[0][2], s.rot[2][2]);
-    }
+    const standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
     // Thrust as the thrusters gave it over the last step, summed as vectors (a balanced ring gives 0).
     double f[3] = {0.0, 0.0, 0.0};
     for (const standin::Thruster& t : v.thrusters) {
@@ -64,7 +53,7 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
         }
     }
     csv.Number(simt).Text(v.name);
-    for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, pitch, bank, heading, altitude}) {
+    for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, local.pitch, local.bank, local.heading, altitude}) {
         csv.Number(value);
     }
     csv.Number(atmosphere.soundSpeed > 0.0 ? speed / atmosphere.soundSpeed : 0.0);

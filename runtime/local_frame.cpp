@@ -1,14 +1,13 @@
 #include "local_frame.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "physics/locale.h"
 
 namespace standin {
 
 namespace {
-
-constexpr double PI_RAD = 3.14159265358979323846;
 
 double Clamped(double x)
 {
@@ -39,10 +38,12 @@ double AltitudeOf(const physics::Planet& planet, const VesselState& state)
 
 LocalAngles LocalAnglesOf(const physics::Planet& planet, const VesselState& state)
 {
-    // Element (i, j) of the body-to-local rotation is local axis i dotted with body axis j.
+    // Element (i, j) of the body-to-local rotation is local axis i dotted with body axis j; over the
+    // flat ground the local axes are the global ones.
     const physics::Mat3 axes = LocalAxesAt(planet, state);
     const auto local = [&](int i, int j) {
-        return axes(0, i) * state.rot[0][j] + axes(1, i) * state.rot[1][j] + axes(2, i) * state.rot[2][j];
+        return planet.round ? axes(0, i) * state.rot[0][j] + axes(1, i) * state.rot[1][j] + axes(2, i) * state.rot[2][j]
+                            : state.rot[i][j];
     };
     return LocalAngles{std::asin(Clamped(local(1, 2))), std::atan2(-local(1, 0), local(1, 1)),
                        std::atan2(local(0, 2), local(2, 2))};
@@ -95,8 +96,8 @@ physics::Geodetic GeographicOf(const physics::Planet& planet, const VesselState&
 {
     physics::Geodetic g = physics::GeodeticOfState(planet, state);
     // The planet has turned east by rotation × simt since the frames coincided.
-    double longitude = std::remainder(g.longitude - planet.rotation * simt, 2.0 * PI_RAD);
-    g.longitude = longitude <= -PI_RAD ? longitude + 2.0 * PI_RAD : longitude;
+    double longitude = std::remainder(g.longitude - planet.rotation * simt, 2.0 * std::numbers::pi);
+    g.longitude = longitude <= -std::numbers::pi ? longitude + 2.0 * std::numbers::pi : longitude;
     return g;
 }
 

@@ -13,7 +13,7 @@
 #include "runner/exit_codes.h"
 #include "runner/flight.h"
 #include "runner/progress.h"
-#include "runner/random.h"
+#include "physics/random.h"
 #include "runner/sweep_rows.h"
 #include "runtime/host_control.h"
 
@@ -54,6 +54,8 @@ void ShardRange(long long runs, int shard, int shards, long long& first, long lo
 // A fingerprint of everything that decides a sweep's rows, so resumed rows come from the same sweep.
 std::string Signature(const SweepDefinition& spec, int shard, int shards)
 {
+    using physics::Bits;
+    using physics::Mix;
     uint64_t h = Mix(spec.seed ^ static_cast<uint64_t>(spec.runs));
     for (char c : spec.scenarioText) {
         h = Mix(h + static_cast<unsigned char>(c));

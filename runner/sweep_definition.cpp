@@ -8,7 +8,7 @@
 #include <sstream>
 #include <strings.h>
 
-#include "runner/random.h"
+#include "physics/random.h"
 
 namespace runner {
 
@@ -174,7 +174,8 @@ std::vector<double> DrawInputs(const SweepDefinition& spec, long long run)
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
         const Dispersion& d = spec.dispersions[k];
         uint64_t r = static_cast<uint64_t>(run);
-        values.push_back(d.normal ? d.a + d.b * Normal(spec.seed, r, k) : d.a + (d.b - d.a) * Uniform(spec.seed, r, k));
+        values.push_back(d.normal ? d.a + d.b * physics::Normal(spec.seed, r, k)
+                                  : d.a + (d.b - d.a) * physics::Uniform(spec.seed, r, k));
     }
     return values;
 }

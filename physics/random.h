@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-namespace runner {
+namespace physics {
 
 /// SplitMix64's finaliser: a bijective 64-bit mix.
 inline uint64_t Mix(uint64_t x)
@@ -34,4 +34,4 @@ inline double Normal(uint64_t seed, uint64_t run, uint64_t k)
     return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
 }
 
-}  // namespace runner
+}  // namespace physics

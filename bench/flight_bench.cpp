@@ -1,10 +1,13 @@
 // The flight model's costs: the missile's airfoil coefficient function, one physics frame per
 // dynamic vessel, and the reference engagement flown whole.
 #include <algorithm>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "formats/scenario_keys.h"
 #include "missile/airfoil.h"
 #include "physics/integrator.h"
 #include "runner/flight.h"
@@ -62,12 +65,27 @@ void BM_PhysicsStep(benchmark::State& state)
 }
 
 // The reference engagement from its scenario to the missile's removal, without files: over the
-// flat ground (0) and over the Earth (1), side by side.
+// flat ground (0), over the Earth (1) and over the Earth in moderate turbulence (2), side by side.
 void BM_ReferenceEngagement(benchmark::State& state)
 {
     runner::RunOptions options;
     options.scenario = state.range(0) == 0 ? KARVEX_SCENARIO_DIR "/reference_flat.scn" : KARVEX_SCENARIO_DIR "/reference.scn";
     options.moduleDir = KARVEX_MODULE_DIR;
+    formats::ScenarioDocument turbulent;
+    if (state.range(0) == 2) {
+        std::ifstream in(options.scenario);
+        std::string error;
+        if (!formats::ParseScenario(options.scenario, in, turbulent, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        formats::HostLine moderate;
+        std::string why;
+        formats::ReadHostLine("TURBULENCE moderate 1", formats::Section::Settings, moderate, why);
+        turbulent.settings.push_back(moderate);
+        turbulent.settingLines.push_back(0);
+        options.document = &turbulent;
+    }
     double simulated = 0.0;
     for (auto _ : state) {
         runner::RunResult r = runner::Run(options);
@@ -83,9 +101,10 @@ BENCHMARK(BM_PhysicsStep)->Arg(1)->Arg(10)->Arg(100);
 // run with --benchmark_repetitions=20 --benchmark_enable_random_interleaving and read the time of
 // "_min" (its rate counter there is the slowest repetition's).
 BENCHMARK(BM_ReferenceEngagement)
-    ->ArgName("earth")
+    ->ArgName("world")
     ->Arg(0)
     ->Arg(1)
+    ->Arg(2)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 

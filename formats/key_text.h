@@ -42,6 +42,12 @@ ReadFunction ReadLocation;
 ReadFunction ReadFlattening;
 /// A planet model by name, any case.
 ReadFunction ReadPlanet;
+/// The steady wind: speed (m/s, 0 or more), the direction it blows from (deg) and its profile.
+ReadFunction ReadWind;
+/// A turbulence level by name, any case, and its seed.
+ReadFunction ReadTurbulence;
+/// A gust's start (s, 0 or more), length (m, above 0) and peak (east, up, north, m/s).
+ReadFunction ReadGust;
 /// A motion mode by name, any case.
 ReadFunction ReadMotion;
 /// One positive number.
@@ -56,6 +62,12 @@ ReadFunction ReadAttached;
 ReadFunction ReadKeyEvent;
 /// " <n>".
 WriteFunction WriteOne;
+/// " <speed> <from>", and " power <exponent>" for the power law.
+WriteFunction WriteWind;
+/// " <level> <seed>".
+WriteFunction WriteTurbulence;
+/// " <start> <length> <east> <up> <north>".
+WriteFunction WriteGust;
 /// " <x> <y> <z>".
 WriteFunction WriteThree;
 /// " <w> <x> <y> <z>".

@@ -28,6 +28,11 @@ enum class Key : uint8_t {
     PlanetGm,         ///< PLANET_GM <m^3/s^2>: gravitational parameter
     PlanetJ2,         ///< PLANET_J2 <J2>: second zonal harmonic, 0 for central gravity
     PlanetRotation,   ///< PLANET_ROTATION <rad/s>: rotation rate, toward the east
+    Wind,             ///< WIND <m/s> <from deg> [constant|power [<exponent>]]: the steady wind
+    WindRow,          ///< WIND_ROW <height m> <east m/s> <north m/s>: a row of the wind's table
+    Turbulence,       ///< TURBULENCE off|light|moderate|severe [<seed>]: Dryden turbulence
+    TurbulenceW20,    ///< TURBULENCE_W20 <m/s>: the wind at 20 ft the low-altitude turbulence scales with
+    Gust,             ///< GUST <start s> <length m> <east> <up> <north m/s>: a 1 - cos gust
     Pos,        ///< POS <x y z m>: global position
     Vel,        ///< VEL <x y z m/s>: global velocity
     Location,   ///< LOCATION <latitude deg> <longitude deg> <altitude m>: place on a round planet
@@ -58,10 +63,12 @@ enum class Section : uint8_t {
 /// One host line, typed; which fields a key uses is given by its table entry.
 struct HostLine {
     Key key = Key::Time;
-    double number[4]{};      ///< vectors: x y z; QUAT: w x y z; one-number keys, PRP, THL: [0]; KEY: time
+    double number[5]{};      ///< vectors: x y z; QUAT: w x y z; one-number keys, PRP, THL: [0]; KEY: time;
+                             ///< WIND: speed, from, exponent; GUST: start, length, east, up, north
     long long integer[3]{};  ///< PRP, THL: index; ATTACHED: own point, parent point (-1: origin);
                              ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode;
-                             ///< PLANET: 0 flat, 1 earth
+                             ///< PLANET: 0 flat, 1 earth; WIND: 0 constant, 1 power;
+                             ///< TURBULENCE: level, seed (its 64 bits)
     std::string word;        ///< ATTACHED: the parent's name; WATCH, TARGET: the vessel's name
 };
 

@@ -37,6 +37,10 @@ std::string SettingKeyList();
 inline constexpr const char* MOTION_NAMES[] = {"dynamic", "kinematic", "pinned", "landed"};
 /// Planet models by their value, as PLANET lines name them.
 inline constexpr const char* PLANET_NAMES[] = {"flat", "earth"};
+/// Wind profiles by their value, as WIND lines name them.
+inline constexpr const char* WIND_PROFILE_NAMES[] = {"constant", "power"};
+/// Turbulence levels by their value, as TURBULENCE lines name them.
+inline constexpr const char* TURBULENCE_NAMES[] = {"off", "light", "moderate", "severe"};
 /// Key modifiers by bit, as KEY lines name them.
 inline constexpr const char* MODIFIER_NAMES[] = {"shift", "rshift", "ctrl", "rctrl", "alt"};
 

@@ -76,6 +76,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if ((flags & 2) != 0) {
         standin::PhysicsSettings().planet = physics::EARTH;
     }
+    if ((flags & 4) != 0) {
+        // Moving air: a wind by height, severe turbulence of the input's seed, and a gust.
+        physics::Weather& weather = standin::PhysicsSettings().weather;
+        weather.wind.profile = physics::WindProfile::Power;
+        weather.wind.speed = 12.0;
+        weather.wind.from = 90.0 * (flags >> 4);
+        weather.turbulence.level = physics::TurbulenceLevel::Severe;
+        weather.turbulence.seed = flags;
+        weather.gust = physics::Gust{true, 0.0, 30.0, 0.0, 8.0, 0.0};
+    }
     std::vector<HostHandle> vessels{world.vessel};
     if (world.launcher != nullptr) {
         vessels.push_back(world.launcher);

@@ -14,7 +14,8 @@ void AddAirfoils(const Stage& stage, Loads& loads)
             continue;
         }
         Vec3 r = ToVec3(a.ref);
-        Vec3 v = stage.airVelBody + stage.state.omega.cross(r);
+        // The body's rotation through the air, which turbulence turns too.
+        Vec3 v = stage.airVelBody + (stage.state.omega - stage.gustRate).cross(r);
         bool vertical = a.orientation == LIFT_VERTICAL;
         // The lifting axis (y or x) and the flow's components along it and along the nose.
         double across = vertical ? v.y() : v.x();

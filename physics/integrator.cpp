@@ -9,10 +9,17 @@
 #include "planet_motion.h"
 #include "rotational_damping.h"
 #include "thrust.h"
+#include "wind.h"
 
 namespace physics {
 
 namespace {
+
+// The weather when it moves the air, null in still air (whose stages keep the old arithmetic).
+const Weather* MovingAir(const Settings& settings)
+{
+    return AirMoves(settings.weather) ? &settings.weather : nullptr;
+}
 
 // Time derivative of a FlightState, the rotational damping left out (it is integrated exactly).
 struct Rates {
@@ -66,6 +73,9 @@ Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* cont
     if (damping) {
         AddRotationalDamping(stage, settings.rotationalDamping, loads);
     }
+    if (stage.gustRate != Vec3::Zero()) {
+        AddGustDamping(stage, settings.rotationalDamping, loads);
+    }
     if (contact != nullptr) {
         AddGroundContact(stage, *contact, loads);
     }
@@ -75,11 +85,12 @@ Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* cont
 Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, double mass, const Settings& settings,
                     const Contact* contact)
 {
+    const Weather* weather = MovingAir(settings);
     if (settings.planet.round) {
         Locale locale = LocaleAt(settings.planet, state.pos);
-        return SumLoads(Stage(vessel, state, mass, nullptr, nullptr, &locale), settings, contact, true);
+        return SumLoads(Stage(vessel, state, mass, nullptr, nullptr, &locale, weather), settings, contact, true);
     }
-    return SumLoads(Stage(vessel, state, mass), settings, contact, true);
+    return SumLoads(Stage(vessel, state, mass, nullptr, nullptr, nullptr, weather), settings, contact, true);
 }
 
 void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt)
@@ -100,8 +111,9 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
         locale = &place;
     }
     const AirSlope air = AtmosphereSlope(locale != nullptr ? place.height : s0.pos.y());
+    const Weather* weather = MovingAir(settings);
     // The step's start is one stage for the damping rate, the thrust and the first derivative.
-    Stage start(vessel, s0, mass, &air, nullptr, locale);
+    Stage start(vessel, s0, mass, &air, nullptr, locale, weather);
     Vec3 rate = DampingRate(start, settings.rotationalDamping);
     Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
     Vec3 full = half.cwiseProduct(half);
@@ -116,7 +128,7 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     }
     start.thrust = fixedThrust;
     const auto derivative = [&](const FlightState& s) {
-        return Derivative(Stage(vessel, s, mass, &air, fixedThrust, locale), settings, contact);
+        return Derivative(Stage(vessel, s, mass, &air, fixedThrust, locale, weather), settings, contact);
     };
     Rates k1 = Derivative(start, settings, contact);
     Rates k2 = derivative(Advance(s0, half, k1, 0.5 * dt, half));
@@ -170,7 +182,8 @@ bool LiftsOff(const standin::Vessel& vessel, const Settings& settings, double ma
     // On a turning planet the ground holds the vessel on its circle too: what lifts it is the
     // upward force beyond that.
     const Locale locale = LocaleAt(settings.planet, vessel.state);
-    Loads loads = SumLoads(Stage(vessel, s, mass, nullptr, nullptr, &locale), settings, nullptr, true);
+    Loads loads = SumLoads(Stage(vessel, s, mass, nullptr, nullptr, &locale, MovingAir(settings)), settings, nullptr,
+                           true);
     Vec3 force = rot * loads.forceBody + loads.forceGlobal;
     Vec3 held = mass * locale.spin.cross(locale.spin.cross(s.pos));
     return (force - held).dot(locale.up) > 0.0;

@@ -1,5 +1,7 @@
 #include "loads.h"
 
+#include "moving_air.h"
+
 namespace physics {
 
 namespace {
@@ -19,12 +21,24 @@ Mat3 RotationOf(const Quat& q)
 }  // namespace
 
 Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const AirSlope* slope, const Loads* fixedThrust,
-             const Locale* near)
+             const Locale* near, const Weather* moving)
     : vessel(v), state(s), rot(RotationOf(s.att)), mass(m), locale(near),
       altitude(near != nullptr ? HeightNear(*near, s.pos) : s.pos.y()),
-      air(slope != nullptr ? AirNear(*slope, altitude) : Atmosphere(altitude)), thrust(fixedThrust)
+      air(slope != nullptr ? AirNear(*slope, altitude) : Atmosphere(altitude)), gustRate(Vec3::Zero()),
+      thrust(fixedThrust)
 {
-    airVelBody = rot.transpose() * (near != nullptr ? Vec3(s.vel - AirVelocity(*near, s.pos)) : s.vel);
+    Vec3 through = near != nullptr ? Vec3(s.vel - AirVelocity(*near, s.pos)) : s.vel;
+    if (moving != nullptr) {
+        // A calm leaves the still air's numbers exactly as they were, zeros' signs included.
+        const Vec3 wind = WindAt(*moving, v.air, near, altitude);
+        if (wind != Vec3::Zero()) {
+            through -= wind;
+        }
+        if (v.air.moving) {
+            gustRate = Vec3(v.air.rate[0], v.air.rate[1], v.air.rate[2]);
+        }
+    }
+    airVelBody = rot.transpose() * through;
     airspeed = airVelBody.norm();
     dynPressure = 0.5 * air.density * airspeed * airspeed;
 }

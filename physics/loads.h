@@ -21,14 +21,16 @@ struct Stage {
     Vec3 airVelBody;                ///< the vessel's velocity through the air, body frame, m/s
     double airspeed;                ///< |airVelBody|, m/s
     double dynPressure;             ///< 0.5 rho airspeed^2, Pa
+    Vec3 gustRate;                  ///< the air's rotation from turbulence, body frame, rad/s
 
     const Loads* thrust;            ///< the thrust, when it is the same at every stage of the step; else null
 
     /// Evaluates the derived values of `state` for `vessel` of mass `mass` kg; the air comes from
     /// `slope` when given (a stage near the step's start), else from the standard atmosphere. Over a
     /// round planet (`locale` given) the altitude is the geodetic height and the air turns with it.
+    /// In moving air (`weather` given) the air carries the wind and the vessel's gusts too.
     Stage(const standin::Vessel& vessel, const FlightState& state, double mass, const AirSlope* slope = nullptr,
-          const Loads* thrust = nullptr, const Locale* locale = nullptr);
+          const Loads* thrust = nullptr, const Locale* locale = nullptr, const Weather* weather = nullptr);
 };
 
 /// Forces and moments summed over the force models, in a fixed order.

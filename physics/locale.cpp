@@ -14,7 +14,8 @@ constexpr double FAR = 1000.0;
 
 Locale Make(const Planet& planet, const Vec3& pos, const Place& place)
 {
-    return Locale{pos, place.height, LocalAxes(place).col(1), Spin(planet)};
+    const Mat3 axes = LocalAxes(place);
+    return Locale{pos, place.height, axes.col(1), axes.col(0), axes.col(2), Spin(planet)};
 }
 
 }  // namespace

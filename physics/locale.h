@@ -12,6 +12,8 @@ struct Locale {
     Vec3 origin;    ///< global position it was taken at, m
     double height;  ///< geodetic height there, m
     Vec3 up;        ///< the ellipsoid's normal there, global unit vector
+    Vec3 east;      ///< the local east there, global unit vector
+    Vec3 north;     ///< the local north there, global unit vector
     Vec3 spin;      ///< the planet's angular velocity, global, rad/s
 };
 

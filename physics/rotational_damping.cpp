@@ -41,6 +41,11 @@ void AddRotationalDamping(const Stage& stage, double coefficient, Loads& loads)
     loads.momentBody -= DampingCoefficient(stage, coefficient).cwiseProduct(stage.state.omega);
 }
 
+void AddGustDamping(const Stage& stage, double coefficient, Loads& loads)
+{
+    loads.momentBody += DampingCoefficient(stage, coefficient).cwiseProduct(stage.gustRate);
+}
+
 Vec3 DampingRate(const Stage& stage, double coefficient)
 {
     Vec3 k = DampingCoefficient(stage, coefficient);

@@ -19,4 +19,8 @@ Vec3 DampingRate(const Stage& stage, double coefficient);
 /// moment of surfaces whose angle to the flow changes by ω × arm / V as the vessel turns. N m.
 void AddRotationalDamping(const Stage& stage, double coefficient, Loads& loads);
 
+/// Adds the rotational drag's share from the air's own rotation (turbulence's `stage.gustRate`):
+/// C × 0.5 rho V × D_i × the gust's rate, so that the drag acts on the rate relative to the air. N m.
+void AddGustDamping(const Stage& stage, double coefficient, Loads& loads);
+
 }  // namespace physics

@@ -1,4 +1,5 @@
-// A dispersion applied to a run's scenario: an edit of one typed field of one vessel.
+// A dispersion applied to a run's scenario: an edit of one typed field of one vessel, or of one of
+// the scenario's own settings.
 #include <cmath>
 
 #include "formats/scenario_keys.h"
@@ -67,14 +68,66 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
     return true;
 }
 
+// The last `key` line of the settings of `doc`, null when there is none.
+formats::HostLine* LastSetting(formats::ScenarioDocument& doc, Key key)
+{
+    formats::HostLine* last = nullptr;
+    for (formats::HostLine& line : doc.settings) {
+        last = line.key == key ? &line : last;
+    }
+    return last;
+}
+
+// Sets the scenario's own quantity of `d` to `value`; false with `error` when there is nothing to set.
+bool DisperseSetting(formats::ScenarioDocument& doc, const Dispersion& d, double value, std::string& error)
+{
+    if (d.vessel == "turbulence") {
+        formats::HostLine* line = LastSetting(doc, Key::Turbulence);
+        if (line == nullptr) {
+            error = "the scenario " + doc.path + " has no TURBULENCE line for turbulence.seed";
+            return false;
+        }
+        // A seed is a whole number: the draw's, rounded down, and never below 0.
+        line->integer[1] = static_cast<long long>(static_cast<uint64_t>(std::floor(std::fmax(value, 0.0))));
+        return true;
+    }
+    if (LastSetting(doc, Key::WindRow) != nullptr) {
+        error = "the scenario " + doc.path + " gives its wind as a table (WIND_ROW) and has no WIND line for " +
+                d.quantity;
+        return false;
+    }
+    formats::HostLine* line = LastSetting(doc, Key::Wind);
+    if (line == nullptr) {
+        formats::HostLine calm;
+        calm.key = Key::Wind;
+        calm.number[2] = 1.0 / 7.0;
+        doc.settings.push_back(calm);
+        doc.settingLines.push_back(0);
+        line = &doc.settings.back();
+    }
+    // A speed drawn below 0 is a calm, which a WIND line can hold.
+    line->number[d.field == "speed" ? 0 : 1] = d.field == "speed" ? std::fmax(value, 0.0) : value;
+    return true;
+}
+
 }  // namespace
 
 bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, formats::ScenarioDocument& doc,
                  std::string& error)
 {
     doc = spec.base;
+    for (const formats::HostLine& setting : spec.settings) {
+        doc.settings.push_back(setting);
+        doc.settingLines.push_back(0);
+    }
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
         const Dispersion& d = spec.dispersions[k];
+        if (d.setting) {
+            if (!DisperseSetting(doc, d, values[k], error)) {
+                return false;
+            }
+            continue;
+        }
         formats::ScenarioVessel* vessel = formats::FindVessel(doc, d.vessel);
         if (vessel == nullptr) {
             error = "no vessel named \"" + d.vessel + "\" in the scenario " + spec.scenarioPath;

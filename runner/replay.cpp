@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -108,6 +109,19 @@ Json TrackJson(const std::string& name, const Track& track, const Json& summary)
     }
     out["speed"] = std::move(speed);
     out["phase"] = std::move(phase);
+    if (track.columns.count("wind_east_m_s") != 0) {
+        // The wind's horizontal speed and the direction it blows from, clockwise from north.
+        const std::vector<double>& east = track.columns.at("wind_east_m_s");
+        const std::vector<double>& north = track.columns.at("wind_north_m_s");
+        Json wind = Json::array(), from = Json::array();
+        for (size_t i : rows) {
+            wind.push_back(Rounded(std::hypot(east[i], north[i]), 1e1));
+            from.push_back(Rounded(std::fmod(std::atan2(-east[i], -north[i]) * (180.0 / std::numbers::pi) + 360.0, 360.0),
+                                   1e0));
+        }
+        out["wind"] = std::move(wind);
+        out["windFrom"] = std::move(from);
+    }
     return out;
 }
 

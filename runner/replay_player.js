@@ -5,6 +5,7 @@ function startReplay() {
   const overlay = makeOverlay(view);
   const world = buildScene(data, overlay);
   const missile = world.missile;
+  document.getElementById('wind-row').hidden = !missile.wind;  // still air shows no wind row
   const tStart = Math.min(...data.vessels.map((v) => v.t[0]));
   const tEnd = Math.max(...data.vessels.map((v) => v.t[v.t.length - 1]));
 
@@ -138,6 +139,9 @@ function startReplay() {
     hud('hud-head', `${(missile.az[i] * DEG).toFixed(1)}\u00b0 / ${(missile.el[i] * DEG).toFixed(1)}\u00b0`);
     hud('hud-seeker', seekerState(t));
     hud('hud-phase', PHASES[missile.phase[i]].name);
+    if (missile.wind) {
+      hud('hud-wind', missile.wind[i] > 0 ? `${missile.wind[i].toFixed(1)} m/s from ${missile.windFrom[i].toFixed(0)}\u00b0` : 'calm');
+    }
     let event = null;
     for (const e of data.events) {
       if (e.t > t + 1e-9) break;

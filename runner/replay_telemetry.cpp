@@ -46,6 +46,9 @@ std::string Columns(const std::vector<std::string>& header, std::map<std::string
 constexpr const char* ROUND[][2] = {{"latitude_deg", ""},   {"longitude_deg", ""}, {"v_east_m_s", "vx_m_s"},
                                     {"v_up_m_s", "vy_m_s"}, {"v_north_m_s", "vz_m_s"}};
 
+// The columns moving air's telemetry adds, read when they are there.
+constexpr const char* WIND[] = {"wind_east_m_s", "wind_up_m_s", "wind_north_m_s"};
+
 // Over a round planet the scene is the ground's tangent plane at the first vessel's first sample:
 // x east and z north of it along the Earth's ellipsoid there, y the altitude; velocities over the
 // ground.
@@ -101,6 +104,11 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
         auto at = std::find(header.begin(), header.end(), name);
         round = round && at != header.end();
         if (at != header.end()) {
+            index[name] = static_cast<size_t>(at - header.begin());
+        }
+    }
+    for (const char* name : WIND) {
+        if (auto at = std::find(header.begin(), header.end(), name); at != header.end()) {
             index[name] = static_cast<size_t>(at - header.begin());
         }
     }

@@ -9,11 +9,12 @@
 #include <mutex>
 #include <thread>
 
+#include "formats/scenario_keys.h"
+#include "physics/random.h"
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/flight.h"
 #include "runner/progress.h"
-#include "physics/random.h"
 #include "runner/sweep_rows.h"
 #include "runtime/host_control.h"
 
@@ -58,6 +59,14 @@ std::string Signature(const SweepDefinition& spec, int shard, int shards)
     using physics::Mix;
     uint64_t h = Mix(spec.seed ^ static_cast<uint64_t>(spec.runs));
     for (char c : spec.scenarioText) {
+        h = Mix(h + static_cast<unsigned char>(c));
+    }
+    std::string settings;
+    for (const formats::HostLine& setting : spec.settings) {
+        formats::AppendHostLine(setting, settings);
+        settings += '\n';
+    }
+    for (char c : settings) {
         h = Mix(h + static_cast<unsigned char>(c));
     }
     for (const Dispersion& d : spec.dispersions) {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <strings.h>
 
+#include "formats/scenario_keys.h"
 #include "physics/random.h"
 
 namespace runner {
@@ -74,9 +75,11 @@ bool ReadVary(const std::vector<std::string>& w, Dispersion& d, std::string& why
     for (const char* field : FIELDS) {
         known = known || d.field == field;
     }
-    if (d.vessel.empty() || !known) {
+    // The scenario's own quantities: the names "wind" and "turbulence" stand for its settings.
+    d.setting = w[1] == "wind.speed" || w[1] == "wind.from" || w[1] == "turbulence.seed";
+    if (d.vessel.empty() || (!known && !d.setting)) {
         why = "unknown quantity \"" + w[1] + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
-              "latitude, longitude, altitude or release";
+              "latitude, longitude, altitude or release, or wind.speed, wind.from or turbulence.seed";
     } else if (!Same(w[2], "uniform") && !Same(w[2], "normal")) {
         why = "unknown distribution \"" + w[2] + "\": expected uniform or normal";
     } else if (d.normal = Same(w[2], "normal"); !Number(w[3], d.a) || !Number(w[4], d.b)) {
@@ -112,8 +115,15 @@ bool ReadLine(const std::string& path, const std::string& line, const std::vecto
         if (ReadVary(w, d, why)) {
             spec.dispersions.push_back(d);
         }
+    } else if (Same(w[0], "SETTING") && w.size() >= 2) {
+        // A settings line of the scenario format, put after the base scenario's own.
+        const std::string text = line.substr(0, line.find(';'));
+        formats::HostLine setting;
+        if (formats::ReadHostLine(text.c_str() + text.find(w[1]), formats::Section::Settings, setting, why)) {
+            spec.settings.push_back(setting);
+        }
     } else {
-        why = "unknown line \"" + line + "\": expected SCENARIO, RUNS, SEED or VARY";
+        why = "unknown line \"" + line + "\": expected SCENARIO, RUNS, SEED, SETTING or VARY";
     }
     return why.empty();
 }

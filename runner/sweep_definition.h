@@ -10,10 +10,12 @@
 
 namespace runner {
 
-/// One dispersed quantity: "<vessel>.<field>" drawn from a distribution.
+/// One dispersed quantity: "<vessel>.<field>", or one of the scenario's own ("wind.speed",
+/// "wind.from", "turbulence.seed"), drawn from a distribution.
 struct Dispersion {
     std::string quantity;  ///< as the sweep file names it, e.g. "Carrier.y"
-    std::string vessel;    ///< the vessel's name
+    bool setting = false;  ///< the scenario's own quantity rather than a vessel's
+    std::string vessel;    ///< the vessel's name ("wind" or "turbulence" for a setting)
     std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank, latitude, longitude, altitude or release
     bool normal = false;   ///< normal (mean a, deviation b) or uniform (low a, high b)
     double a = 0.0, b = 0.0;
@@ -30,6 +32,7 @@ struct SweepDefinition {
     formats::ScenarioDocument base;  ///< the base scenario, read
     long long runs = 0;        ///< number of runs
     uint64_t seed = 0;
+    std::vector<formats::HostLine> settings;  ///< settings lines put after the base scenario's, in order
     std::vector<Dispersion> dispersions;
 };
 

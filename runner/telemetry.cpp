@@ -6,7 +6,9 @@
 #include "formats/number_text.h"
 #include "physics/atmosphere.h"
 #include "physics/thrust.h"
+#include "physics/wind.h"
 #include "runner/seeker_head.h"
+#include "runtime/air_data.h"
 #include "runtime/host_control.h"
 #include "runtime/local_frame.h"
 
@@ -33,10 +35,11 @@ void List(formats::CsvWriter& csv, std::string& list, const std::vector<Record>&
 void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, double simt)
 {
     const standin::VesselState& s = v.state;
-    const physics::Planet& planet = standin::PhysicsSettings().planet;
+    const physics::Settings& settings = standin::PhysicsSettings();
+    const physics::Planet& planet = settings.planet;
     // Over a round planet: the geodetic height, the attitude against the local horizon and the
-    // speed through the air, which turns with the planet.
-    const VECTOR3 air = standin::GroundVelocity(planet, s);
+    // speed through the air, which turns with the planet (and moves with the wind).
+    const VECTOR3 air = standin::AirVelocityOf(settings, v);
     double speed = std::sqrt(air.x * air.x + air.y * air.y + air.z * air.z);
     double altitude = standin::AltitudeOf(planet, s);
     physics::AirState atmosphere = physics::Atmosphere(altitude);
@@ -71,9 +74,13 @@ void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, d
     if (planet.round) {
         constexpr double DEG = 180.0 / std::numbers::pi;
         physics::Geodetic where = standin::GeographicOf(planet, s, simt);
-        VECTOR3 ground = standin::ToLocal(planet, s, air);
+        VECTOR3 ground = standin::ToLocal(planet, s, standin::GroundVelocity(planet, s));
         csv.Number(where.latitude * DEG).Number(where.longitude * DEG);
         csv.Number(ground.x).Number(ground.y).Number(ground.z);
+    }
+    if (physics::AirMoves(settings.weather)) {
+        VECTOR3 wind = standin::ToLocal(planet, s, standin::WindOf(settings, v));
+        csv.Number(wind.x).Number(wind.y).Number(wind.z).Number(speed);
     }
     csv.End();
 }
@@ -91,8 +98,9 @@ bool Telemetry::Open(const std::string& path)
     if (out == nullptr) {
         return false;
     }
-    const bool round = standin::PhysicsSettings().planet.round;
-    std::fprintf(out, "%s%s\n", TELEMETRY_HEADER, round ? TELEMETRY_ROUND_COLUMNS : "");
+    const physics::Settings& settings = standin::PhysicsSettings();
+    std::fprintf(out, "%s%s%s\n", TELEMETRY_HEADER, settings.planet.round ? TELEMETRY_ROUND_COLUMNS : "",
+                 physics::AirMoves(settings.weather) ? TELEMETRY_WIND_COLUMNS : "");
     return true;
 }
 

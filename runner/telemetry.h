@@ -16,13 +16,16 @@ inline constexpr const char* TELEMETRY_HEADER =
 /// The columns telemetry.csv adds over a round planet: latitude and planet-fixed longitude, and the
 /// velocity over the ground in the local east, up and north axes.
 inline constexpr const char* TELEMETRY_ROUND_COLUMNS = ",latitude_deg,longitude_deg,v_east_m_s,v_up_m_s,v_north_m_s";
+/// The columns that follow in moving air: the wind at the vessel (local axes, m/s) and the true airspeed.
+inline constexpr const char* TELEMETRY_WIND_COLUMNS = ",wind_east_m_s,wind_up_m_s,wind_north_m_s,airspeed_m_s";
 
 /// Writes telemetry.csv: position, velocity (global, m and m/s; x east, y up, z north), attitude,
 /// altitude, Mach number, dynamic pressure, mass, thrust, each resource (kg) and thruster level
 /// (';'-separated), the three control-surface levels and the seeker-head angles its module showed.
 /// Over a round planet the position and velocity are inertial and planet-centred; the attitude,
 /// altitude, Mach number and dynamic pressure are local (geodetic, against the turning air); and
-/// the columns of TELEMETRY_ROUND_COLUMNS follow.
+/// the columns of TELEMETRY_ROUND_COLUMNS follow. In moving air Mach and dynamic pressure are
+/// taken through the wind, and the columns of TELEMETRY_WIND_COLUMNS follow.
 class Telemetry {
 public:
     Telemetry() = default;

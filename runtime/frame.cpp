@@ -6,8 +6,10 @@
 #include "host_control.h"
 #include "lifecycle.h"
 #include "physics/integrator.h"
+#include "physics/moving_air.h"
 #include "physics/planet_motion.h"
 #include "physics/propellant.h"
+#include "physics/wind.h"
 
 namespace standin {
 
@@ -58,13 +60,23 @@ const physics::PlanetStep& TurnOver(const physics::Planet& planet, double dt)
     return turnOf.step;
 }
 
-// Moves the free vessel `v` of mass `mass` kg over `dt` s by its motion mode.
-void Move(World& w, Vessel& v, double mass, double dt)
+// Flies the free vessel `v` (in slot `slot`) of mass `mass` kg over `dt` s through the air, whose
+// turbulence and gust it meets first; its turbulence draws from a stream of its own, its slot's.
+void Fly(World& w, Vessel& v, int slot, double mass, double dt)
+{
+    if (physics::AirMoves(w.physics.weather)) {
+        physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot));
+    }
+    physics::StepDynamic(v, w.physics, mass, dt);
+}
+
+// Moves the free vessel `v` (in slot `slot`) of mass `mass` kg over `dt` s by its motion mode.
+void Move(World& w, Vessel& v, int slot, double mass, double dt)
 {
     const physics::Planet& planet = w.physics.planet;
     switch (v.motion) {
     case Motion::Dynamic:
-        physics::StepDynamic(v, w.physics, mass, dt);
+        Fly(w, v, slot, mass, dt);
         break;
     case Motion::Kinematic:
         if (planet.round) {
@@ -76,7 +88,7 @@ void Move(World& w, Vessel& v, double mass, double dt)
     case Motion::Landed:
         if (physics::LiftsOff(v, w.physics, mass)) {
             v.motion = Motion::Dynamic;
-            physics::StepDynamic(v, w.physics, mass, dt);
+            Fly(w, v, slot, mass, dt);
         } else if (planet.round) {
             physics::TurnWithPlanet(v.state, planet, TurnOver(planet, dt));
         }
@@ -106,7 +118,7 @@ void MoveVessels(World& w, double dt)
         const Attachment* childPoint = nullptr;
         const Attachment* parentPoint = nullptr;
         if (ParentOf(v, &childPoint, &parentPoint) == nullptr) {
-            Move(w, v, mass, dt);  // a carried vessel follows its parent, and adds nothing to its flight
+            Move(w, v, slot, mass, dt);  // a carried vessel follows its parent, and adds nothing to its flight
         }
     }
 }

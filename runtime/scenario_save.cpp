@@ -121,6 +121,34 @@ void SaveVessel(int slot, formats::ScenarioVessel& vessel)
     }
 }
 
+// The air's motion as settings lines, when the air moves.
+void AddWeather(const physics::Weather& weather, std::vector<HostLine>& settings)
+{
+    const physics::Wind& wind = weather.wind;
+    for (int i = 0; i < wind.rows && wind.profile == physics::WindProfile::Table; ++i) {
+        settings.push_back(Numbers(Key::WindRow, {wind.table[i].height, wind.table[i].east, wind.table[i].north}));
+    }
+    const bool power = wind.profile == physics::WindProfile::Power;
+    if (wind.profile != physics::WindProfile::Table && (wind.speed != 0.0 || wind.from != 0.0 || power)) {
+        HostLine line = Numbers(Key::Wind, {wind.speed, wind.from, wind.exponent});
+        line.integer[0] = power ? 1 : 0;
+        settings.push_back(line);
+    }
+    const physics::Turbulence& turbulence = weather.turbulence;
+    if (turbulence.level != physics::TurbulenceLevel::Off || turbulence.seed != 0) {
+        HostLine line = Numbers(Key::Turbulence, {});
+        line.integer[0] = static_cast<long long>(turbulence.level);
+        line.integer[1] = static_cast<long long>(turbulence.seed);
+        settings.push_back(line);
+    }
+    if (turbulence.w20 >= 0.0) {
+        settings.push_back(Numbers(Key::TurbulenceW20, {turbulence.w20}));
+    }
+    if (const physics::Gust& g = weather.gust; g.on) {
+        settings.push_back(Numbers(Key::Gust, {g.start, g.length, g.east, g.up, g.north}));
+    }
+}
+
 // The world as a document.
 formats::ScenarioDocument SaveDocument(const char* path)
 {
@@ -144,6 +172,7 @@ formats::ScenarioDocument SaveDocument(const char* path)
             doc.settings.push_back(Numbers(parameters[i], {numbers[i]}));
         }
     }
+    AddWeather(w.physics.weather, doc.settings);
     for (const auto& [key, name] : {std::pair{Key::Watch, &w.run.watch}, std::pair{Key::Target, &w.run.target}}) {
         if (!name->empty()) {
             HostLine line = Numbers(key, {});

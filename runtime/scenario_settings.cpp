@@ -1,5 +1,5 @@
 // A scenario's run settings applied to the world: the clock, the frame, the end, the telemetry
-// rate, the damping, the watched vessel and its target, and the planet.
+// rate, the damping, the watched vessel and its target, the planet and the air's motion.
 #include "formats/scenario_keys.h"
 #include "scenario.h"
 
@@ -23,6 +23,46 @@ std::string OverridePlanet(const formats::HostLine& s, int line, physics::Planet
     return "";
 }
 
+// Sets the air's motion from the line `s` (line `line`); "" or why not.
+std::string SetWeather(const formats::HostLine& s, int line, physics::Weather& weather, bool& windLine)
+{
+    physics::Wind& wind = weather.wind;
+    switch (s.key) {
+    case formats::Key::Wind:
+        if (wind.rows > 0) {
+            return Where(line) + "WIND and WIND_ROW lines both give the steady wind: keep one or the other";
+        }
+        windLine = true;
+        wind.profile = s.integer[0] == 1 ? physics::WindProfile::Power : physics::WindProfile::Constant;
+        wind.speed = s.number[0];
+        wind.from = s.number[1];
+        wind.exponent = s.number[2];
+        break;
+    case formats::Key::WindRow:
+        if (windLine) {
+            return Where(line) + "WIND and WIND_ROW lines both give the steady wind: keep one or the other";
+        }
+        if (wind.rows == physics::WIND_TABLE_ROWS) {
+            return Where(line) + "a wind table holds at most " + std::to_string(physics::WIND_TABLE_ROWS) + " rows";
+        }
+        if (wind.rows > 0 && !(s.number[0] > wind.table[wind.rows - 1].height)) {
+            return Where(line) + "WIND_ROW heights must rise from one row to the next";
+        }
+        wind.profile = physics::WindProfile::Table;
+        wind.table[wind.rows++] = physics::WindRow{s.number[0], s.number[1], s.number[2]};
+        break;
+    case formats::Key::Turbulence:
+        weather.turbulence.level = static_cast<physics::TurbulenceLevel>(s.integer[0]);
+        weather.turbulence.seed = static_cast<uint64_t>(s.integer[1]);
+        break;
+    case formats::Key::TurbulenceW20: weather.turbulence.w20 = s.number[0]; break;
+    default:
+        weather.gust = physics::Gust{true, s.number[0], s.number[1], s.number[2], s.number[3], s.number[4]};
+        break;
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run, int& watchLine, int& targetLine)
@@ -30,6 +70,8 @@ std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run
     World& w = world();
     w.simt = 0.0;
     w.physics.planet = physics::Planet{};  // a file that names no planet flies over the flat ground
+    w.physics.weather = physics::Weather{};  // and one that names no wind, in still air
+    bool windLine = false;
     for (size_t i = 0; i < doc.settings.size(); ++i) {
         const formats::HostLine& s = doc.settings[i];
         switch (s.key) {
@@ -47,6 +89,15 @@ std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run
         case formats::Key::PlanetJ2:
         case formats::Key::PlanetRotation:
             if (std::string why = OverridePlanet(s, doc.settingLines[i], w.physics.planet); !why.empty()) {
+                return why;
+            }
+            break;
+        case formats::Key::Wind:
+        case formats::Key::WindRow:
+        case formats::Key::Turbulence:
+        case formats::Key::TurbulenceW20:
+        case formats::Key::Gust:
+            if (std::string why = SetWeather(s, doc.settingLines[i], w.physics.weather, windLine); !why.empty()) {
                 return why;
             }
             break;

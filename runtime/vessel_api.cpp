@@ -2,6 +2,7 @@
 // animation, scenario state and removal.
 #include <cmath>
 
+#include "air_data.h"
 #include "attitude.h"
 #include "host_control.h"
 #include "journal.h"
@@ -67,11 +68,11 @@ double VESSEL::GetDynPressure() const
     if (v == nullptr) {
         return 0.0;
     }
-    const physics::Planet& planet = world().physics.planet;
-    // Through the air, which turns with a round planet.
-    const VECTOR3 vel = GroundVelocity(planet, v->state);
+    const physics::Settings& settings = world().physics;
+    // Through the air, which turns with a round planet and moves with the wind.
+    const VECTOR3 vel = AirVelocityOf(settings, *v);
     double speedSquared = vel.x * vel.x + vel.y * vel.y + vel.z * vel.z;
-    return 0.5 * physics::Atmosphere(AltitudeOf(planet, v->state)).density * speedSquared;
+    return 0.5 * physics::Atmosphere(AltitudeOf(settings.planet, v->state)).density * speedSquared;
 }
 
 double VESSEL::GetPropellantMass(HostHandle resource) const

@@ -43,6 +43,11 @@ const KeyRow ROWS[] = {
     {Key::PlanetGm, "PLANET_GM 3.986004418e14", "PLANET_GM 398600441800000"},
     {Key::PlanetJ2, "PLANET_J2 0", "PLANET_J2 0"},
     {Key::PlanetRotation, "PLANET_ROTATION 7.292115e-5", "PLANET_ROTATION 7.292115e-05"},
+    {Key::Wind, "wind 7.5 270 Power", "WIND 7.5 270 power 0.14285714285714285"},
+    {Key::WindRow, "WIND_ROW 100 2 -1.5", "WIND_ROW 100 2 -1.5"},
+    {Key::Turbulence, "TURBULENCE Severe 18446744073709551615", "TURBULENCE severe 18446744073709551615"},
+    {Key::TurbulenceW20, "TURBULENCE_W20 15.24", "TURBULENCE_W20 15.24"},
+    {Key::Gust, "GUST 10 120 0 5e0 -0.5", "GUST 10 120 0 5 -0.5"},
     {Key::Pos, "POS 0.1 -2e3 3", "POS 0.1 -2000 3"},
     {Key::Vel, "vel 0 0 230", "VEL 0 0 230"},
     {Key::Location, "LOCATION -90 190.5 2e3", "LOCATION -90 190.5 2000"},
@@ -75,8 +80,11 @@ TEST(ScenarioKeys, EveryKeyReadsBackWhatItWrites)
         ASSERT_TRUE(formats::ReadHostLine(text.c_str(), section, again, why)) << why;
         formats::AppendHostLine(again, back);
         EXPECT_EQ(back, text);
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(again.number[i], first.number[i]) << text;
+        }
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(again.integer[i], first.integer[i]) << text;
         }
         EXPECT_EQ(again.word, first.word);
     }

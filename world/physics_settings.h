@@ -2,6 +2,7 @@
 #pragma once
 
 #include "world/planet.h"
+#include "world/weather.h"
 
 namespace physics {
 
@@ -15,6 +16,7 @@ struct Settings {
     double contactFrequency = 40.0;                           ///< ground-contact natural frequency, rad/s
     double friction = 0.6;                                    ///< ground friction coefficient
     Planet planet;                                            ///< the planet; flat unless a scenario says otherwise
+    Weather weather;                                          ///< the air's motion; still unless a scenario says otherwise
 };
 
 }  // namespace physics

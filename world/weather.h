@@ -31,7 +31,7 @@ struct WindRow {
 struct Wind {
     WindProfile profile = WindProfile::Constant;
     double speed = 0.0;      ///< m/s (the power law's: at WIND_REFERENCE_HEIGHT)
-    double from = 0.0;       ///< direction it blows from, clockwise from north, rad
+    double from = 0.0;       ///< direction it blows from, clockwise from north, deg
     double exponent = WIND_DEFAULT_EXPONENT;  ///< the power law's exponent
     int rows = 0;            ///< rows of `table` in use, in increasing height
     WindRow table[WIND_TABLE_ROWS]{};
@@ -85,6 +85,15 @@ struct GustState {
     double linear[3]{};     ///< u, v, w gusts along, across and normal to the flight path, m/s
     double rate[3]{};       ///< p, q, r gusts about the body's roll, pitch and yaw axes, rad/s
     double gustDistance = 0.0;  ///< distance flown through the air since the discrete gust began, m
+};
+
+/// The moving air one vessel meets over a step beyond the steady wind: its turbulence and the
+/// discrete gust, held over the step.
+struct VesselAir {
+    GustState turbulence;
+    double velocity[3]{};  ///< the air's velocity from them, global, m/s
+    double rate[3]{};      ///< the air's rotation from them, body frame, rad/s
+    bool moving = false;   ///< some of `velocity` or `rate` is nonzero
 };
 
 }  // namespace physics

@@ -29,12 +29,15 @@ struct Rates {
     Vec3 alpha;
 };
 
-Rates Derivative(const Stage& stage, const Settings& settings, const Contact& contact)
+Rates Derivative(const Stage& stage, const Settings& settings, const Contact& contact, const Vec3* gustDamping)
 {
     const standin::Vessel& v = stage.vessel;
     const FlightState& s = stage.state;
     const double mass = stage.mass;
     Loads loads = SumLoads(stage, settings, &contact, false);
+    if (gustDamping != nullptr) {
+        loads.momentBody += *gustDamping;
+    }
     Rates rates;
     rates.vel = s.vel;
     rates.acc = (stage.rot * loads.forceBody + loads.forceGlobal) / mass;
@@ -72,9 +75,9 @@ Loads SumLoads(const Stage& stage, const Settings& settings, const Contact* cont
     AddBodyDrag(stage, loads);
     if (damping) {
         AddRotationalDamping(stage, settings.rotationalDamping, loads);
-    }
-    if (stage.gustRate != Vec3::Zero()) {
-        AddGustDamping(stage, settings.rotationalDamping, loads);
+        if (stage.gustRate != Vec3::Zero()) {
+            AddGustDamping(stage, settings.rotationalDamping, loads);
+        }
     }
     if (contact != nullptr) {
         AddGroundContact(stage, *contact, loads);
@@ -93,7 +96,7 @@ Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, dou
     return SumLoads(Stage(vessel, state, mass, nullptr, nullptr, nullptr, weather), settings, contact, true);
 }
 
-void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt)
+void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt, const Locale* known)
 {
     if (!(mass > 0.0) || !(dt > 0.0)) {
         return;
@@ -105,16 +108,17 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
     // damping rate of each axis taken at the start of the step.
     // Over a round planet every stage takes its height and the air's motion from the step's start.
     Locale place;
-    const Locale* locale = nullptr;
-    if (settings.planet.round) {
+    const Locale* locale = settings.planet.round ? known : nullptr;
+    if (settings.planet.round && known == nullptr) {
         place = LocaleAt(settings.planet, vessel.state);
         locale = &place;
     }
-    const AirSlope air = AtmosphereSlope(locale != nullptr ? place.height : s0.pos.y());
+    const AirSlope air = AtmosphereSlope(locale != nullptr ? locale->height : s0.pos.y());
     const Weather* weather = MovingAir(settings);
     // The step's start is one stage for the damping rate, the thrust and the first derivative.
     Stage start(vessel, s0, mass, &air, nullptr, locale, weather);
-    Vec3 rate = DampingRate(start, settings.rotationalDamping);
+    Vec3 perRate;
+    Vec3 rate = DampingRate(start, settings.rotationalDamping, &perRate);
     Vec3 half = (-0.5 * dt * rate).array().exp().matrix();
     Vec3 full = half.cwiseProduct(half);
     Vec3 one = Vec3::Ones();
@@ -127,10 +131,17 @@ void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass,
         fixedThrust = &thrust;
     }
     start.thrust = fixedThrust;
+    // Turbulence's rotation of the air damps too: its share is taken at the start, like the rate.
+    Vec3 gust;
+    const Vec3* gustDamping = nullptr;
+    if (start.gustRate != Vec3::Zero()) {
+        gust = perRate.cwiseProduct(start.gustRate);
+        gustDamping = &gust;
+    }
     const auto derivative = [&](const FlightState& s) {
-        return Derivative(Stage(vessel, s, mass, &air, fixedThrust, locale, weather), settings, contact);
+        return Derivative(Stage(vessel, s, mass, &air, fixedThrust, locale, weather), settings, contact, gustDamping);
     };
-    Rates k1 = Derivative(start, settings, contact);
+    Rates k1 = Derivative(start, settings, contact, gustDamping);
     Rates k2 = derivative(Advance(s0, half, k1, 0.5 * dt, half));
     Rates k3 = derivative(Advance(s0, half, k2, 0.5 * dt, one));
     Rates k4 = derivative(Advance(s0, full, k3, dt, half));

@@ -28,7 +28,10 @@ Loads EvaluateLoads(const standin::Vessel& vessel, const FlightState& state, dou
 /// carried to the stage's altitude along its slope. An axis with no positive inertia does not turn.
 /// Over a round planet the state is inertial and planet-centred: gravity is the planet's, the
 /// altitude the geodetic height and the air turns with the planet; there are no frame forces.
-ZAPI_EXPORT void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt);
+/// `locale`, when given, is the vessel's (LocaleAt's) at the step's start. In moving air the vessel
+/// meets the air its `air` holds (see AdvanceAir).
+ZAPI_EXPORT void StepDynamic(standin::Vessel& vessel, const Settings& settings, double mass, double dt,
+                             const Locale* locale = nullptr);
 
 /// Moves a kinematic vessel over `dt` s at its velocity and body rate, ignoring forces.
 void StepKinematic(standin::VesselState& state, double dt);

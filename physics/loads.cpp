@@ -28,15 +28,10 @@ Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const Air
       thrust(fixedThrust)
 {
     Vec3 through = near != nullptr ? Vec3(s.vel - AirVelocity(*near, s.pos)) : s.vel;
-    if (moving != nullptr) {
-        // A calm leaves the still air's numbers exactly as they were, zeros' signs included.
-        const Vec3 wind = WindAt(*moving, v.air, near, altitude);
-        if (wind != Vec3::Zero()) {
-            through -= wind;
-        }
-        if (v.air.moving) {
-            gustRate = Vec3(v.air.rate[0], v.air.rate[1], v.air.rate[2]);
-        }
+    // A calm leaves the still air's numbers exactly as they were, zeros' signs included.
+    if (moving != nullptr && v.air.moving) {
+        through -= StageWind(v.air, altitude);
+        gustRate = Vec3(v.air.rate[0], v.air.rate[1], v.air.rate[2]);
     }
     airVelBody = rot.transpose() * through;
     airspeed = airVelBody.norm();

@@ -8,18 +8,24 @@
 
 namespace physics {
 
-/// The span of `vessel`'s lifting surfaces, m: the widest airfoil's (from its area and aspect
-/// ratio), else the vessel's size.
+/// The span of `vessel`'s lifting surfaces, m: the widest airfoil's (the root of its area times
+/// its aspect ratio), else the vessel's size.
 ZAPI_EXPORT double SpanOf(const standin::Vessel& vessel);
 
-/// The air's velocity relative to the ground at `height` m, where `locale` gives the local axes
-/// (null over the flat ground: x east, z north): the steady wind and `air`'s gusts, global, m/s.
-ZAPI_EXPORT Vec3 WindAt(const Weather& weather, const VesselAir& air, const Locale* locale, double height);
+/// The air's velocity relative to the ground that `air`, taken at a step's start, gives at a stage
+/// `height` m high: the steady wind carried along its shear, and the gusts; global, m/s.
+inline Vec3 StageWind(const VesselAir& air, double height)
+{
+    const double dh = height - air.height;
+    return Vec3(air.wind[0] + air.shear[0] * dh + air.gust[0], air.wind[1] + air.shear[1] * dh + air.gust[1],
+                air.wind[2] + air.shear[2] * dh + air.gust[2]);
+}
 
-/// Advances `vessel.air` over the step of `dt` s that begins at simulation time `simt` s: its
-/// turbulence along its path through the steady air, drawn from the stream `stream`, and the
-/// discrete gust at the step's middle.
+/// Advances `vessel.air` over the step of `dt` s that begins at simulation time `simt` s: the
+/// steady wind and its shear where the vessel is, its turbulence along its path through the steady
+/// air, drawn from the stream `stream`, and the discrete gust at the step's middle. Over a round
+/// planet the vessel's locale goes to `locale` when given.
 ZAPI_EXPORT void AdvanceAir(standin::Vessel& vessel, const Settings& settings, double simt, double dt,
-                            uint64_t stream);
+                            uint64_t stream, Locale* locale = nullptr);
 
 }  // namespace physics

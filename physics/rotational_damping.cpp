@@ -46,9 +46,12 @@ void AddGustDamping(const Stage& stage, double coefficient, Loads& loads)
     loads.momentBody += DampingCoefficient(stage, coefficient).cwiseProduct(stage.gustRate);
 }
 
-Vec3 DampingRate(const Stage& stage, double coefficient)
+Vec3 DampingRate(const Stage& stage, double coefficient, Vec3* moment)
 {
     Vec3 k = DampingCoefficient(stage, coefficient);
+    if (moment != nullptr) {
+        *moment = k;
+    }
     Vec3 inertia = stage.mass * ToVec3(stage.vessel.pmi);
     Vec3 rate;
     for (int i = 0; i < 3; ++i) {

@@ -11,8 +11,9 @@ namespace physics {
 Vec3 DampingArea(const standin::Vessel& vessel);
 
 /// Decay rate of the body rate about each axis under the rotational drag alone, 1/s: the damping
-/// moment's coefficient over the inertia mass × PMI (0 for an axis without positive inertia).
-Vec3 DampingRate(const Stage& stage, double coefficient);
+/// moment's coefficient over the inertia mass × PMI (0 for an axis without positive inertia). The
+/// coefficient itself (N m s) goes to `moment` when given.
+Vec3 DampingRate(const Stage& stage, double coefficient, Vec3* moment = nullptr);
 
 /// Adds the rotational drag about each body axis i: M_i = -C × 0.5 rho V × D_i × ω_i, where C is
 /// `coefficient`, V the airspeed (m/s), D the damping area (m^4) and ω the body rate (rad/s): the

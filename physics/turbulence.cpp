@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "random.h"
+#include "ziggurat.h"
 
 namespace physics {
 
@@ -96,24 +97,43 @@ TurbulenceScales Metres(const TurbulenceScales& f)
     return {f.lu * FOOT, f.lv * FOOT, f.lw * FOOT, f.su * FOOT, f.sv * FOOT, f.sw * FOOT};
 }
 
-// One step of a unit-variance Gauss-Markov state over c time constants, exact at any step.
-double Markov(double x, double c, double noise)
+// How a unit-variance Gauss-Markov state decays over c time constants: a = e^-c, 1 - a and the
+// noise's gain sqrt(1 - a^2), all from one expm1 so that short steps keep their precision.
+struct Decay {
+    double c, a, fall, m, gain;  // m = 1 - a^2
+};
+
+Decay DecayOver(double c)
 {
-    return std::exp(-c) * x + std::sqrt(-std::expm1(-2.0 * c)) * noise;
+    const double e = std::expm1(-c), m = -e * (2.0 + e);
+    return {c, 1.0 + e, -e, m, std::sqrt(m)};
 }
 
-// One step of the two cascaded unit-time-constant stages over c time constants, exact at any step:
-// the transition a [[1, 0], [c, 1]] and the noise of covariance P - Φ P Φᵀ by its Cholesky factor,
-// where P = [[1, 1/2], [1/2, 1/2]] is the pair's stationary covariance.
-void Cascade(double x[2], double c, double n1, double n2)
+// One step of a unit-variance Gauss-Markov state, exact at any step.
+double Markov(double x, const Decay& d, double noise)
 {
-    double a = std::exp(-c), aa = a * a;
-    double m = -std::expm1(-2.0 * c);  // 1 - a², accurate for small steps
-    double q11 = m, q12 = 0.5 * m - aa * c, q22 = 0.5 * m - aa * (c * c + c);
-    double l11 = std::sqrt(q11), l21 = q12 / l11;
-    double l22 = std::sqrt(std::max(0.0, q22 - l21 * l21));  // a tiny negative is rounding
-    double x1 = a * x[0] + l11 * n1;
-    double x2 = a * (c * x[0] + x[1]) + l21 * n1 + l22 * n2;
+    return d.a * x + d.gain * noise;
+}
+
+// One step of the two cascaded unit-time-constant stages, exact at any step: the transition
+// a [[1, 0], [c, 1]] and the noise of covariance P - Φ P Φᵀ by its Cholesky factor `l`, where
+// P = [[1, 1/2], [1/2, 1/2]] is the pair's stationary covariance.
+struct CascadeStep {
+    double a, c, l11, l21, l22;
+};
+
+CascadeStep CascadeOver(const Decay& d)
+{
+    const double c = d.c, aa = d.a * d.a, m = d.m;
+    const double q12 = 0.5 * m - aa * c, q22 = 0.5 * m - aa * (c * c + c);
+    const double l21 = q12 / d.gain;
+    return {d.a, c, d.gain, l21, std::sqrt(std::max(0.0, q22 - l21 * l21))};  // a tiny negative is rounding
+}
+
+void Cascade(double x[2], const CascadeStep& k, double n1, double n2)
+{
+    const double x1 = k.a * x[0] + k.l11 * n1;
+    const double x2 = k.a * (k.c * x[0] + x[1]) + k.l21 * n1 + k.l22 * n2;
     x[0] = x1;
     x[1] = x2;
 }
@@ -124,11 +144,12 @@ double CascadeOutput(const double x[2], double sigma)
     return sigma * SQRT_HALF * (SQRT3 * x[0] + (1.0 - SQRT3) * x[1]);
 }
 
-// The step's six draws in their fixed order: u, v's two stages, w's two, p.
+// The step's six normal numbers in their fixed order: u, v's two stages, w's two, p.
 void Draw(GustState& g, uint64_t seed, uint64_t stream, double n[6])
 {
+    const uint64_t key = StreamKey(seed, stream);
     for (int i = 0; i < 6; ++i) {
-        n[i] = Normal(seed, stream, g.draws++);
+        n[i] = ZigguratNormal(key, g.draws);
     }
 }
 
@@ -144,26 +165,34 @@ void Start(GustState& g, const double n[6])
     g.started = true;
 }
 
-void Step(GustState& g, const TurbulenceScales& s, double airspeed, double span, double dt, const double n[6])
+// One step of the linear filters and of the roll filter, whose decay is returned (the pitch gust's
+// lag has the same time constant). Equal scale lengths (every one above 2,000 ft) share a decay.
+Decay Step(GustState& g, const TurbulenceScales& s, double airspeed, double span, double dt, const double n[6])
 {
-    double distance = airspeed * dt;
-    g.u = Markov(g.u, distance / s.lu, n[0]);
-    Cascade(g.v, distance / s.lv, n[1], n[2]);
-    Cascade(g.w, distance / s.lw, n[3], n[4]);
+    const double distance = airspeed * dt;
+    const Decay du = DecayOver(distance / s.lu);
+    const CascadeStep kv = CascadeOver(s.lv == s.lu ? du : DecayOver(distance / s.lv));
+    const CascadeStep kw = s.lw == s.lv ? kv : CascadeOver(s.lw == s.lu ? du : DecayOver(distance / s.lw));
+    g.u = Markov(g.u, du, n[0]);
+    Cascade(g.v, kv, n[1], n[2]);
+    Cascade(g.w, kw, n[3], n[4]);
+    Decay dp{};
     if (span > 0.0) {
-        g.p = Markov(g.p, PI * distance / (4.0 * span), n[5]);
+        dp = DecayOver(PI * distance / (4.0 * span));
+        g.p = Markov(g.p, dp, n[5]);
     }
+    return dp;
 }
 
 // The pitch and yaw gusts from the step's change of the vertical and lateral gusts across the span:
-// first-order lags of ẇ/V and -v̇/V, exact for the input held over the step.
-void AdvanceRates(GustState& g, double w, double v, double airspeed, double span, double dt)
+// first-order lags of ẇ/V (time constant 4b/πV, the roll filter's: its decay `dp`) and of -v̇/V
+// (3b/πV), exact for the input held over the step.
+void AdvanceRates(GustState& g, const Decay& dp, double w, double v, double airspeed, double span, double dt)
 {
-    double c = PI * airspeed * dt / span;
-    double gq = -std::expm1(-c / 4.0), gr = -std::expm1(-c / 3.0);
-    double wRate = (w - g.wLast) / dt, vRate = (v - g.vLast) / dt;
-    g.q += gq * (wRate / airspeed - g.q);
-    g.r += gr * (-vRate / airspeed - g.r);
+    const double gr = -std::expm1(-PI * airspeed * dt / (3.0 * span));
+    const double perMetre = 1.0 / (airspeed * dt);  // ẇ/V is the change over the distance flown
+    g.q += dp.fall * ((w - g.wLast) * perMetre - g.q);
+    g.r += gr * (-(v - g.vLast) * perMetre - g.r);
 }
 
 }  // namespace
@@ -199,18 +228,19 @@ void AdvanceGusts(GustState& gusts, const Turbulence& turbulence, const Turbulen
     }
     bool moving = airspeed > 0.0 && dt > 0.0;
     bool starting = moving && !gusts.started;
+    Decay roll{};
     if (moving) {
         double n[6];
         Draw(gusts, turbulence.seed, stream, n);
         if (starting) {
             Start(gusts, n);
         } else {
-            Step(gusts, scales, airspeed, span, dt, n);
+            roll = Step(gusts, scales, airspeed, span, dt, n);
         }
     }
     double v = CascadeOutput(gusts.v, scales.sv), w = CascadeOutput(gusts.w, scales.sw);
     if (span > 0.0 && moving && !starting) {
-        AdvanceRates(gusts, w, v, airspeed, span, dt);
+        AdvanceRates(gusts, roll, w, v, airspeed, span, dt);
     }
     if (moving) {
         gusts.wLast = w;

@@ -5,34 +5,47 @@
 
 namespace physics {
 
-WindVector SteadyWind(const Wind& wind, double height)
+WindVector SteadyWind(const Wind& wind, double height, WindVector* shear)
 {
+    WindVector slope{0.0, 0.0};
+    WindVector at{0.0, 0.0};
     if (wind.profile == WindProfile::Table) {
         const WindRow* rows = wind.table;
         const int n = wind.rows;
+        int i = 0;
+        while (i < n && !(height < rows[i].height)) {
+            ++i;
+        }
         if (n == 0) {
-            return WindVector{0.0, 0.0};
+            at = WindVector{0.0, 0.0};
+        } else if (i == 0 || i == n) {
+            // Beyond the ends the nearest row holds.
+            at = WindVector{rows[i == 0 ? 0 : n - 1].east, rows[i == 0 ? 0 : n - 1].north};
+        } else {
+            const WindRow& a = rows[i - 1];
+            const WindRow& b = rows[i];
+            const double span = b.height - a.height, t = (height - a.height) / span;
+            at = WindVector{a.east + t * (b.east - a.east), a.north + t * (b.north - a.north)};
+            slope = WindVector{(b.east - a.east) / span, (b.north - a.north) / span};
         }
-        if (!(height > rows[0].height)) {
-            return WindVector{rows[0].east, rows[0].north};
+    } else {
+        double speed = wind.speed, rate = 0.0;
+        if (wind.profile == WindProfile::Power) {
+            speed = height > 0.0 ? wind.speed * std::pow(height / WIND_REFERENCE_HEIGHT, wind.exponent) : 0.0;
+            rate = height > 0.0 ? speed * wind.exponent / height : 0.0;
         }
-        for (int i = 1; i < n; ++i) {
-            if (height < rows[i].height) {
-                const WindRow& a = rows[i - 1];
-                const WindRow& b = rows[i];
-                double t = (height - a.height) / (b.height - a.height);
-                return WindVector{a.east + t * (b.east - a.east), a.north + t * (b.north - a.north)};
-            }
+        if (speed != 0.0 || rate != 0.0) {
+            // It blows from `from`: toward the opposite direction.
+            const double from = wind.from * (std::numbers::pi / 180.0);
+            const double east = -std::sin(from), north = -std::cos(from);
+            at = WindVector{speed * east, speed * north};
+            slope = WindVector{rate * east, rate * north};
         }
-        return WindVector{rows[n - 1].east, rows[n - 1].north};
     }
-    double speed = wind.speed;
-    if (wind.profile == WindProfile::Power) {
-        speed = height > 0.0 ? wind.speed * std::pow(height / WIND_REFERENCE_HEIGHT, wind.exponent) : 0.0;
+    if (shear != nullptr) {
+        *shear = slope;
     }
-    // It blows from `from`: toward the opposite direction.
-    const double from = wind.from * (std::numbers::pi / 180.0);
-    return WindVector{-speed * std::sin(from), -speed * std::cos(from)};
+    return at;
 }
 
 double GustShape(const Gust& gust, double distance)

@@ -12,9 +12,10 @@ struct WindVector {
     double north;  ///< toward the north, m/s
 };
 
-/// The steady wind of `wind` at `height` m above the ground, relative to the ground, m/s. The
-/// power law gives nothing at or below the ground.
-ZAPI_EXPORT WindVector SteadyWind(const Wind& wind, double height);
+/// The steady wind of `wind` at `height` m above the ground, relative to the ground, m/s, and its
+/// change with height (m/s per m) in `shear` when given. The power law gives nothing at or below
+/// the ground.
+ZAPI_EXPORT WindVector SteadyWind(const Wind& wind, double height, WindVector* shear = nullptr);
 /// The 1 - cos gust's share of its peak after `distance` m flown through the air since it began:
 /// 0 before and after its length, 1 halfway.
 ZAPI_EXPORT double GustShape(const Gust& gust, double distance);

@@ -12,11 +12,17 @@ VECTOR3 WindOf(const physics::Settings& settings, const Vessel& vessel)
         return VECTOR3{0.0, 0.0, 0.0};
     }
     const physics::Planet& planet = settings.planet;
-    if (!planet.round) {
-        return physics::ToVector3(physics::WindAt(settings.weather, vessel.air, nullptr, vessel.state.pos.y));
+    if (vessel.motion == Motion::Dynamic && vessel.air.moving) {
+        // A vessel in flight meets the air its last step took, carried to its height now.
+        return physics::ToVector3(physics::StageWind(vessel.air, AltitudeOf(planet, vessel.state)));
     }
-    const physics::Locale locale = physics::LocaleAt(planet, vessel.state);
-    return physics::ToVector3(physics::WindAt(settings.weather, vessel.air, &locale, locale.height));
+    // Any other meets the steady wind alone: turbulence and gusts are met in flight.
+    const physics::WindVector steady = physics::SteadyWind(settings.weather.wind, AltitudeOf(planet, vessel.state));
+    if (steady.east == 0.0 && steady.north == 0.0) {
+        return VECTOR3{0.0, 0.0, 0.0};
+    }
+    const physics::Mat3 axes = LocalAxesAt(planet, vessel.state);
+    return physics::ToVector3(steady.east * axes.col(0) + steady.north * axes.col(2));
 }
 
 VECTOR3 AirVelocityOf(const physics::Settings& settings, const Vessel& vessel)

@@ -7,8 +7,9 @@
 
 namespace standin {
 
-/// The air's velocity at `vessel` relative to the ground (the steady wind there and the vessel's
-/// turbulence and gust), global, m/s; zero in still air.
+/// The air's velocity at `vessel` relative to the ground, global, m/s; zero in still air. A vessel
+/// in flight reads the air its last step met (the steady wind carried along its shear to the
+/// vessel's height, its turbulence and the gust); any other, the steady wind where it is.
 ZAPI_EXPORT VECTOR3 WindOf(const physics::Settings& settings, const Vessel& vessel);
 /// The velocity of `vessel` through the air (the turning air, the wind and its gusts), global, m/s:
 /// its velocity over the ground in still air.

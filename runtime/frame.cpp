@@ -65,7 +65,10 @@ const physics::PlanetStep& TurnOver(const physics::Planet& planet, double dt)
 void Fly(World& w, Vessel& v, int slot, double mass, double dt)
 {
     if (physics::AirMoves(w.physics.weather)) {
-        physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot));
+        physics::Locale locale;  // the vessel's, over a round planet: worked out once for both
+        physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot), &locale);
+        physics::StepDynamic(v, w.physics, mass, dt, w.physics.planet.round ? &locale : nullptr);
+        return;
     }
     physics::StepDynamic(v, w.physics, mass, dt);
 }

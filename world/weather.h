@@ -87,13 +87,16 @@ struct GustState {
     double gustDistance = 0.0;  ///< distance flown through the air since the discrete gust began, m
 };
 
-/// The moving air one vessel meets over a step beyond the steady wind: its turbulence and the
-/// discrete gust, held over the step.
+/// The moving air one vessel meets over a step, taken at the step's start and held over its stages:
+/// the steady wind there with its change over height, and the vessel's turbulence and gust.
 struct VesselAir {
     GustState turbulence;
-    double velocity[3]{};  ///< the air's velocity from them, global, m/s
-    double rate[3]{};      ///< the air's rotation from them, body frame, rad/s
-    bool moving = false;   ///< some of `velocity` or `rate` is nonzero
+    double height = 0.0;   ///< height the steady wind was taken at, m
+    double wind[3]{};      ///< the steady wind there, global, m/s
+    double shear[3]{};     ///< its change with height, global, m/s per m
+    double gust[3]{};      ///< the turbulence's and the discrete gust's velocity, global, m/s
+    double rate[3]{};      ///< the air's rotation from turbulence, body frame, rad/s
+    bool moving = false;   ///< some of `wind`, `shear`, `gust` or `rate` is nonzero
 };
 
 }  // namespace physics

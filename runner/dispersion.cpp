@@ -87,8 +87,9 @@ bool DisperseSetting(formats::ScenarioDocument& doc, const Dispersion& d, double
             error = "the scenario " + doc.path + " has no TURBULENCE line for turbulence.seed";
             return false;
         }
-        // A seed is a whole number: the draw's, rounded down, and never below 0.
-        line->integer[1] = static_cast<long long>(static_cast<uint64_t>(std::floor(std::fmax(value, 0.0))));
+        // Drawn whole and from 0; a draw past the largest seed takes the largest.
+        const uint64_t seed = value < 0x1.0p64 ? static_cast<uint64_t>(value) : UINT64_MAX;
+        line->integer[1] = static_cast<long long>(seed);
         return true;
     }
     if (LastSetting(doc, Key::WindRow) != nullptr) {

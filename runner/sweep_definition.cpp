@@ -184,8 +184,10 @@ std::vector<double> DrawInputs(const SweepDefinition& spec, long long run)
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
         const Dispersion& d = spec.dispersions[k];
         uint64_t r = static_cast<uint64_t>(run);
-        values.push_back(d.normal ? d.a + d.b * physics::Normal(spec.seed, r, k)
-                                  : d.a + (d.b - d.a) * physics::Uniform(spec.seed, r, k));
+        double value = d.normal ? d.a + d.b * physics::Normal(spec.seed, r, k)
+                                : d.a + (d.b - d.a) * physics::Uniform(spec.seed, r, k);
+        // A seed is a whole number: the draw's, rounded down, and never below 0.
+        values.push_back(d.quantity == "turbulence.seed" ? std::floor(std::fmax(value, 0.0)) : value);
     }
     return values;
 }

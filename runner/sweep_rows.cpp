@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "formats/scenario_keys.h"
 #include "runner/commands.h"
 #include "runner/paths.h"
 
@@ -46,9 +47,12 @@ bool ParseValue(const std::string& text, double& value)
 std::string ColumnOf(const Dispersion& d)
 {
     const std::string& f = d.field;
+    if (d.quantity == "turbulence.seed") {
+        return d.quantity;  // a whole number, with no unit
+    }
     const char* unit = (f == "x" || f == "y" || f == "z" || f == "altitude")              ? "m"
                        : (f == "heading" || f == "pitch" || f == "bank")                  ? "rad"
-                       : (f == "latitude" || f == "longitude")                            ? "deg"
+                       : (f == "latitude" || f == "longitude" || d.quantity == "wind.from") ? "deg"
                        : f == "release"                                                   ? "s"
                                                                                           : "m_s";
     return d.quantity + "_" + unit;
@@ -65,6 +69,9 @@ SweepMeta MetaOf(const SweepDefinition& spec, const std::string& path, int shard
     meta.shards = shards;
     for (const Dispersion& d : spec.dispersions) {
         meta.inputs.push_back({d.quantity, ColumnOf(d), d.normal, d.a, d.b});
+    }
+    for (const formats::HostLine& setting : spec.settings) {
+        formats::AppendHostLine(setting, meta.settings.emplace_back());
     }
     return meta;
 }

@@ -81,6 +81,9 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
     }
     summary["runs_in_file"] = n;
     summary["dispersions"] = Dispersions(meta.inputs);
+    if (!meta.settings.empty()) {
+        summary["settings"] = meta.settings;  // a sweep without them keeps its summary as it was
+    }
     summary["outcomes"] = {{"hit", counts[0]}, {"miss", counts[1]}, {"no_lock", counts[2]}, {"dud", counts[3]}};
     summary["hit_probability"] = {{"within_5_m", Proportion(within[0], n)},
                                   {"within_10_m", Proportion(within[1], n)},
@@ -110,6 +113,9 @@ bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)
             input.a = d.at(input.normal ? "mean" : "low").get<double>();
             input.b = d.at(input.normal ? "deviation" : "high").get<double>();
             meta.inputs.push_back(input);
+        }
+        if (summary.contains("settings")) {
+            meta.settings = summary.at("settings").get<std::vector<std::string>>();
         }
     } catch (const Json::exception&) {
         return false;

@@ -18,6 +18,7 @@
 #include "runner/flight.h"
 #include "runner/replay_telemetry.h"
 #include "runner/sweep.h"
+#include "runner/sweep_definition.h"
 #include "runner/sweep_rows.h"
 #include "test_support.h"
 
@@ -252,6 +253,10 @@ TEST_F(Sweeps, BadSweepFilesAreNamedWithLineAndReason)
         {"KARVEX-SWEEP 1\nRUNS 3\n", "bad.sweep:2: no SCENARIO line"},
         {head + "SEED -1\n", "bad.sweep:4: SEED must be a whole number"},
         {head + "SPEED 3\n", "bad.sweep:4: unknown line \"SPEED 3\""},
+        {head + "SETTING WIND -1 0\n", "bad.sweep:4: expected \"WIND <speed, m/s, 0 or more>"},
+        {head + "SETTING POS 1 2 3\n", "bad.sweep:4: unknown key \"POS\""},
+        {head + "VARY wind.gusts uniform 1 2\n", "bad.sweep:4: unknown quantity \"wind.gusts\""},
+        {head + "VARY turbulence.seed uniform 0 9\n", "bad.sweep: the scenario " KARVEX_SCENARIO_DIR},
     };
     for (const auto& [text, message] : cases) {
         std::ofstream("bad.sweep") << text;
@@ -263,6 +268,41 @@ TEST_F(Sweeps, BadSweepFilesAreNamedWithLineAndReason)
     runner::SweepOptions o = Options("out");
     o.sweepFile = "bad.sweep";
     EXPECT_EQ(runner::Sweep(o), runner::EXIT_SCENARIO);
+}
+
+// The wind and the turbulence seed disperse through the scenario's settings, and the turbulence's
+// own draws leave every other quantity's draws as they were.
+TEST_F(Sweeps, WindAndATurbulenceSeedDisperseThroughTheSettings)
+{
+    const std::string head = "KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference.scn\nRUNS 10\nSEED 5\n"
+                             "VARY Carrier.altitude uniform 1500 2500\n";
+    std::ofstream("still.sweep") << head;
+    std::ofstream("windy.sweep") << head + "SETTING WIND 0 0 power\nSETTING TURBULENCE light\n"
+                                           "VARY wind.speed normal 3 4\nVARY wind.from uniform 0 360\n"
+                                           "VARY turbulence.seed uniform 0 1e6\n";
+    runner::SweepDefinition still, windy;
+    std::string error;
+    ASSERT_TRUE(runner::ReadSweep("still.sweep", still, error)) << error;
+    ASSERT_TRUE(runner::ReadSweep("windy.sweep", windy, error)) << error;
+    for (long long run = 0; run < 10; ++run) {
+        const std::vector<double> values = runner::DrawInputs(windy, run);
+        EXPECT_EQ(values[0], runner::DrawInputs(still, run)[0]) << "run " << run;
+        formats::ScenarioDocument doc;
+        ASSERT_TRUE(runner::RunScenario(windy, values, doc, error)) << error;
+        const formats::HostLine* wind = nullptr;
+        const formats::HostLine* turbulence = nullptr;
+        for (const formats::HostLine& line : doc.settings) {
+            wind = line.key == formats::Key::Wind ? &line : wind;
+            turbulence = line.key == formats::Key::Turbulence ? &line : turbulence;
+        }
+        ASSERT_TRUE(wind != nullptr && turbulence != nullptr);
+        EXPECT_EQ(wind->number[0], std::fmax(values[1], 0.0)) << "a speed drawn below 0 is a calm";
+        EXPECT_EQ(wind->number[1], values[2]);
+        EXPECT_EQ(wind->integer[0], 1) << "the power law of the sweep's SETTING line";
+        EXPECT_EQ(values[3], std::floor(values[3]));
+        EXPECT_EQ(static_cast<double>(turbulence->integer[1]), values[3]);
+        EXPECT_EQ(turbulence->integer[0], 1) << "light";
+    }
 }
 
 }  // namespace

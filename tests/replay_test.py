@@ -101,7 +101,13 @@ class ReplayPage(unittest.TestCase):
         karvex, scenario, work = sys.argv[1:4]
         out = os.path.join(work, "reference")
         shutil.rmtree(out, ignore_errors=True)
-        subprocess.run([karvex, "run", scenario, "-q", "-o", out, "--replay"], check=True, stdout=subprocess.DEVNULL)
+        # The engagement in a light wind from the west, which the panel shows.
+        with open(scenario, encoding="utf-8") as f:
+            magic, rest = f.read().split("\n", 1)
+        windy = os.path.join(work, "reference_windy.scn")
+        with open(windy, "w", encoding="utf-8") as f:
+            f.write(f"{magic}\nWIND 1 270\n{rest}")
+        subprocess.run([karvex, "run", windy, "-q", "-o", out, "--replay"], check=True, stdout=subprocess.DEVNULL)
         cls.page = os.path.abspath(os.path.join(out, "replay.html"))
         with open(os.path.join(out, "summary.json"), encoding="utf-8") as f:
             cls.summary = json.load(f)
@@ -153,6 +159,12 @@ class ReplayPage(unittest.TestCase):
         self.assertEqual(self.scrub(lock - 0.2), "searching")
         self.assertEqual(self.scrub(lock), "LOCKED")
         self.assertIn("seeker head is on", self.browser.evaluate("document.getElementById('event').textContent"))
+
+    def test_panel_shows_the_wind(self):
+        self.scrub(self.summary["milestones"]["release"] + 1.0)
+        self.assertFalse(self.browser.evaluate("document.getElementById('wind-row').hidden"))
+        self.assertEqual(self.browser.evaluate("document.getElementById('hud-wind').textContent"),
+                         "1.0 m/s from 270\u00b0")
 
     def test_missile_meets_the_target_in_the_top_view(self):
         self.browser.evaluate("document.querySelector('[data-view=top]').click()")

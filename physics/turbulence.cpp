@@ -97,15 +97,22 @@ TurbulenceScales Metres(const TurbulenceScales& f)
     return {f.lu * FOOT, f.lv * FOOT, f.lw * FOOT, f.su * FOOT, f.sv * FOOT, f.sw * FOOT};
 }
 
+// e^x - 1 for x <= 0.
+double ExpMinusOne(double x)
+{
+    return x < -0.5 ? std::exp(x) - 1.0 : std::expm1(x);
+}
+
 // How a unit-variance Gauss-Markov state decays over c time constants: a = e^-c, 1 - a and the
-// noise's gain sqrt(1 - a^2), all from one expm1 so that short steps keep their precision.
+// noise's gain sqrt(1 - a^2), all from e^-c - 1: expm1 keeps a short step's precision, and past
+// half a time constant the quicker exp loses none.
 struct Decay {
     double c, a, fall, m, gain;  // m = 1 - a^2
 };
 
 Decay DecayOver(double c)
 {
-    const double e = std::expm1(-c), m = -e * (2.0 + e);
+    const double e = ExpMinusOne(-c), m = -e * (2.0 + e);
     return {c, 1.0 + e, -e, m, std::sqrt(m)};
 }
 
@@ -189,7 +196,7 @@ Decay Step(GustState& g, const TurbulenceScales& s, double airspeed, double span
 // (3b/πV), exact for the input held over the step.
 void AdvanceRates(GustState& g, const Decay& dp, double w, double v, double airspeed, double span, double dt)
 {
-    const double gr = -std::expm1(-PI * airspeed * dt / (3.0 * span));
+    const double gr = -ExpMinusOne(-PI * airspeed * dt / (3.0 * span));
     const double perMetre = 1.0 / (airspeed * dt);  // ẇ/V is the change over the distance flown
     g.q += dp.fall * ((w - g.wLast) * perMetre - g.q);
     g.r += gr * (-(v - g.vLast) * perMetre - g.r);

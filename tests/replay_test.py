@@ -104,6 +104,7 @@ class ReplayPage(unittest.TestCase):
         # The engagement in a light wind from the west, which the panel shows.
         with open(scenario, encoding="utf-8") as f:
             magic, rest = f.read().split("\n", 1)
+        os.makedirs(work, exist_ok=True)
         windy = os.path.join(work, "reference_windy.scn")
         with open(windy, "w", encoding="utf-8") as f:
             f.write(f"{magic}\nWIND 1 270\n{rest}")

@@ -31,7 +31,7 @@ Stage::Stage(const standin::Vessel& v, const FlightState& s, double m, const Air
     // A calm leaves the still air's numbers exactly as they were, zeros' signs included.
     if (moving != nullptr && v.air.moving) {
         through -= StageWind(v.air, altitude);
-        gustRate = Vec3(v.air.rate[0], v.air.rate[1], v.air.rate[2]);
+        gustRate = GustRate(v.air);
     }
     airVelBody = rot.transpose() * through;
     airspeed = airVelBody.norm();

@@ -84,14 +84,12 @@ void AdvanceAir(standin::Vessel& vessel, const Settings& settings, double simt, 
         gusts.gustDistance += airspeed * dt;
         gust += share * (discrete.east * east + discrete.up * up + discrete.north * north);
     }
-    // Roll right wing down is about -z (the nose), pitch nose up about -x, yaw nose right about +y.
-    const Vec3 rate(-gusts.rate[1], gusts.rate[2], -gusts.rate[0]);
+    const Vec3 rate = GustRate(air);
     air.height = height;
     for (int i = 0; i < 3; ++i) {
         air.wind[i] = wind[i];
         air.shear[i] = windShear[i];
         air.gust[i] = gust[i];
-        air.rate[i] = rate[i];
     }
     air.moving = wind != Vec3::Zero() || windShear != Vec3::Zero() || gust != Vec3::Zero() || rate != Vec3::Zero();
 }

@@ -21,6 +21,14 @@ inline Vec3 StageWind(const VesselAir& air, double height)
                 air.wind[2] + air.shear[2] * dh + air.gust[2]);
 }
 
+/// The air's rotation from `air`'s turbulence, body frame, rad/s: its roll (right wing down) is
+/// about -z (the nose), its pitch (nose up) about -x and its yaw (nose right) about +y.
+inline Vec3 GustRate(const VesselAir& air)
+{
+    const double* rate = air.turbulence.rate;
+    return Vec3(-rate[1], rate[2], -rate[0]);
+}
+
 /// Advances `vessel.air` over the step of `dt` s that begins at simulation time `simt` s: the
 /// steady wind and its shear where the vessel is, its turbulence along its path through the steady
 /// air, drawn from the stream `stream`, and the discrete gust at the step's middle. Over a round

@@ -95,8 +95,7 @@ struct VesselAir {
     double wind[3]{};      ///< the steady wind there, global, m/s
     double shear[3]{};     ///< its change with height, global, m/s per m
     double gust[3]{};      ///< the turbulence's and the discrete gust's velocity, global, m/s
-    double rate[3]{};      ///< the air's rotation from turbulence, body frame, rad/s
-    bool moving = false;   ///< some of `wind`, `shear`, `gust` or `rate` is nonzero
+    bool moving = false;   ///< some of `wind`, `shear`, `gust` or the turbulence's rates is nonzero
 };
 
 }  // namespace physics

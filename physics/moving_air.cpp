@@ -35,22 +35,19 @@ double SpanOf(const standin::Vessel& vessel)
 }
 
 void AdvanceAir(standin::Vessel& vessel, const Settings& settings, double simt, double dt, uint64_t stream,
-                Locale* known)
+                const Locale* known)
 {
     const Weather& weather = settings.weather;
     VesselAir& air = vessel.air;
     const Vec3 pos = ToVec3(vessel.state.pos);
     Locale place;
-    const Locale* locale = nullptr;
-    double height = pos.y();
-    Vec3 turning = Vec3::Zero();
-    if (settings.planet.round) {
-        Locale& here = known != nullptr ? *known : place;
-        here = LocaleAt(settings.planet, vessel.state);
-        locale = &here;
-        height = here.height;
-        turning = AirVelocity(here, pos);
+    const Locale* locale = settings.planet.round ? known : nullptr;
+    if (settings.planet.round && known == nullptr) {
+        place = LocaleAt(settings.planet, vessel.state);
+        locale = &place;
     }
+    const double height = locale != nullptr ? locale->height : pos.y();
+    const Vec3 turning = locale != nullptr ? AirVelocity(*locale, pos) : Vec3(Vec3::Zero());
     Vec3 east, up, north;
     AxesOf(locale, east, up, north);
     WindVector shear{};
@@ -59,11 +56,12 @@ void AdvanceAir(standin::Vessel& vessel, const Settings& settings, double simt, 
     const Vec3 windShear = shear.east * east + shear.north * north;
     // The flight path through the steady air: u along it, v to its right, w down.
     const Vec3 through = ToVec3(vessel.state.vel) - turning - wind;
+    // The two roots are independent: the path's direction and its right are worked out side by side.
     const double airspeed = std::sqrt(through.squaredNorm());
-    Vec3 forward = airspeed > 0.0 ? Vec3(through * (1.0 / airspeed)) : Vec3::Zero();
-    Vec3 right = up.cross(forward);
+    Vec3 right = up.cross(through);
     const double across = right.squaredNorm();
-    if (across > 1e-18) {
+    Vec3 forward = airspeed > 0.0 ? Vec3(through * (1.0 / airspeed)) : Vec3::Zero();
+    if (across > 1e-18 * through.squaredNorm() && across > 0.0) {
         right *= 1.0 / std::sqrt(across);
     } else {
         // At rest, or climbing or diving straight up or down: the body's axes are the path's.

@@ -32,8 +32,8 @@ inline Vec3 GustRate(const VesselAir& air)
 /// Advances `vessel.air` over the step of `dt` s that begins at simulation time `simt` s: the
 /// steady wind and its shear where the vessel is, its turbulence along its path through the steady
 /// air, drawn from the stream `stream`, and the discrete gust at the step's middle. Over a round
-/// planet the vessel's locale goes to `locale` when given.
+/// planet `locale` is the vessel's (LocaleAt's) when given, else it is worked out.
 ZAPI_EXPORT void AdvanceAir(standin::Vessel& vessel, const Settings& settings, double simt, double dt,
-                            uint64_t stream, Locale* locale = nullptr);
+                            uint64_t stream, const Locale* locale = nullptr);
 
 }  // namespace physics

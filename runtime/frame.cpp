@@ -65,10 +65,14 @@ const physics::PlanetStep& TurnOver(const physics::Planet& planet, double dt)
 void Fly(World& w, Vessel& v, int slot, double mass, double dt)
 {
     if (physics::AirMoves(w.physics.weather)) {
-        physics::Locale locale;  // the vessel's, over a round planet: worked out once for both
-        physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot), &locale);
-        physics::StepDynamic(v, w.physics, mass, dt, w.physics.planet.round ? &locale : nullptr);
-        return;
+        if (w.physics.planet.round) {
+            // The vessel's locale, worked out once for the air and for the flight.
+            const physics::Locale locale = physics::LocaleAt(w.physics.planet, v.state);
+            physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot), &locale);
+            physics::StepDynamic(v, w.physics, mass, dt, &locale);
+            return;
+        }
+        physics::AdvanceAir(v, w.physics, w.simt, dt, static_cast<uint64_t>(slot));
     }
     physics::StepDynamic(v, w.physics, mass, dt);
 }

@@ -8,7 +8,7 @@ namespace {
 constexpr double R = 3.442619855899;
 constexpr double V = 9.91256303526217e-3;
 
-ZigguratTables MakeTables()
+ZigguratTables MakeTables() noexcept
 {
     ZigguratTables t{};
     double f = std::exp(-0.5 * R * R);

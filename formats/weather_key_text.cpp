@@ -8,6 +8,7 @@
 #include "formats/key_text.h"
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
+#include "world/weather.h"
 
 namespace formats {
 
@@ -38,7 +39,7 @@ bool ReadWind(const char* line, const char* rest, HostLine& value, std::string& 
     bool good = (w.size() == 2 || w.size() == 3 || w.size() == 4) && Number(w[0], n[0]) && n[0] >= 0.0 &&
                 Number(w[1], n[1]);
     value.integer[0] = 0;
-    n[2] = 1.0 / 7.0;
+    n[2] = physics::WIND_DEFAULT_EXPONENT;
     if (good && w.size() >= 3) {
         good = strcasecmp(w[2].c_str(), WIND_PROFILE_NAMES[0]) == 0 ? w.size() == 3
                                                                      : strcasecmp(w[2].c_str(), WIND_PROFILE_NAMES[1]) == 0;

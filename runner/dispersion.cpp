@@ -5,6 +5,7 @@
 #include "formats/scenario_keys.h"
 #include "host/host_types.h"
 #include "runner/sweep_definition.h"
+#include "world/weather.h"
 
 namespace runner {
 
@@ -101,7 +102,7 @@ bool DisperseSetting(formats::ScenarioDocument& doc, const Dispersion& d, double
     if (line == nullptr) {
         formats::HostLine calm;
         calm.key = Key::Wind;
-        calm.number[2] = 1.0 / 7.0;
+        calm.number[2] = physics::WIND_DEFAULT_EXPONENT;
         doc.settings.push_back(calm);
         doc.settingLines.push_back(0);
         line = &doc.settings.back();

@@ -23,6 +23,9 @@ std::string OverridePlanet(const formats::HostLine& s, int line, physics::Planet
     return "";
 }
 
+// Why a scenario may not give its steady wind both ways.
+constexpr const char* WIND_TWICE = "WIND and WIND_ROW lines both give the steady wind: keep one or the other";
+
 // Sets the air's motion from the line `s` (line `line`); "" or why not.
 std::string SetWeather(const formats::HostLine& s, int line, physics::Weather& weather, bool& windLine)
 {
@@ -30,7 +33,7 @@ std::string SetWeather(const formats::HostLine& s, int line, physics::Weather& w
     switch (s.key) {
     case formats::Key::Wind:
         if (wind.rows > 0) {
-            return Where(line) + "WIND and WIND_ROW lines both give the steady wind: keep one or the other";
+            return Where(line) + WIND_TWICE;
         }
         windLine = true;
         wind.profile = s.integer[0] == 1 ? physics::WindProfile::Power : physics::WindProfile::Constant;
@@ -40,7 +43,7 @@ std::string SetWeather(const formats::HostLine& s, int line, physics::Weather& w
         break;
     case formats::Key::WindRow:
         if (windLine) {
-            return Where(line) + "WIND and WIND_ROW lines both give the steady wind: keep one or the other";
+            return Where(line) + WIND_TWICE;
         }
         if (wind.rows == physics::WIND_TABLE_ROWS) {
             return Where(line) + "a wind table holds at most " + std::to_string(physics::WIND_TABLE_ROWS) + " rows";

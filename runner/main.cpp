@@ -7,6 +7,7 @@
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
+#include "runner/envelope.h"
 #include "runner/sweep.h"
 
 namespace {
@@ -20,6 +21,7 @@ struct Request {
     bool plot = false, quiet = false, replay = false;
     std::string className, plotDir, replayDir;
     SweepOptions sweep;
+    EnvelopeOptions envelope;
     std::string shard = "1/1";
     bool noPlot = false;
     std::string mergeOut;
@@ -29,6 +31,7 @@ struct Request {
     CLI::App* replayCommand = nullptr;
     CLI::App* sweepCommand = nullptr;
     CLI::App* merge = nullptr;
+    CLI::App* envelopeCommand = nullptr;
 };
 
 void AddFlightCommands(CLI::App& app, Request& r)
@@ -68,23 +71,66 @@ void AddSweepCommands(CLI::App& app, Request& r)
     c->add_flag("--no-plot", r.noPlot, "Draw no sweep.png");
     c->add_flag("-q,--quiet", sweep.quiet, "Show no progress");
 
-    r.merge = app.add_subcommand("merge", "Merge shard folders into one sweep's runs.csv and summary.json");
+    r.merge = app.add_subcommand("merge", "Merge the shard folders of a sweep or of an envelope into its files");
     r.merge->add_option("-o,--out", r.mergeOut, "Output folder")->required();
     r.merge->add_option("SHARD_DIR", r.shardDirs, "Folders the shards wrote")->required();
-    r.merge->add_flag("--no-plot", r.noPlot, "Draw no sweep.png");
+    r.merge->add_flag("--no-plot", r.noPlot, "Draw no sweep.png or envelope.png");
+}
+
+void AddEnvelopeCommand(CLI::App& app, Request& r)
+{
+    EnvelopeOptions& envelope = r.envelope;
+    envelope.moduleDir = r.moduleDir;
+    r.envelopeCommand =
+        app.add_subcommand("envelope", "Find the launch envelope: envelope.csv, envelope.json, envelope.png");
+    CLI::App* c = r.envelopeCommand;
+    c->add_option("ENVELOPEFILE", envelope.envelopeFile, "Envelope file")->required();
+    c->add_option("-o,--out", envelope.outDir, "Output folder (default: out/<envelope name>)");
+    c->add_option("-m,--modules", envelope.moduleDir, "Folder of the vessel modules")->capture_default_str();
+    c->add_option("-j,--jobs", envelope.jobs, "Worker threads (default: one per core)")->check(CLI::PositiveNumber);
+    c->add_option("--shard", r.shard, "Compute only shard K of N of the bearings, as K/N")->capture_default_str();
+    c->add_flag("--no-plot", r.noPlot, "Draw no envelope.png");
+    c->add_flag("-q,--quiet", envelope.quiet, "Show no progress and no figures");
+}
+
+// Reads "K/N" from `text` into `k` and `n`; false, saying why as `command`, when it is not that.
+bool ReadShard(const std::string& text, const char* command, int& k, int& n)
+{
+    char tail = 0;
+    // NOLINTNEXTLINE(cert-err34-c): the count is checked, and K and N are checked against each other
+    if (std::sscanf(text.c_str(), "%d/%d%c", &k, &n, &tail) != 2 || n < 1 || k < 1 || k > n) {
+        std::fprintf(stderr, "karvex %s: --shard takes K/N with 1 <= K <= N, got \"%s\"\n", command, text.c_str());
+        return false;
+    }
+    return true;
+}
+
+int EnvelopeCommand(Request& r)
+{
+    if (!ReadShard(r.shard, "envelope", r.envelope.shard, r.envelope.shards)) {
+        return EXIT_USAGE;
+    }
+    r.envelope.plot = !r.noPlot;
+    if (r.envelope.outDir.empty()) {
+        r.envelope.outDir = "out/" + std::filesystem::path(r.envelope.envelopeFile).stem().string();
+    }
+    return Envelope(r.envelope);
+}
+
+int MergeCommand(const Request& r)
+{
+    // The first folder says whose shards they are.
+    if (!r.shardDirs.empty() && std::filesystem::is_regular_file(std::filesystem::path(r.shardDirs[0]) / "envelope.json")) {
+        return MergeEnvelope(r.shardDirs, r.mergeOut, !r.noPlot, "");
+    }
+    return Merge(r.shardDirs, r.mergeOut, !r.noPlot, "");
 }
 
 int SweepCommand(Request& r)
 {
-    int k = 0, n = 0;
-    char tail = 0;
-    // NOLINTNEXTLINE(cert-err34-c): the count is checked, and K and N are checked against each other
-    if (std::sscanf(r.shard.c_str(), "%d/%d%c", &k, &n, &tail) != 2 || n < 1 || k < 1 || k > n) {
-        std::fprintf(stderr, "karvex sweep: --shard takes K/N with 1 <= K <= N, got \"%s\"\n", r.shard.c_str());
+    if (!ReadShard(r.shard, "sweep", r.sweep.shard, r.sweep.shards)) {
         return EXIT_USAGE;
     }
-    r.sweep.shard = k;
-    r.sweep.shards = n;
     r.sweep.plot = !r.noPlot;
     if (r.sweep.outDir.empty()) {
         r.sweep.outDir = "out/" + std::filesystem::path(r.sweep.sweepFile).stem().string();
@@ -101,6 +147,7 @@ int Main(int argc, char** argv)
     Request r;
     AddFlightCommands(app, r);
     AddSweepCommands(app, r);
+    AddEnvelopeCommand(app, r);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -123,7 +170,10 @@ int Main(int argc, char** argv)
         return Replay(r.replayDir);
     }
     if (*r.merge) {
-        return Merge(r.shardDirs, r.mergeOut, !r.noPlot, "");
+        return MergeCommand(r);
+    }
+    if (*r.envelopeCommand) {
+        return EnvelopeCommand(r);
     }
     return Plot(r.plotDir, "");
 }

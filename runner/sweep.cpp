@@ -31,11 +31,7 @@ SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
     SweepRow row;
     row.run = run;
     row.inputs = std::move(values);
-    // Never locked; locked but never went off; went off within the target's size of its centre, or not.
-    row.outcome = std::isnan(m.lock)                ? Outcome::NO_LOCK
-                  : std::isnan(m.ignition)          ? Outcome::DUD
-                  : r.missDistance <= r.targetSize ? Outcome::HIT
-                                                    : Outcome::MISS;
+    row.outcome = OutcomeOf(r);
     bool offset = !std::isnan(r.missDistance);
     row.miss = r.missDistance;
     row.flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
@@ -209,6 +205,15 @@ bool FlyAll(const SweepDefinition& spec, const SweepOptions& options, const fs::
 }
 
 }  // namespace
+
+Outcome OutcomeOf(const RunResult& r)
+{
+    const Milestones& m = r.milestones;
+    return std::isnan(m.lock)                ? Outcome::NO_LOCK
+           : std::isnan(m.ignition)          ? Outcome::DUD
+           : r.missDistance <= r.targetSize ? Outcome::HIT
+                                            : Outcome::MISS;
+}
 
 int Sweep(const SweepOptions& options)
 {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "runner/flight.h"
 #include "runner/sweep_definition.h"
+#include "runner/sweep_rows.h"
 
 namespace runner {
 
@@ -22,6 +24,10 @@ struct SweepOptions {
     bool quiet = false;        ///< no progress
     std::string plotScript;    ///< the sweep plotting script; "" for the one beside the program
 };
+
+/// What run `r` came to: no lock; a lock but no ignition (a dud); ignition within the target's
+/// size of its centre (a hit), or beyond it (a miss).
+Outcome OutcomeOf(const RunResult& r);
 
 /// Runs the sweep; returns an ExitCode, printing what went wrong on stderr.
 int Sweep(const SweepOptions& options);

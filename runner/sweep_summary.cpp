@@ -3,6 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "runner/dispersions_json.h"
+#include "runner/envelope_point.h"
 #include "runner/sweep_rows.h"
 
 namespace runner {
@@ -17,11 +19,10 @@ Json Proportion(long long k, long long n)
     if (n == 0) {
         return {{"p", nullptr}, {"ci95", nullptr}};
     }
-    const double z = 1.959963984540054;
-    double p = static_cast<double>(k) / static_cast<double>(n), nn = static_cast<double>(n);
-    double centre = (p + z * z / (2.0 * nn)) / (1.0 + z * z / nn);
-    double half = z * std::sqrt(p * (1.0 - p) / nn + z * z / (4.0 * nn * nn)) / (1.0 + z * z / nn);
-    return {{"p", p}, {"ci95", {std::max(0.0, centre - half), std::min(1.0, centre + half)}}};
+    double low = 0.0, high = 1.0;
+    WilsonInterval(k, n, 1.959963984540054, low, high);
+    double p = static_cast<double>(k) / static_cast<double>(n);
+    return {{"p", p}, {"ci95", {low, high}}};
 }
 
 // The q-quantile of sorted `v` (linear between order statistics) with a 95% interval from the
@@ -38,18 +39,6 @@ Json Quantile(const std::vector<double>& v, double q)
     double spread = 1.959963984540054 * std::sqrt(n * q * (1.0 - q));
     auto rank = [&](double r) { return static_cast<size_t>(std::clamp(r, 0.0, n - 1.0)); };
     return {{"value", value}, {"ci95", {v[rank(std::floor(n * q - spread))], v[rank(std::ceil(n * q + spread))]}}};
-}
-
-Json Dispersions(const std::vector<SweepInput>& inputs)
-{
-    Json dispersions = Json::array();
-    for (const SweepInput& d : inputs) {
-        Json one = {{"quantity", d.quantity}, {"column", d.column}, {"distribution", d.normal ? "normal" : "uniform"}};
-        one[d.normal ? "mean" : "low"] = d.a;
-        one[d.normal ? "deviation" : "high"] = d.b;
-        dispersions.push_back(one);
-    }
-    return dispersions;
 }
 
 }  // namespace
@@ -80,7 +69,7 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
         summary["shard"] = std::to_string(meta.shard) + "/" + std::to_string(meta.shards);
     }
     summary["runs_in_file"] = n;
-    summary["dispersions"] = Dispersions(meta.inputs);
+    summary["dispersions"] = DispersionsJson(meta.inputs);
     if (!meta.settings.empty()) {
         summary["settings"] = meta.settings;  // a sweep without them keeps its summary as it was
     }
@@ -105,15 +94,7 @@ bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)
         meta.scenario = summary.at("scenario").get<std::string>();
         meta.seed = summary.at("seed").get<uint64_t>();
         meta.runs = summary.at("runs").get<long long>();
-        for (const Json& d : summary.at("dispersions")) {
-            SweepInput input;
-            input.quantity = d.at("quantity").get<std::string>();
-            input.column = d.at("column").get<std::string>();
-            input.normal = d.at("distribution").get<std::string>() == "normal";
-            input.a = d.at(input.normal ? "mean" : "low").get<double>();
-            input.b = d.at(input.normal ? "deviation" : "high").get<double>();
-            meta.inputs.push_back(input);
-        }
+        meta.inputs = ReadDispersionsJson(summary.at("dispersions"));
         if (summary.contains("settings")) {
             meta.settings = summary.at("settings").get<std::vector<std::string>>();
         }

@@ -1,0 +1,197 @@
+#include "runner/envelope.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "formats/number_text.h"
+#include "runner/commands.h"
+#include "runner/envelope_probe.h"
+#include "runner/envelope_rows.h"
+#include "runner/exit_codes.h"
+#include "runner/paths.h"
+#include "runner/progress.h"
+#include "runtime/host_control.h"
+
+namespace runner {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One bearing of one release condition: the envelope's unit of work.
+struct Unit {
+    size_t condition = 0, bearing = 0;
+    BearingSearch found;
+};
+
+// Searches every unit of `units` on the option's threads; false with `failure` when a flight fails.
+bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
+               const std::vector<ReleaseCondition>& conditions, std::vector<Unit>& units, std::string& failure)
+{
+    std::atomic<size_t> next{0};
+    std::atomic<long long> done{0};
+    std::atomic<bool> failed{false};
+    std::mutex lock;
+    auto worker = [&]() {
+        standin::OwnWorld world;
+        for (size_t k; !failed && (k = next++) < units.size();) {
+            Unit& unit = units[k];
+            const ReleaseCondition& c = conditions[unit.condition];
+            const double bearing = def.bearings[unit.bearing];
+            std::string why;
+            unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
+                return why.empty() ? ProbePoint(def, options.moduleDir, c, bearing, range, why) : Probe{};
+            });
+            if (!why.empty()) {
+                std::lock_guard<std::mutex> guard(lock);
+                failed = true;
+                failure = why;
+                break;
+            }
+            ++done;
+        }
+    };
+    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
+    jobs = jobs > 0 ? jobs : 1;
+    std::vector<std::thread> threads;
+    for (int j = 0; j < jobs; ++j) {
+        threads.emplace_back(worker);
+    }
+    Progress progress(static_cast<long long>(units.size()), options.quiet);
+    while (done < static_cast<long long>(units.size()) && !failed) {
+        progress.Show(done, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    if (!failed) {
+        progress.Show(done, true);
+    }
+    return !failed;
+}
+
+// The rows of envelope.csv for `units`, and each condition's tally.
+std::vector<EnvelopeRow> RowsOf(const EnvelopeDefinition& def, const std::vector<ReleaseCondition>& conditions,
+                                const std::vector<Unit>& units, std::vector<ConditionTally>& tallies)
+{
+    std::vector<EnvelopeRow> rows;
+    for (const Unit& unit : units) {
+        const ReleaseCondition& c = conditions[unit.condition];
+        EnvelopeRow row{c.altitude, c.speed, def.bearings[unit.bearing], 0, NAN, NAN, unit.found.flights};
+        if (unit.found.intervals.empty()) {
+            rows.push_back(row);
+        }
+        for (const RangeInterval& interval : unit.found.intervals) {
+            ++row.interval;
+            row.rmin = interval.rmin;
+            row.rmax = interval.rmax;
+            rows.push_back(row);
+        }
+        ConditionTally& tally = tallies[unit.condition];
+        tally.probes += unit.found.probes;
+        tally.flights += unit.found.flights;
+        tally.undecided += unit.found.undecided;
+    }
+    return rows;
+}
+
+// Prints each condition's ranges on the track and what the search took, from envelope.json's `text`.
+void Report(const std::string& text, long long releaseFlights)
+{
+    const nlohmann::ordered_json json = nlohmann::ordered_json::parse(text);
+    auto metres = [](const nlohmann::ordered_json& value) {
+        return value.is_null() ? std::string("-") : formats::FormatNumber(value.get<double>()) + " m";
+    };
+    for (const nlohmann::ordered_json& c : json.at("conditions")) {
+        std::printf("%s m, %s m/s: on the track %s to %s, across %s, %s km2; %lld flights, %lld undecided\n",
+                    formats::FormatNumber(c.at("altitude_m").get<double>()).c_str(),
+                    formats::FormatNumber(c.at("speed_m_s").get<double>()).c_str(), metres(c.at("rmin_on_track_m")).c_str(),
+                    metres(c.at("rmax_on_track_m")).c_str(), metres(c.at("max_cross_range_m")).c_str(),
+                    formats::FormatNumber(c.at("area_km2").get<double>()).c_str(), c.at("flights").get<long long>(),
+                    c.at("undecided").get<long long>());
+    }
+    std::printf("%lld probes and %lld flights, and %lld to find the release points; a dense scan at the tolerance "
+                "would probe %lld points; intervals narrower than the scan step (%s m) may go unseen\n",
+                json.at("probes").get<long long>(), json.at("flights").get<long long>(), releaseFlights,
+                json.at("dense_probes").get<long long>(), formats::FormatNumber(json.at("scan_m").get<double>()).c_str());
+}
+
+}  // namespace
+
+int Envelope(const EnvelopeOptions& options)
+{
+    EnvelopeDefinition def;
+    std::string error;
+    if (!ReadEnvelope(options.envelopeFile, def, error)) {
+        std::fprintf(stderr, "karvex envelope: %s\n", error.c_str());
+        return EXIT_SCENARIO;
+    }
+    if (options.shards < 1 || options.shard < 1 || options.shard > options.shards) {
+        std::fprintf(stderr, "karvex envelope: shard %d/%d: expected K/N with 1 <= K <= N\n", options.shard,
+                     options.shards);
+        return EXIT_USAGE;
+    }
+    std::error_code fsError;
+    const fs::path out = fs::absolute(options.outDir, fsError);
+    fs::create_directories(out / "work", fsError);
+    if (!fs::is_directory(out / "work")) {
+        std::fprintf(stderr, "karvex envelope: cannot create %s\n", out.c_str());
+        return EXIT_FAILED;
+    }
+    EnvelopeOptions fly = options;
+    fly.moduleDir = fs::absolute(options.moduleDir, fsError).string();
+    // The modules append their log in the working directory: a scratch folder while the probes fly.
+    const fs::path previous = fs::current_path();
+    fs::current_path(out / "work");
+    std::vector<ReleaseCondition> conditions;
+    std::vector<Unit> units;
+    bool flown = true;
+    {
+        standin::OwnWorld world;
+        for (double altitude : def.altitudes) {
+            for (double speed : def.speeds) {
+                flown = flown && PrepareCondition(def, fly.moduleDir, altitude, speed, conditions.emplace_back(), error);
+            }
+        }
+    }
+    const size_t total = conditions.size() * def.bearings.size();
+    const size_t first = total * static_cast<size_t>(options.shard - 1) / static_cast<size_t>(options.shards);
+    const size_t last = total * static_cast<size_t>(options.shard) / static_cast<size_t>(options.shards);
+    for (size_t k = first; k < last; ++k) {
+        units.push_back({k / def.bearings.size(), k % def.bearings.size(), {}});
+    }
+    flown = flown && SearchAll(def, fly, conditions, units, error);
+    fs::current_path(previous);
+    fs::remove_all(out / "work", fsError);
+    if (!flown) {
+        std::fprintf(stderr, "karvex envelope: %s\n", error.c_str());
+        return EXIT_SCENARIO;
+    }
+    std::vector<ConditionTally> tallies(conditions.size());
+    const std::vector<EnvelopeRow> rows = RowsOf(def, conditions, units, tallies);
+    const EnvelopeMeta meta = EnvelopeMetaOf(def, conditions.front().release.targetSize, options.shard, options.shards);
+    if (!WriteEnvelope(out.string(), meta, rows, tallies)) {
+        std::fprintf(stderr, "karvex envelope: cannot write envelope.csv and envelope.json in %s\n", out.c_str());
+        return EXIT_FAILED;
+    }
+    if (!options.quiet) {
+        Report(EnvelopeJson(meta, rows, tallies), static_cast<long long>(conditions.size()));
+        std::printf("wrote %s and %s\n", (out / "envelope.csv").c_str(), (out / "envelope.json").c_str());
+    }
+    return options.plot ? PlotEnvelope(out.string(), options.plotScript) : EXIT_OK;
+}
+
+int PlotEnvelope(const std::string& dir, const std::string& script)
+{
+    return Plot(dir, script.empty() ? (ProgramDir() / "envelope_plot.py").string() : script, "envelope.csv",
+                "envelope.json");
+}
+
+}  // namespace runner

@@ -1,0 +1,34 @@
+// An envelope's probes: the scenario of a release condition with the target placed at a range and
+// bearing, flown once, or flown as a small Monte Carlo over the envelope's dispersions.
+#pragma once
+
+#include <string>
+
+#include "runner/envelope_definition.h"
+#include "runner/envelope_geometry.h"
+#include "runner/envelope_search.h"
+
+namespace runner {
+
+/// One release condition of an envelope, ready to probe.
+struct ReleaseCondition {
+    double altitude = 0.0;  ///< m
+    double speed = 0.0;     ///< m/s
+    /// The base scenario and settings, with the dispersions the probes set: the carrier's altitude
+    /// and speed, the target's two place values, then the envelope's own.
+    SweepDefinition spec;
+    ReleasePoint release;   ///< where the missile is let go
+};
+
+/// Builds condition (`altitude` m, `speed` m/s) of `def` and flies it once, with the target where
+/// the base scenario has it, to find its release point; false with `error`.
+bool PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
+                      ReleaseCondition& condition, std::string& error);
+
+/// The verdict at `range` m and `bearing` deg of `condition`: one flight, or with dispersions the
+/// sequential Monte Carlo, whose draws are keyed by the point's own coordinates. Sets `error` when
+/// a flight cannot be flown.
+Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, const ReleaseCondition& condition,
+                 double bearing, double range, std::string& error);
+
+}  // namespace runner

@@ -1,0 +1,127 @@
+#include "runner/envelope_rows.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+#include "formats/csv.h"
+#include "formats/scenario_keys.h"
+
+namespace runner {
+
+namespace {
+
+void Value(formats::CsvWriter& csv, double value)
+{
+    if (std::isnan(value)) {
+        csv.Text("");
+    } else {
+        csv.Number(value);
+    }
+}
+
+template <typename Number>
+bool Parse(const std::string& text, Number& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && next == end;
+}
+
+// A row of envelope.csv: finite numbers, ranges both given or both empty, a whole interval from 0
+// that is 0 exactly when the ranges are empty.
+bool ReadRow(const std::vector<std::string>& f, EnvelopeRow& row)
+{
+    if (f.size() != 7 || !Parse(f[0], row.altitude) || !Parse(f[1], row.speed) || !Parse(f[2], row.bearing) ||
+        !Parse(f[3], row.interval) || !Parse(f[6], row.flights)) {
+        return false;
+    }
+    const bool empty = f[4].empty() && f[5].empty();
+    if (!empty && !(Parse(f[4], row.rmin) && Parse(f[5], row.rmax))) {
+        return false;
+    }
+    return std::isfinite(row.altitude) && std::isfinite(row.speed) && std::isfinite(row.bearing) &&
+           row.interval >= 0 && row.flights >= 0 && (row.interval == 0) == empty;
+}
+
+}  // namespace
+
+EnvelopeMeta EnvelopeMetaOf(const EnvelopeDefinition& def, double targetSize, int shard, int shards)
+{
+    const SweepMeta sweep = MetaOf(def.sweep, def.path, shard, shards);
+    EnvelopeMeta meta;
+    meta.envelope = sweep.sweep;
+    meta.scenario = sweep.scenario;
+    meta.target = def.target;
+    meta.targetSize = targetSize;
+    meta.rangeMin = def.rangeMin;
+    meta.rangeMax = def.rangeMax;
+    meta.tolerance = def.tolerance;
+    meta.scan = def.scan;
+    meta.altitudes = def.altitudes;
+    meta.speeds = def.speeds;
+    meta.bearings = def.bearings;
+    meta.probabilistic = def.Probabilistic();
+    if (meta.probabilistic) {
+        meta.probability = def.probability;
+        meta.confidence = def.confidence;
+        meta.cap = def.sweep.runs;
+        meta.seed = def.sweep.seed;
+    }
+    meta.inputs = sweep.inputs;
+    meta.settings = sweep.settings;
+    meta.shard = shard;
+    meta.shards = shards;
+    return meta;
+}
+
+long long DenseProbes(const EnvelopeMeta& meta)
+{
+    const long long perBearing = static_cast<long long>(std::floor((meta.rangeMax - meta.rangeMin) / meta.tolerance)) + 1;
+    return perBearing * static_cast<long long>(meta.bearings.size() * meta.altitudes.size() * meta.speeds.size());
+}
+
+bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::vector<EnvelopeRow>& rows,
+                   const std::vector<ConditionTally>& tallies)
+{
+    formats::CsvWriter csv;
+    for (const EnvelopeRow& row : rows) {
+        csv.Number(row.altitude).Number(row.speed).Number(row.bearing).Whole(row.interval);
+        Value(csv, row.rmin);
+        Value(csv, row.rmax);
+        csv.Whole(row.flights).End();
+    }
+    std::ofstream out(std::filesystem::path(dir) / "envelope.csv");
+    out << ENVELOPE_HEADER << '\n' << csv.Result();
+    std::ofstream json(std::filesystem::path(dir) / "envelope.json");
+    json << EnvelopeJson(meta, rows, tallies);
+    return static_cast<bool>(out) && static_cast<bool>(json);
+}
+
+bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::string& error)
+{
+    formats::CsvReader csv(in);
+    std::vector<std::string> fields;
+    std::string header;
+    const bool read = csv.Next(fields);
+    for (const std::string& field : fields) {
+        header += (header.empty() ? "" : ",") + field;
+    }
+    if (!read || header != ENVELOPE_HEADER) {
+        error = csv.Error().empty() ? "not an envelope.csv: expected the header " + std::string(ENVELOPE_HEADER)
+                                    : csv.Error();
+        return false;
+    }
+    for (size_t count = 1; csv.Next(fields); ++count) {
+        EnvelopeRow row;
+        if (!csv.Ended() || !ReadRow(fields, row)) {
+            error = "row " + std::to_string(count) + (csv.Ended() ? " is no interval's row" : " is cut short");
+            return false;
+        }
+        rows.push_back(row);
+    }
+    error = csv.Error();
+    return error.empty();
+}
+
+}  // namespace runner

@@ -1,5 +1,5 @@
-"""What the flight and sweep plots share: reading numbers and the summary, the grey note on a
-panel with nothing to show, and the command line that turns any failure into one line.
+"""What the flight, sweep and envelope plots share: reading numbers and the summary, the grey
+note on a panel with nothing to show, and the command line that turns any failure into one line.
 """
 import json
 import os
@@ -14,12 +14,12 @@ def number(text):  # empty fields (a sweep's "none", or cut off on a flight's la
     return float(text) if text and text.strip() else float("nan")
 
 
-def read_summary(folder):
-    """The object in summary.json of folder; OSError or ValueError when it cannot be read."""
-    with open(os.path.join(folder, "summary.json"), encoding="utf-8") as f:
+def read_summary(folder, name="summary.json"):
+    """The object in the JSON file name of folder; OSError or ValueError when it cannot be read."""
+    with open(os.path.join(folder, name), encoding="utf-8") as f:
         summary = json.load(f)
     if not isinstance(summary, dict):
-        raise ValueError("summary.json does not hold an object")
+        raise ValueError(f"{name} does not hold an object")
     return summary
 
 

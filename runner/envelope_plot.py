@@ -168,8 +168,8 @@ def title(summary):
     flights = summary.get("flights")
     head = f"{name}: {scenario} against {summary.get('target') or 'the target'}"
     head += f", {flights:,} flights" if flights is not None else ""
-    if (summary.get("shards") or 1) > 1:
-        head += f" (shard {summary.get('shard')} of {summary['shards']})"
+    if summary.get("shard"):
+        head += f" (shard {summary['shard']})"  # "K/N", written only for a shard
     tolerance, scan = summary.get("tolerance_m"), summary.get("scan_m")
     p, c = summary.get("probability"), summary.get("confidence")
     at = f" at {c:.0%} confidence" if c is not None else ""

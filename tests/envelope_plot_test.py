@@ -1,6 +1,6 @@
 """The envelope plot: draws a small envelope's picture, and names the file it lacks.
 
-Usage: /usr/bin/python3 -m pytest -q tests/envelope_plot_test.py
+Usage: /usr/bin/python3 tests/envelope_plot_test.py (ctest runs it so), or under pytest
 """
 import json
 import os
@@ -29,7 +29,7 @@ SUMMARY = {
     "envelope": "small.envelope", "scenario": "reference.scn", "target": "Target",
     "target_size_m": 10, "range_m": [2000, 14000], "tolerance_m": 25, "scan_m": 400,
     "bearings_deg": [-30, 0, 30], "probability": None, "confidence": None, "runs_cap": None,
-    "seed": None, "flights": 137, "dense_flights": 1440, "shard": 1, "shards": 1,
+    "seed": None, "flights": 137, "dense_probes": 1440,
     "conditions": [
         {"altitude_m": 1500, "speed_m_s": 200, "rmin_on_track_m": 4000, "rmax_on_track_m": 9500,
          "max_cross_range_m": 4400, "area_km2": 21.5, "flights": 46, "undecided": 0},

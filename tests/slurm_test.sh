@@ -2,13 +2,14 @@
 # Brings up a one-node Slurm cluster on this machine (its own munge key and munged, slurmctld and
 # slurmd, all under WORKDIR and on loopback ports), flies a sweep through deploy/slurm/submit in
 # three shards, and checks that the merged runs.csv and summary.json equal a local run's, byte for
-# byte. Exits 77 (skipped) when not root or when Slurm or munge is not installed.
+# byte; given an envelope file too, it does the same with the envelope's envelope.csv and
+# envelope.json. Exits 77 (skipped) when not root or when Slurm or munge is not installed.
 #
-# usage: slurm_test.sh KARVEX SWEEPFILE WORKDIR
+# usage: slurm_test.sh KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE]
 set -uo pipefail
 
-if [ $# -ne 3 ]; then
-  echo "usage: $0 KARVEX SWEEPFILE WORKDIR" >&2
+if [ $# -ne 3 ] && [ $# -ne 4 ]; then
+  echo "usage: $0 KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE]" >&2
   exit 2
 fi
 if [ "$(id -u)" -ne 0 ]; then
@@ -22,7 +23,7 @@ for tool in munged slurmctld slurmd sbatch sinfo scontrol squeue scancel; do
   fi
 done
 
-karvex=$(realpath "$1") sweep=$(realpath "$2")
+karvex=$(realpath "$1") sweep=$(realpath "$2") envelope=${4:+$(realpath "$4")}
 mkdir -p "$3" && work=$(realpath "$3") || exit 2
 submit=$(cd "$(dirname "${BASH_SOURCE[0]}")/../deploy/slurm" && pwd)/submit
 host=$(hostname -s)
@@ -30,7 +31,7 @@ host=$(hostname -s)
 [ -r "$sweep" ] || { echo "FAIL: cannot read $sweep" >&2; exit 1; }
 
 # Only the folders this test makes are cleared, so a rerun starts afresh.
-rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster"
+rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster" "$work/local-envelope" "$work/cluster-envelope"
 
 # The daemons keep their state, sockets and logs under WORKDIR; a socket's path must stay short,
 # so a deep WORKDIR has them in a folder of their own under /tmp instead, removed at the end.
@@ -97,6 +98,10 @@ free_port() {
 
 timeout 300 "$karvex" sweep "$sweep" --out "$work/local" --no-plot --quiet ||
   fail "the local sweep failed or took over 300 s"
+if [ -n "$envelope" ]; then
+  timeout 300 "$karvex" envelope "$envelope" --out "$work/local-envelope" --no-plot --quiet ||
+    fail "the local envelope failed or took over 300 s"
+fi
 
 # munge: a fresh key and a daemon of our own, reached through its own socket.
 mkdir -p "$run/munge" "$run/slurm/state" "$run/slurm/spool" || fail "cannot make $run"
@@ -174,17 +179,26 @@ done
 [ "$idle" -eq 1 ] || fail "node $host not idle within 60 s: $(sinfo --noheader --format='%t %E' 2>&1)"
 
 limit=300
-start=${EPOCHREALTIME/./}
-timeout "$limit" "$submit" --wait --shards 3 --no-plot "$karvex" "$sweep" "$work/cluster"
-status=$?
-ms=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
-printf 'Slurm sweep and merge: %d.%03d s wall\n' $((ms / 1000)) $((ms % 1000))
-[ "$status" -ne 124 ] || fail "the Slurm sweep did not finish within $limit s"
-[ "$status" -eq 0 ] || fail "deploy/slurm/submit --wait exited $status"
-
-for f in runs.csv summary.json; do
-  cmp "$work/local/$f" "$work/cluster/merged/$f" ||
-    fail "$f from the cluster differs from the local run's"
-done
-echo "the merged runs.csv and summary.json equal the local run's"
+# Submits FILE through deploy/slurm/submit in three shards into WORKDIR/FOLDER and checks the
+# merged files against the local run's in WORKDIR/ALONE: submitted NAME FILE FOLDER ALONE FILES...
+submitted() {
+  local name=$1 file=$2 folder=$3 alone=$4 start ms status f
+  shift 4
+  start=${EPOCHREALTIME/./}
+  timeout "$limit" "$submit" --wait --shards 3 --no-plot "$karvex" "$file" "$work/$folder"
+  status=$?
+  ms=$(( (${EPOCHREALTIME/./} - start) / 1000 ))
+  printf 'Slurm %s and merge: %d.%03d s wall\n' "$name" $((ms / 1000)) $((ms % 1000))
+  [ "$status" -ne 124 ] || fail "the Slurm $name did not finish within $limit s"
+  [ "$status" -eq 0 ] || fail "deploy/slurm/submit --wait exited $status for the $name"
+  for f in "$@"; do
+    cmp "$work/$alone/$f" "$work/$folder/merged/$f" ||
+      fail "$f from the cluster differs from the local run's"
+  done
+  echo "the merged $* equal the local run's"
+}
+submitted sweep "$sweep" cluster local runs.csv summary.json
+if [ -n "$envelope" ]; then
+  submitted envelope "$envelope" cluster-envelope local-envelope envelope.csv envelope.json
+fi
 failed=0

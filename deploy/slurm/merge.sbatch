@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 #SBATCH --job-name=karvex-merge
-# Combines the shard folders of a sweep into OUTDIR/merged, whose runs.csv and summary.json are
-# the same, byte for byte, as one unsharded sweep's. Submit it to start once every shard has
+# Combines the shard folders of a sweep (or of an envelope) into OUTDIR/merged, whose runs.csv and
+# summary.json (envelope.csv and envelope.json) are the same, byte for byte, as one unsharded run's. Submit it to start once every shard has
 # succeeded:
 #
 #   sbatch --dependency=afterok:ARRAY_JOB_ID --kill-on-invalid-dep=yes \
 #          merge.sbatch KARVEX OUTDIR SHARDS [--no-plot]
 #
-# It also draws OUTDIR/merged/sweep.png unless --no-plot is given.
+# It also draws OUTDIR/merged/sweep.png (envelope.png) unless --no-plot is given.
 set -euo pipefail
 
 if [ $# -lt 3 ] || [ $# -gt 4 ] || { [ $# -eq 4 ] && [ "$4" != --no-plot ]; }; then
@@ -22,11 +22,14 @@ fi
 plot=()
 [ $# -eq 4 ] && plot=(--no-plot)
 
+# The first shard says whose shards they are.
+files=(runs.csv summary.json)
+[ -f "$out/shard-1/envelope.json" ] && files=(envelope.csv envelope.json)
 dirs=()
 missing=0
 for ((k = 1; k <= shards; k++)); do
   dir=$out/shard-$k
-  for f in runs.csv summary.json; do
+  for f in "${files[@]}"; do
     if [ ! -f "$dir/$f" ]; then
       echo "shard $k of $shards has no $dir/$f" >&2
       missing=1

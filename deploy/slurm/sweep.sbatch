@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 #SBATCH --job-name=karvex-sweep
 #SBATCH --requeue
-# One shard of a Monte Carlo sweep, as one task of a job array whose indices run from 1 to N:
+# One shard of a Monte Carlo sweep or of a launch envelope, as one task of a job array whose
+# indices run from 1 to N:
 #
 #   sbatch --array=1-N --cpus-per-task=C sweep.sbatch KARVEX SWEEPFILE OUTDIR [SHARDS]
 #
-# Task K flies shard K of N into OUTDIR/shard-K (runs.csv and summary.json; the picture is left to
-# the merge). N is the array's task count unless SHARDS is given, which lets a single failed shard
+# SWEEPFILE is a sweep file or an envelope file (its first line says which). Task K flies shard K
+# of N into OUTDIR/shard-K (runs.csv and summary.json, or envelope.csv and envelope.json; the
+# picture is left to the merge). N is the array's task count unless SHARDS is given, which lets a single failed shard
 # be run again on its own (--array=K ... SHARDS). The flights use every CPU Slurm gives the task.
 # Paths must be absolute or relative to the job's working folder, and OUTDIR on a filesystem that
 # every node and the merge job see.
@@ -30,9 +32,14 @@ fi
 jobs=${SLURM_CPUS_PER_TASK:-1}
 dir=$out/shard-$shard
 
-args=(sweep "$sweep" --out "$dir" --shard "$shard/$shards" --jobs "$jobs" --no-plot --quiet)
-# A task that Slurm requeued (its node failed, or it was preempted) keeps the runs it finished.
-if [ "${SLURM_RESTART_COUNT:-0}" -gt 0 ] && [ -d "$dir" ]; then
+command=sweep
+if [ "$(sed -n '1{s/[[:space:]]*$//;p;q}' "$sweep")" = "KARVEX-ENVELOPE 1" ]; then
+  command=envelope
+fi
+args=("$command" "$sweep" --out "$dir" --shard "$shard/$shards" --jobs "$jobs" --no-plot --quiet)
+# A sweep's task that Slurm requeued (its node failed, or it was preempted) keeps the runs it
+# finished; an envelope's shard is flown again whole.
+if [ "$command" = sweep ] && [ "${SLURM_RESTART_COUNT:-0}" -gt 0 ] && [ -d "$dir" ]; then
   args+=(--resume)
 fi
 

@@ -12,6 +12,8 @@ namespace runner {
 
 /// The most runs one probe point of a probabilistic envelope may fly.
 inline constexpr long long MAX_POINT_RUNS = 100000;
+/// The cap on runs a probe point of a probabilistic envelope flies when the file gives none.
+inline constexpr long long DEFAULT_POINT_RUNS = 100;
 
 /// A parsed envelope file.
 struct EnvelopeDefinition {

@@ -34,6 +34,18 @@ bool ReadShard(const std::filesystem::path& dir, EnvelopeMeta& meta, std::vector
     return true;
 }
 
+// Whether shards `a` and `b` come from the same envelope: all but their shard numbers agree.
+bool SameEnvelope(const EnvelopeMeta& a, const EnvelopeMeta& b)
+{
+    auto same = [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    return a.envelope == b.envelope && a.scenario == b.scenario && a.target == b.target &&
+           a.targetSize == b.targetSize && a.rangeMin == b.rangeMin && a.rangeMax == b.rangeMax &&
+           a.tolerance == b.tolerance && a.scan == b.scan && a.altitudes == b.altitudes && a.speeds == b.speeds &&
+           a.bearings == b.bearings && a.probabilistic == b.probabilistic && same(a.probability, b.probability) &&
+           same(a.confidence, b.confidence) && a.cap == b.cap && a.seed == b.seed && a.inputs == b.inputs &&
+           a.settings == b.settings;
+}
+
 // The unit (condition, then bearing) of `row` in `meta`'s order; -1 when it has none.
 long long UnitOf(const EnvelopeMeta& meta, const EnvelopeRow& row)
 {
@@ -63,12 +75,11 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
         if (!ReadShard(shardDirs[s], mine, mineTallies, mineRows)) {
             return EXIT_SCENARIO;
         }
-        mine.shard = mine.shards = 1;
         if (s == 0) {
             meta = mine;
             tallies.assign(mineTallies.size(), ConditionTally{});
             owner.assign(meta.altitudes.size() * meta.speeds.size() * meta.bearings.size(), -1);
-        } else if (!(mine == meta)) {
+        } else if (!SameEnvelope(mine, meta)) {
             std::fprintf(stderr, "karvex merge: %s is a shard of another envelope than %s\n", shardDirs[s].c_str(),
                          shardDirs[0].c_str());
             return EXIT_SCENARIO;

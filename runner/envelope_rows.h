@@ -50,8 +50,6 @@ struct EnvelopeMeta {
     std::vector<SweepInput> inputs;    ///< the dispersions
     std::vector<std::string> settings; ///< the SETTING lines, as written
     int shard = 1, shards = 1;
-
-    bool operator==(const EnvelopeMeta&) const = default;
 };
 
 /// The header of envelope.csv.

@@ -63,7 +63,7 @@ bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
     for (int j = 0; j < jobs; ++j) {
         threads.emplace_back(worker);
     }
-    Progress progress(static_cast<long long>(units.size()), options.quiet);
+    Progress progress(static_cast<long long>(units.size()), options.quiet, "bearings");
     while (done < static_cast<long long>(units.size()) && !failed) {
         progress.Show(done, false);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

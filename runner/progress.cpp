@@ -6,8 +6,8 @@
 
 namespace runner {
 
-Progress::Progress(long long runs, bool silent)
-    : total(runs), quiet(silent), terminal(isatty(2) != 0), start(Clock::now())
+Progress::Progress(long long runs, bool silent, const char* things)
+    : total(runs), quiet(silent), terminal(isatty(2) != 0), what(things), start(Clock::now())
 {
 }
 
@@ -25,13 +25,13 @@ void Progress::Show(long long done, bool last)
     double left = rate > 0.0 ? static_cast<double>(total - done) / rate : 0.0;
     if (terminal) {
         int filled = total > 0 ? static_cast<int>(30 * done / total) : 30;
-        std::fprintf(stderr, "\r[%-30.*s] %lld/%lld runs  %.1f runs/s  %.0f s left ", filled,
-                     "==============================", done, total, rate, left);
+        std::fprintf(stderr, "\r[%-30.*s] %lld/%lld %s  %.1f %s/s  %.0f s left ", filled,
+                     "==============================", done, total, what, rate, what, left);
         if (last) {
             std::fputc('\n', stderr);
         }
     } else {
-        std::fprintf(stderr, "%lld/%lld runs, %.1f runs/s, %.0f s left\n", done, total, rate, left);
+        std::fprintf(stderr, "%lld/%lld %s, %.1f %s/s, %.0f s left\n", done, total, what, rate, what, left);
     }
 }
 

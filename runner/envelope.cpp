@@ -152,12 +152,14 @@ int Envelope(const EnvelopeOptions& options)
     fs::current_path(out / "work");
     std::vector<ReleaseCondition> conditions;
     std::vector<Unit> units;
-    bool flown = true;
+    int code = EXIT_OK;
     {
         standin::OwnWorld world;
         for (double altitude : def.altitudes) {
             for (double speed : def.speeds) {
-                flown = flown && PrepareCondition(def, fly.moduleDir, altitude, speed, conditions.emplace_back(), error);
+                if (code == EXIT_OK) {
+                    code = PrepareCondition(def, fly.moduleDir, altitude, speed, conditions.emplace_back(), error);
+                }
             }
         }
     }
@@ -167,12 +169,14 @@ int Envelope(const EnvelopeOptions& options)
     for (size_t k = first; k < last; ++k) {
         units.push_back({k / def.bearings.size(), k % def.bearings.size(), {}});
     }
-    flown = flown && SearchAll(def, fly, conditions, units, error);
+    if (code == EXIT_OK && !SearchAll(def, fly, conditions, units, error)) {
+        code = EXIT_SCENARIO;
+    }
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);
-    if (!flown) {
+    if (code != EXIT_OK) {
         std::fprintf(stderr, "karvex envelope: %s\n", error.c_str());
-        return EXIT_SCENARIO;
+        return code;
     }
     std::vector<ConditionTally> tallies(conditions.size());
     const std::vector<EnvelopeRow> rows = RowsOf(def, conditions, units, tallies);

@@ -59,7 +59,7 @@ ReleasePoint PointOf(const physics::Planet& planet, const standin::Vessel& v, do
 
 }  // namespace
 
-bool FindRelease(const RunOptions& options, ReleasePoint& point, std::string& error)
+int FindRelease(const RunOptions& options, ReleasePoint& point, std::string& error)
 {
     bool carried = false, released = false;
     RunOptions fly = options;
@@ -79,14 +79,14 @@ bool FindRelease(const RunOptions& options, ReleasePoint& point, std::string& er
     RunResult result = Run(fly);
     if (result.exitCode != EXIT_OK) {
         error = result.error;
-        return false;
+        return result.exitCode;
     }
     if (!released) {
         error = "the watched vessel \"" + result.watch + "\" is never released by a carrier in " + options.scenario;
-        return false;
+        return EXIT_SCENARIO;
     }
     point.targetSize = result.targetSize;
-    return true;
+    return EXIT_OK;
 }
 
 void TargetPlace(const ReleasePoint& point, double range, double bearing, double& first, double& second)

@@ -20,9 +20,9 @@ struct ReleasePoint {
 };
 
 /// Flies `options` (a scenario with its watched vessel carried) and finds where the watched vessel
-/// is at the end of the frame that releases it; false with `error` when it cannot be flown or the
-/// vessel is never released.
-bool FindRelease(const RunOptions& options, ReleasePoint& point, std::string& error);
+/// is at the end of the frame that releases it; an ExitCode, with `error` when it cannot be flown
+/// (the run's code) or the vessel is never released (EXIT_SCENARIO).
+int FindRelease(const RunOptions& options, ReleasePoint& point, std::string& error);
 
 /// The target's place at `range` m along the ground from the release point, `bearing` deg off the
 /// track (right positive): the latitude and longitude of its LOCATION (deg) over a round planet,

@@ -52,7 +52,7 @@ uint64_t PointSeed(uint64_t seed, const ReleaseCondition& c, double bearing, dou
 
 }  // namespace
 
-bool PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
+int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
                       ReleaseCondition& condition, std::string& error)
 {
     condition.altitude = altitude;
@@ -64,7 +64,7 @@ bool PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDi
                         Edit(def.carrier, "speed")};
     formats::ScenarioDocument doc;
     if (!RunScenario(spec, {altitude, speed}, doc, error)) {
-        return false;
+        return EXIT_SCENARIO;
     }
     doc.path = spec.scenarioPath;
     RunOptions fly;
@@ -72,13 +72,13 @@ bool PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDi
     fly.maxVessels = 64;
     fly.scenario = doc.path;
     fly.document = &doc;
-    if (!FindRelease(fly, condition.release, error)) {
-        return false;
+    if (const int code = FindRelease(fly, condition.release, error); code != EXIT_OK) {
+        return code;
     }
     spec.dispersions.push_back(Edit(def.target, round ? "latitude" : "x"));
     spec.dispersions.push_back(Edit(def.target, round ? "longitude" : "z"));
     spec.dispersions.insert(spec.dispersions.end(), def.sweep.dispersions.begin(), def.sweep.dispersions.end());
-    return true;
+    return EXIT_OK;
 }
 
 Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, const ReleaseCondition& condition,

@@ -21,8 +21,8 @@ struct ReleaseCondition {
 };
 
 /// Builds condition (`altitude` m, `speed` m/s) of `def` and flies it once, with the target where
-/// the base scenario has it, to find its release point; false with `error`.
-bool PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
+/// the base scenario has it, to find its release point; an ExitCode, with `error` when not EXIT_OK.
+int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
                       ReleaseCondition& condition, std::string& error);
 
 /// The verdict at `range` m and `bearing` deg of `condition`: one flight, or with dispersions the

@@ -49,7 +49,9 @@ TEST_F(Envelopes, BisectionFindsTheDenseScansIntervals)
     ASSERT_TRUE(runner::ReadEnvelope(KARVEX_TEST_DATA_DIR "/small.envelope", def, error)) << error;
     ASSERT_EQ(def.bearings.size(), 2u);
     runner::ReleaseCondition c;
-    ASSERT_TRUE(runner::PrepareCondition(def, KARVEX_MODULE_DIR, def.altitudes[0], def.speeds[0], c, error)) << error;
+    ASSERT_EQ(runner::PrepareCondition(def, KARVEX_MODULE_DIR, def.altitudes[0], def.speeds[0], c, error),
+              runner::EXIT_OK)
+        << error;
     for (double bearing : def.bearings) {
         auto probe = [&](double range) { return runner::ProbePoint(def, KARVEX_MODULE_DIR, c, bearing, range, error); };
         runner::BearingSearch bisected = runner::SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, probe);

@@ -49,6 +49,11 @@ CsvWriter& CsvWriter::Whole(long long value)
     return *this;
 }
 
+CsvWriter& CsvWriter::Optional(double value)
+{
+    return std::isnan(value) ? Text("") : Number(value);
+}
+
 CsvWriter& CsvWriter::End()
 {
     text += '\n';

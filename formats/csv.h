@@ -3,6 +3,8 @@
 // quotes with its inner quotes doubled; any other field is written as it is.
 #pragma once
 
+#include <charconv>
+#include <cmath>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -13,6 +15,22 @@ namespace formats {
 /// Appends `field` to `out` as one CSV field, quoted only when it holds a comma, a quote, CR or LF.
 void AppendCsvField(std::string& out, std::string_view field);
 
+/// Reads the whole of field `text` as a number of type `Number`; false when it holds anything else.
+template <typename Number>
+bool ParseField(const std::string& text, Number& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && next == end;
+}
+
+/// Reads field `text` as a number, NaN for an empty field; false when it holds anything else.
+inline bool ParseOptional(const std::string& text, double& value)
+{
+    value = NAN;
+    return text.empty() || ParseField(text, value);
+}
+
 /// Builds CSV records field by field into a text the caller writes where it likes.
 class CsvWriter {
 public:
@@ -22,6 +40,8 @@ public:
     CsvWriter& Number(double value);
     /// Adds a whole-number field.
     CsvWriter& Whole(long long value);
+    /// Adds a number field, or an empty one for NaN: a value the record does not have.
+    CsvWriter& Optional(double value);
     /// Ends the record with a line feed.
     CsvWriter& End();
     /// The records written since the last Clear.

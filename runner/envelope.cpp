@@ -1,11 +1,7 @@
 #include "runner/envelope.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -15,7 +11,7 @@
 #include "runner/envelope_rows.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
-#include "runner/progress.h"
+#include "runner/workers.h"
 #include "runtime/host_control.h"
 
 namespace runner {
@@ -34,47 +30,16 @@ struct Unit {
 bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
                const std::vector<ReleaseCondition>& conditions, std::vector<Unit>& units, std::string& failure)
 {
-    std::atomic<size_t> next{0};
-    std::atomic<long long> done{0};
-    std::atomic<bool> failed{false};
-    std::mutex lock;
-    auto worker = [&]() {
-        standin::OwnWorld world;
-        for (size_t k; !failed && (k = next++) < units.size();) {
-            Unit& unit = units[k];
-            const ReleaseCondition& c = conditions[unit.condition];
-            const double bearing = def.bearings[unit.bearing];
-            std::string why;
-            unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
-                return why.empty() ? ProbePoint(def, options.moduleDir, c, bearing, range, why) : Probe{};
-            });
-            if (!why.empty()) {
-                std::lock_guard<std::mutex> guard(lock);
-                failed = true;
-                failure = why;
-                break;
-            }
-            ++done;
-        }
+    auto search = [&](size_t k, std::string& why) {
+        Unit& unit = units[k];
+        const ReleaseCondition& c = conditions[unit.condition];
+        const double bearing = def.bearings[unit.bearing];
+        unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
+            return why.empty() ? ProbePoint(def, options.moduleDir, c, bearing, range, why) : Probe{};
+        });
+        return why.empty();
     };
-    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
-    jobs = jobs > 0 ? jobs : 1;
-    std::vector<std::thread> threads;
-    for (int j = 0; j < jobs; ++j) {
-        threads.emplace_back(worker);
-    }
-    Progress progress(static_cast<long long>(units.size()), options.quiet, "bearings");
-    while (done < static_cast<long long>(units.size()) && !failed) {
-        progress.Show(done, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
-    if (!failed) {
-        progress.Show(done, true);
-    }
-    return !failed;
+    return OnEveryCore(units.size(), 0, options.jobs, options.quiet, "bearings", search, failure);
 }
 
 // The rows of envelope.csv for `units`, and each condition's tally.
@@ -112,7 +77,8 @@ void Report(const std::string& text, long long releaseFlights)
     for (const nlohmann::ordered_json& c : json.at("conditions")) {
         std::printf("%s m, %s m/s: on the track %s to %s, across %s, %s km2; %lld flights, %lld undecided\n",
                     formats::FormatNumber(c.at("altitude_m").get<double>()).c_str(),
-                    formats::FormatNumber(c.at("speed_m_s").get<double>()).c_str(), metres(c.at("rmin_on_track_m")).c_str(),
+                    formats::FormatNumber(c.at("speed_m_s").get<double>()).c_str(),
+                    metres(c.at("rmin_on_track_m")).c_str(),
                     metres(c.at("rmax_on_track_m")).c_str(), metres(c.at("max_cross_range_m")).c_str(),
                     formats::FormatNumber(c.at("area_km2").get<double>()).c_str(), c.at("flights").get<long long>(),
                     c.at("undecided").get<long long>());
@@ -120,7 +86,8 @@ void Report(const std::string& text, long long releaseFlights)
     std::printf("%lld probes and %lld flights, and %lld to find the release points; a dense scan at the tolerance "
                 "would probe %lld points; intervals narrower than the scan step (%s m) may go unseen\n",
                 json.at("probes").get<long long>(), json.at("flights").get<long long>(), releaseFlights,
-                json.at("dense_probes").get<long long>(), formats::FormatNumber(json.at("scan_m").get<double>()).c_str());
+                json.at("dense_probes").get<long long>(),
+                formats::FormatNumber(json.at("scan_m").get<double>()).c_str());
 }
 
 }  // namespace

@@ -92,7 +92,8 @@ int FindRelease(const RunOptions& options, ReleasePoint& point, std::string& err
 void TargetPlace(const ReleasePoint& point, double range, double bearing, double& first, double& second)
 {
     const double course = point.track + bearing * DEG;
-    const physics::Vec3 at = point.ground + range * std::sin(course) * point.east + range * std::cos(course) * point.north;
+    const physics::Vec3 at =
+        point.ground + range * std::sin(course) * point.east + range * std::cos(course) * point.north;
     if (!point.round) {
         first = at.x();
         second = at.z();

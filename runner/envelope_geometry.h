@@ -13,7 +13,9 @@ namespace runner {
 struct ReleasePoint {
     bool round = false;         ///< over a round planet
     physics::Planet planet{};   ///< the planet flown over
-    physics::Vec3 ground{};     ///< the point on the ground beneath the release: planet-fixed over a round planet, global over the flat ground, m
+    /// The point on the ground beneath the release, m: planet-fixed over a round planet, global
+    /// over the flat ground.
+    physics::Vec3 ground{};
     physics::Vec3 east{}, north{};  ///< the local level axes there, unit vectors in the same frame
     double track = 0.0;         ///< the missile's course over the ground at release, from north toward east, rad
     double targetSize = 0.0;    ///< the scenario's target's size, m

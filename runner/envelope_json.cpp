@@ -53,7 +53,8 @@ Json Condition(const EnvelopeMeta& meta, double altitude, double speed, const st
         across = std::isnan(across) ? side : std::fmax(across, side);
         const auto at = std::find(meta.bearings.begin(), meta.bearings.end(), row.bearing);
         if (at != meta.bearings.end()) {
-            area += share[static_cast<size_t>(at - meta.bearings.begin())] * 0.5 * (row.rmax * row.rmax - row.rmin * row.rmin);
+            const double angle = share[static_cast<size_t>(at - meta.bearings.begin())];
+            area += angle * 0.5 * (row.rmax * row.rmax - row.rmin * row.rmin);
         }
     }
     return {{"altitude_m", altitude},         {"speed_m_s", speed},

@@ -55,7 +55,8 @@ long long UnitOf(const EnvelopeMeta& meta, const EnvelopeRow& row)
     };
     const long long a = index(meta.altitudes, row.altitude), s = index(meta.speeds, row.speed),
                     b = index(meta.bearings, row.bearing);
-    const long long speeds = static_cast<long long>(meta.speeds.size()), bearings = static_cast<long long>(meta.bearings.size());
+    const long long speeds = static_cast<long long>(meta.speeds.size());
+    const long long bearings = static_cast<long long>(meta.bearings.size());
     return a < 0 || s < 0 || b < 0 ? -1 : (a * speeds + s) * bearings + b;
 }
 
@@ -91,12 +92,13 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
         }
         for (const EnvelopeRow& row : mineRows) {
             const long long unit = UnitOf(meta, row);
-            if (unit < 0 || (owner[static_cast<size_t>(unit)] >= 0 && owner[static_cast<size_t>(unit)] != static_cast<int>(s))) {
+            const int from = static_cast<int>(s);
+            if (unit < 0 || (owner[static_cast<size_t>(unit)] >= 0 && owner[static_cast<size_t>(unit)] != from)) {
                 std::fprintf(stderr, "karvex merge: a row of %s is of no bearing of the envelope or in two shards\n",
                              shardDirs[s].c_str());
                 return EXIT_SCENARIO;
             }
-            owner[static_cast<size_t>(unit)] = static_cast<int>(s);
+            owner[static_cast<size_t>(unit)] = from;
             rows.emplace_back(unit, row);
         }
     }

@@ -1,6 +1,5 @@
 #include "runner/envelope_rows.h"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -11,33 +10,17 @@ namespace runner {
 
 namespace {
 
-void Value(formats::CsvWriter& csv, double value)
-{
-    if (std::isnan(value)) {
-        csv.Text("");
-    } else {
-        csv.Number(value);
-    }
-}
-
-template <typename Number>
-bool Parse(const std::string& text, Number& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [next, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && next == end;
-}
-
 // A row of envelope.csv: finite numbers, ranges both given or both empty, a whole interval from 0
 // that is 0 exactly when the ranges are empty.
 bool ReadRow(const std::vector<std::string>& f, EnvelopeRow& row)
 {
-    if (f.size() != 7 || !Parse(f[0], row.altitude) || !Parse(f[1], row.speed) || !Parse(f[2], row.bearing) ||
-        !Parse(f[3], row.interval) || !Parse(f[6], row.flights)) {
+    using formats::ParseField;
+    if (f.size() != 7 || !ParseField(f[0], row.altitude) || !ParseField(f[1], row.speed) ||
+        !ParseField(f[2], row.bearing) || !ParseField(f[3], row.interval) || !ParseField(f[6], row.flights)) {
         return false;
     }
     const bool empty = f[4].empty() && f[5].empty();
-    if (!empty && !(Parse(f[4], row.rmin) && Parse(f[5], row.rmax))) {
+    if (!empty && !(ParseField(f[4], row.rmin) && ParseField(f[5], row.rmax))) {
         return false;
     }
     return std::isfinite(row.altitude) && std::isfinite(row.speed) && std::isfinite(row.bearing) &&
@@ -77,7 +60,8 @@ EnvelopeMeta EnvelopeMetaOf(const EnvelopeDefinition& def, double targetSize, in
 
 long long DenseProbes(const EnvelopeMeta& meta)
 {
-    const long long perBearing = static_cast<long long>(std::floor((meta.rangeMax - meta.rangeMin) / meta.tolerance)) + 1;
+    const double steps = std::floor((meta.rangeMax - meta.rangeMin) / meta.tolerance);
+    const long long perBearing = static_cast<long long>(steps) + 1;
     return perBearing * static_cast<long long>(meta.bearings.size() * meta.altitudes.size() * meta.speeds.size());
 }
 
@@ -87,9 +71,7 @@ bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::
     formats::CsvWriter csv;
     for (const EnvelopeRow& row : rows) {
         csv.Number(row.altitude).Number(row.speed).Number(row.bearing).Whole(row.interval);
-        Value(csv, row.rmin);
-        Value(csv, row.rmax);
-        csv.Whole(row.flights).End();
+        csv.Optional(row.rmin).Optional(row.rmax).Whole(row.flights).End();
     }
     std::ofstream out(std::filesystem::path(dir) / "envelope.csv");
     out << ENVELOPE_HEADER << '\n' << csv.Result();

@@ -120,7 +120,8 @@ int EnvelopeCommand(Request& r)
 int MergeCommand(const Request& r)
 {
     // The first folder says whose shards they are.
-    if (!r.shardDirs.empty() && std::filesystem::is_regular_file(std::filesystem::path(r.shardDirs[0]) / "envelope.json")) {
+    namespace fs = std::filesystem;
+    if (!r.shardDirs.empty() && fs::is_regular_file(fs::path(r.shardDirs[0]) / "envelope.json")) {
         return MergeEnvelope(r.shardDirs, r.mergeOut, !r.noPlot, "");
     }
     return Merge(r.shardDirs, r.mergeOut, !r.noPlot, "");

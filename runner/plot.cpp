@@ -27,7 +27,8 @@ int Plot(const std::string& outDir, const std::string& script, const char* data,
     std::string program = script.empty() ? (ProgramDir() / "plot.py").string() : script;
     for (const char* name : {data, summary}) {
         if (!fs::is_regular_file(fs::path(outDir) / name)) {
-            std::fprintf(stderr, "karvex plot: %s has no %s: run a scenario, a sweep or an envelope into it first\n", outDir.c_str(),
+            std::fprintf(stderr, "karvex plot: %s has no %s: run a scenario, a sweep or an envelope into it first\n",
+                         outDir.c_str(),
                          name);
             return EXIT_SCENARIO;
         }

@@ -1,11 +1,13 @@
-// A sweep's or an envelope's progress on stderr: a bar on a terminal, otherwise a line every five seconds.
+// A sweep's or an envelope's progress on stderr: a bar on a terminal, otherwise a line every five
+// seconds.
 #pragma once
 
 #include <chrono>
 
 namespace runner {
 
-/// Shows how many of a sweep's runs (an envelope's bearings) are done, how fast they go and how long the rest will take.
+/// Shows how many of a sweep's runs (an envelope's bearings) are done, how fast they go and how
+/// long the rest will take.
 class Progress {
 public:
     /// For `runs` runs in all, counted as `things` ("runs", "bearings"); `silent` shows nothing.

@@ -1,21 +1,18 @@
 #include "runner/sweep.h"
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <thread>
 
 #include "formats/scenario_keys.h"
 #include "physics/random.h"
 #include "runner/commands.h"
 #include "runner/exit_codes.h"
 #include "runner/flight.h"
-#include "runner/progress.h"
 #include "runner/sweep_rows.h"
+#include "runner/workers.h"
 #include "runtime/host_control.h"
 
 namespace runner {
@@ -158,50 +155,23 @@ bool FlyAll(const SweepDefinition& spec, const SweepOptions& options, const fs::
             todo.push_back(first + static_cast<long long>(k));
         }
     }
-    std::atomic<size_t> next{0};
-    std::atomic<long long> done{static_cast<long long>(rows.size() - todo.size())};
-    std::atomic<bool> failed{false};
     std::mutex lock;
     formats::CsvWriter csv;
-    auto worker = [&]() {
-        standin::OwnWorld world;
-        for (size_t k; !failed && (k = next++) < todo.size();) {
-            SweepRow row;
-            std::string why;
-            bool flown = FlyRun(spec, options, out, todo[k], row, why);
-            std::lock_guard<std::mutex> guard(lock);
-            if (!flown) {
-                failed = true;
-                failure = why;
-                break;
-            }
+    auto fly = [&](size_t k, std::string& why) {
+        SweepRow row;
+        bool flown = FlyRun(spec, options, out, todo[k], row, why);
+        std::lock_guard<std::mutex> guard(lock);
+        if (flown) {
             csv.Clear();
             WriteRow(csv, row);
             std::fputs(csv.Result().c_str(), partial);
             std::fflush(partial);
             rows[static_cast<size_t>(row.run - first)] = std::move(row);
-            ++done;
         }
+        return flown;
     };
-    int jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
-    jobs = jobs > 0 ? jobs : 1;
-    std::vector<std::thread> threads;
-    threads.reserve(static_cast<size_t>(jobs));
-    for (int j = 0; j < jobs; ++j) {
-        threads.emplace_back(worker);
-    }
-    Progress progress(static_cast<long long>(rows.size()), options.quiet);
-    while (done < static_cast<long long>(rows.size()) && !failed) {
-        progress.Show(done, false);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    for (std::thread& t : threads) {
-        t.join();
-    }
-    if (!failed) {
-        progress.Show(done, true);
-    }
-    return !failed;
+    return OnEveryCore(todo.size(), static_cast<long long>(rows.size() - todo.size()), options.jobs, options.quiet,
+                       "runs", fly, failure);
 }
 
 }  // namespace

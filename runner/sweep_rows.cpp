@@ -1,6 +1,5 @@
 #include "runner/sweep_rows.h"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -15,32 +14,6 @@ namespace {
 // The fields of runs.csv after the inputs.
 constexpr const char* RESULT_COLUMNS[] = {"outcome", "miss_m", "time_of_flight_s", "lock_after_release_s",
                                           "impact_east_m", "impact_north_m"};
-
-// A value of runs.csv: empty for NaN, what the run did not have.
-void Value(formats::CsvWriter& csv, double value)
-{
-    if (std::isnan(value)) {
-        csv.Text("");
-    } else {
-        csv.Number(value);
-    }
-}
-
-// The whole of `text` as a number of type `Number`; false when it holds anything else.
-template <typename Number>
-bool Parse(const std::string& text, Number& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [next, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && next == end;
-}
-
-// A value of runs.csv: NaN for an empty field.
-bool ParseValue(const std::string& text, double& value)
-{
-    value = NAN;
-    return text.empty() || Parse(text, value);
-}
 
 }  // namespace
 
@@ -90,24 +63,25 @@ void WriteRow(formats::CsvWriter& csv, const SweepRow& row)
 {
     csv.Whole(row.run);
     for (double value : row.inputs) {
-        Value(csv, value);
+        csv.Optional(value);
     }
     csv.Text(OUTCOMES[static_cast<int>(row.outcome)]);
     for (double value : {row.miss, row.flight, row.lock, row.east, row.north}) {
-        Value(csv, value);
+        csv.Optional(value);
     }
     csv.End();
 }
 
 bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& row)
 {
-    if (fields.size() != 1 + inputs + std::size(RESULT_COLUMNS) || !Parse(fields[0], row.run) || row.run < 0) {
+    const size_t count = 1 + inputs + std::size(RESULT_COLUMNS);
+    if (fields.size() != count || !formats::ParseField(fields[0], row.run) || row.run < 0) {
         return false;
     }
     row.inputs.assign(inputs, NAN);
     bool numbers = true;
     for (size_t k = 0; k < inputs; ++k) {
-        numbers = ParseValue(fields[1 + k], row.inputs[k]) && numbers;
+        numbers = formats::ParseOptional(fields[1 + k], row.inputs[k]) && numbers;
     }
     size_t at = 1 + inputs;
     int outcome = 0;
@@ -117,7 +91,7 @@ bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& ro
     }
     row.outcome = static_cast<Outcome>(outcome);
     for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north}) {
-        numbers = ParseValue(fields[++at], *value) && numbers;
+        numbers = formats::ParseOptional(fields[++at], *value) && numbers;
     }
     return numbers && outcome < outcomes;
 }

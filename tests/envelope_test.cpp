@@ -54,7 +54,8 @@ TEST_F(Envelopes, BisectionFindsTheDenseScansIntervals)
         << error;
     for (double bearing : def.bearings) {
         auto probe = [&](double range) { return runner::ProbePoint(def, KARVEX_MODULE_DIR, c, bearing, range, error); };
-        runner::BearingSearch bisected = runner::SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, probe);
+        const runner::BearingSearch bisected =
+            runner::SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, probe);
         std::vector<double> ranges;
         std::vector<bool> hits;
         for (double r = def.rangeMin; r <= def.rangeMax; r += def.tolerance) {

@@ -39,20 +39,10 @@ TEST_F(Catalogue, EnvelopeFiles)
         {good + "CARRIER Target\n", ":9: a second CARRIER line"},
         {good + BIG + "\n", ":9: unknown line"},
     };
-    for (const auto& [text, error] : rows) {
-        std::ofstream("c.envelope", std::ios::binary) << text;
+    catalogue::ExpectDefinitionFiles(rows, "c.envelope", [](std::string& why) {
         runner::EnvelopeDefinition def;
-        std::string why;
-        const bool read = runner::ReadEnvelope("c.envelope", def, why);
-        const std::string shown = text.substr(0, 60);
-        if (error == nullptr) {
-            EXPECT_TRUE(read) << shown << ": " << why;
-        } else {
-            EXPECT_FALSE(read) << shown;
-            EXPECT_NE(why.find(error), std::string::npos) << shown << "\ngot: " << why;
-            EXPECT_EQ(why.rfind("c.envelope", 0), 0u) << "names the file";
-        }
-    }
+        return runner::ReadEnvelope("c.envelope", def, why);
+    });
 }
 
 TEST_F(Catalogue, EnvelopeCommandLines)
@@ -72,13 +62,7 @@ TEST_F(Catalogue, EnvelopeCommandLines)
         {{"envelope", file, "-q", "--no-plot", "--out", "/proc/x"}, 1},
         {{"merge", "--out", "m", "half"}, 3},
     };
-    for (const auto& [args, status] : rows) {
-        std::string shown;
-        for (const std::string& a : args) {
-            shown += a.substr(0, 30) + " ";
-        }
-        EXPECT_EQ(RunProgram(KARVEX_PROGRAM, args), status) << shown << "(-1: ended by a signal)";
-    }
+    catalogue::ExpectExitStatuses(KARVEX_PROGRAM, rows);
 }
 
 }  // namespace

@@ -213,20 +213,10 @@ TEST_F(Catalogue, SweepFiles)
         {runs + BIG + "\n", ":4: unknown line"},
         {std::string("KARVEX-SWEEP 1\0\n", 16), ":1: not a sweep file"},
     };
-    for (const auto& [text, error] : rows) {
-        std::ofstream("c.sweep", std::ios::binary) << text;
+    catalogue::ExpectDefinitionFiles(rows, "c.sweep", [](std::string& why) {
         runner::SweepDefinition spec;
-        std::string why;
-        bool read = runner::ReadSweep("c.sweep", spec, why);
-        std::string shown = text.substr(0, 60);
-        if (error == nullptr) {
-            EXPECT_TRUE(read) << shown << ": " << why;
-        } else {
-            EXPECT_FALSE(read) << shown;
-            EXPECT_NE(why.find(error), std::string::npos) << shown << "\ngot: " << why;
-            EXPECT_EQ(why.rfind("c.sweep", 0), 0u) << "names the file";
-        }
-    }
+        return runner::ReadSweep("c.sweep", spec, why);
+    });
 }
 
 // The command line: each hostile invocation ends with its exit status and never crashes.
@@ -270,13 +260,7 @@ TEST_F(Catalogue, CommandLines)
         {{"--help"}, 0},
         {{"--version-that-does-not-exist"}, 2},
     };
-    for (const auto& [args, status] : rows) {
-        std::string shown;
-        for (const std::string& a : args) {
-            shown += a.substr(0, 30) + " ";
-        }
-        EXPECT_EQ(RunProgram(KARVEX_PROGRAM, args), status) << shown << "(-1: ended by a signal)";
-    }
+    catalogue::ExpectExitStatuses(KARVEX_PROGRAM, rows);
 }
 
 }  // namespace

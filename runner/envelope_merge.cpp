@@ -109,6 +109,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
     }
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<EnvelopeRow> ordered;
+    ordered.reserve(rows.size());
     for (const auto& [unit, row] : rows) {
         ordered.push_back(row);
     }

@@ -130,10 +130,10 @@ int Envelope(const EnvelopeOptions& options)
             }
         }
     }
-    const size_t total = conditions.size() * def.bearings.size();
-    const size_t first = total * static_cast<size_t>(options.shard - 1) / static_cast<size_t>(options.shards);
-    const size_t last = total * static_cast<size_t>(options.shard) / static_cast<size_t>(options.shards);
-    for (size_t k = first; k < last; ++k) {
+    long long first = 0, last = 0;
+    ShardRange(static_cast<long long>(conditions.size() * def.bearings.size()), options.shard, options.shards, first,
+               last);
+    for (auto k = static_cast<size_t>(first); k < static_cast<size_t>(last); ++k) {
         units.push_back({k / def.bearings.size(), k % def.bearings.size(), {}});
     }
     if (code == EXIT_OK && !SearchAll(def, fly, conditions, units, error)) {

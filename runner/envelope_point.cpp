@@ -9,7 +9,7 @@ namespace runner {
 double ConfidenceZ(double confidence)
 {
     // Bisection on the normal distribution function: slow beside a rational approximation, but
-    // exact to the last bits and worked out once for a whole envelope.
+    // exact to the last bits, and worked out once for each release condition.
     const double target = 0.5 * (1.0 + confidence);
     double low = 0.0, high = 40.0;
     for (int i = 0; i < 200 && low < high; ++i) {
@@ -38,9 +38,8 @@ Verdict Decide(long long hits, long long runs, double probability, double z)
     return low > probability ? Verdict::HIT : high < probability ? Verdict::MISS : Verdict::UNDECIDED;
 }
 
-Probe SequentialPoint(double probability, double confidence, long long cap, const std::function<bool(long long)>& fly)
+Probe SequentialPoint(double probability, double z, long long cap, const std::function<bool(long long)>& fly)
 {
-    const double z = ConfidenceZ(confidence);
     Probe point{Verdict::UNDECIDED, 0};
     long long hits = 0;
     while (point.flights < cap && point.verdict == Verdict::UNDECIDED) {

@@ -18,8 +18,8 @@ void WilsonInterval(long long hits, long long runs, double z, double& low, doubl
 /// below, else UNDECIDED.
 Verdict Decide(long long hits, long long runs, double probability, double z);
 
-/// Flies `fly` (run number from 0 to whether it hit) until the verdict is decided or `cap` runs
-/// are flown.
-Probe SequentialPoint(double probability, double confidence, long long cap, const std::function<bool(long long)>& fly);
+/// Flies `fly` (run number from 0 to whether it hit) until the verdict at the normal quantile `z`
+/// (ConfidenceZ's) is decided or `cap` runs are flown.
+Probe SequentialPoint(double probability, double z, long long cap, const std::function<bool(long long)>& fly);
 
 }  // namespace runner

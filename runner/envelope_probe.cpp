@@ -27,17 +27,15 @@ bool Located(formats::ScenarioDocument& doc, const std::string& vessel)
     return v != nullptr && formats::LastLine(*v, formats::Key::Location) != nullptr;
 }
 
-// Flies `doc` without files; false with `error` when it cannot be flown.
-bool Fly(const std::string& moduleDir, const formats::ScenarioDocument& doc, RunResult& result, std::string& error)
+// A flight of `doc` without files.
+RunOptions FlightOf(const std::string& moduleDir, const formats::ScenarioDocument& doc)
 {
     RunOptions fly;
     fly.moduleDir = moduleDir;
     fly.maxVessels = 64;
     fly.scenario = doc.path;
     fly.document = &doc;
-    result = Run(fly);
-    error = result.exitCode == EXIT_OK ? "" : result.error;
-    return error.empty();
+    return fly;
 }
 
 // The seed of the probe point at `range` m and `bearing` deg of `c` under `seed`.
@@ -57,6 +55,7 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
 {
     condition.altitude = altitude;
     condition.speed = speed;
+    condition.z = ConfidenceZ(def.confidence);
     SweepDefinition& spec = condition.spec;
     spec = def.sweep;
     const bool round = Located(spec.base, def.target);
@@ -66,13 +65,7 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
     if (!RunScenario(spec, {altitude, speed}, doc, error)) {
         return EXIT_SCENARIO;
     }
-    doc.path = spec.scenarioPath;
-    RunOptions fly;
-    fly.moduleDir = moduleDir;
-    fly.maxVessels = 64;
-    fly.scenario = doc.path;
-    fly.document = &doc;
-    if (const int code = FindRelease(fly, condition.release, error); code != EXIT_OK) {
+    if (const int code = FindRelease(FlightOf(moduleDir, doc), condition.release, error); code != EXIT_OK) {
         return code;
     }
     spec.dispersions.push_back(Edit(def.target, round ? "latitude" : "x"));
@@ -96,17 +89,18 @@ Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, co
             inputs.push_back(drawn);
         }
         formats::ScenarioDocument doc;
-        RunResult result;
-        if (!error.empty() || !RunScenario(condition.spec, inputs, doc, error) || !Fly(moduleDir, doc, result, error)) {
+        if (!error.empty() || !RunScenario(condition.spec, inputs, doc, error)) {
             return false;
         }
-        return OutcomeOf(result) == Outcome::HIT;
+        const RunResult result = Run(FlightOf(moduleDir, doc));
+        error = result.error;
+        return result.exitCode == EXIT_OK && OutcomeOf(result) == Outcome::HIT;
     };
     if (!def.Probabilistic()) {
         const bool hit = fly(0);
         return Probe{hit ? Verdict::HIT : Verdict::MISS, 1};
     }
-    return SequentialPoint(def.probability, def.confidence, def.sweep.runs, fly);
+    return SequentialPoint(def.probability, condition.z, def.sweep.runs, fly);
 }
 
 }  // namespace runner

@@ -18,6 +18,7 @@ struct ReleaseCondition {
     /// and speed, the target's two place values, then the envelope's own.
     SweepDefinition spec;
     ReleasePoint release;   ///< where the missile is let go
+    double z = 0.0;         ///< the normal quantile of the envelope's confidence
 };
 
 /// Builds condition (`altitude` m, `speed` m/s) of `def` and flies it once, with the target where

@@ -5,9 +5,9 @@
 #include <CLI/CLI.hpp>
 
 #include "runner/commands.h"
+#include "runner/envelope.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
-#include "runner/envelope.h"
 #include "runner/sweep.h"
 
 namespace {

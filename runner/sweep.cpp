@@ -38,13 +38,6 @@ SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
     return row;
 }
 
-// Shard `shard` of `shards` holds runs [first, last).
-void ShardRange(long long runs, int shard, int shards, long long& first, long long& last)
-{
-    first = runs * (shard - 1) / shards;
-    last = runs * shard / shards;
-}
-
 // A fingerprint of everything that decides a sweep's rows, so resumed rows come from the same sweep.
 std::string Signature(const SweepDefinition& spec, int shard, int shards)
 {

@@ -111,9 +111,10 @@ TEST(EnvelopePoints, DecidedAboveBelowOrUndecidedAtTheCap)
     auto always = [](long long) { return true; };
     auto never = [](long long) { return false; };
     auto half = [](long long run) { return run % 2 == 0; };
-    runner::Probe above = runner::SequentialPoint(0.5, 0.9, 100, always);
-    runner::Probe below = runner::SequentialPoint(0.5, 0.9, 100, never);
-    runner::Probe open = runner::SequentialPoint(0.5, 0.9, 40, half);
+    const double z = runner::ConfidenceZ(0.9);
+    runner::Probe above = runner::SequentialPoint(0.5, z, 100, always);
+    runner::Probe below = runner::SequentialPoint(0.5, z, 100, never);
+    runner::Probe open = runner::SequentialPoint(0.5, z, 40, half);
     EXPECT_EQ(above.verdict, runner::Verdict::HIT);
     EXPECT_EQ(below.verdict, runner::Verdict::MISS);
     EXPECT_EQ(open.verdict, runner::Verdict::UNDECIDED);

@@ -1,12 +1,19 @@
 // Envelopes: bisection that finds what a dense scan finds, the same files for any thread count or
-// sharding, and the sequential decision of a probabilistic point.
+// sharding, targets placed from the release point, envelope.json's figures, and the sequential
+// decision of a probabilistic point.
 #include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "runner/envelope.h"
 #include "runner/envelope_point.h"
 #include "runner/envelope_probe.h"
+#include "runner/envelope_rows.h"
 #include "runner/exit_codes.h"
 #include "test_support.h"
 
@@ -102,6 +109,97 @@ TEST_F(Envelopes, JobsAndShardsWriteTheSameFiles)
         }
     }
     EXPECT_NE(ReadFile("one/envelope.csv").find(",1,"), std::string::npos) << "some point decided a hit";
+}
+
+// The release point is where the carrier lets the missile go, and a target placed at a range and
+// bearing lies there on the ground, right of the track positive: over the flat ground and over the
+// Earth, whose longitudes are the planet's own, not the turned global frame's.
+TEST_F(Envelopes, TargetsArePlacedFromTheReleasePointAlongTheTrack)
+{
+    auto release = [](const char* scenario) {
+        formats::ScenarioDocument doc;
+        std::ifstream in(scenario);
+        std::string error;
+        EXPECT_TRUE(formats::ParseScenario(scenario, in, doc, error)) << error;
+        runner::RunOptions fly;
+        fly.moduleDir = KARVEX_MODULE_DIR;
+        fly.scenario = scenario;
+        fly.document = &doc;
+        runner::ReleasePoint point;
+        EXPECT_EQ(runner::FindRelease(fly, point, error), runner::EXIT_OK) << error;
+        return point;
+    };
+    // Both carriers fly north and release 8 km short of the target (z 9,150 m; latitude 40.0824067).
+    const runner::ReleasePoint flat = release(KARVEX_SCENARIO_DIR "/reference_flat.scn");
+    EXPECT_NEAR(flat.track, 0.0, 1e-9);
+    EXPECT_EQ(flat.targetSize, 10.0);
+    double x = 0.0, z = 0.0;
+    runner::TargetPlace(flat, 8000.0, 0.0, x, z);
+    EXPECT_NEAR(x, 0.0, 1e-6);
+    EXPECT_NEAR(z, 9150.0, 5.0);
+    runner::TargetPlace(flat, 8000.0, 90.0, x, z);
+    EXPECT_NEAR(x, 8000.0, 1e-6) << "right of a northward track is east";
+    const runner::ReleasePoint earth = release(KARVEX_SCENARIO_DIR "/reference.scn");
+    EXPECT_NEAR(earth.track, 0.0, 1e-4);
+    double latitude = 0.0, longitude = 0.0;
+    runner::TargetPlace(earth, 8000.0, 0.0, latitude, longitude);
+    EXPECT_NEAR(latitude, 40.0824067, 5e-5);  // 5.5 m
+    EXPECT_NEAR(longitude, 15.0, 1e-5) << "the planet-fixed longitude";
+    // Ranges are in the level plane at the release point: two targets 8 km out, 90 degrees apart,
+    // are 8 km × √2 apart, to the few centimetres the ground falls away below that plane.
+    auto ground = [&](double bearing) {
+        double lat = 0.0, lon = 0.0;
+        runner::TargetPlace(earth, 8000.0, bearing, lat, lon);
+        const double deg = std::numbers::pi / 180.0;
+        return physics::PositionOf(earth.planet, {lat * deg, lon * deg, 0.0});
+    };
+    EXPECT_NEAR((ground(-45.0) - ground(45.0)).norm(), 8000.0 * std::numbers::sqrt2, 0.1);
+}
+
+// envelope.json's figures come from the rows: Rmin and Rmax on the track, the largest cross-range,
+// and the area with each bearing standing for the angle halfway to its neighbours; and its own
+// fields and tallies read back for a merge.
+TEST(EnvelopeJson, FiguresFromTheRowsAndReadBack)
+{
+    runner::EnvelopeMeta meta;
+    meta.envelope = "e.envelope";
+    meta.rangeMin = 1000.0;
+    meta.rangeMax = 9000.0;
+    meta.tolerance = 25.0;
+    meta.scan = 400.0;
+    meta.altitudes = {2000.0};
+    meta.speeds = {200.0, 250.0};
+    meta.bearings = {-30.0, 0.0, 30.0};
+    const std::vector<runner::EnvelopeRow> rows = {
+        {2000.0, 200.0, -30.0, 1, 4000.0, 6000.0, 9},  {2000.0, 200.0, 0.0, 1, 3000.0, 5000.0, 12},
+        {2000.0, 200.0, 0.0, 2, 6000.0, 8000.0, 12},   {2000.0, 200.0, 30.0, 0, NAN, NAN, 7},
+        {2000.0, 250.0, -30.0, 0, NAN, NAN, 5},        {2000.0, 250.0, 0.0, 0, NAN, NAN, 5},
+        {2000.0, 250.0, 30.0, 0, NAN, NAN, 5},
+    };
+    const std::vector<runner::ConditionTally> tallies = {{30, 28, 2}, {15, 15, 0}};
+    const std::string text = runner::EnvelopeJson(meta, rows, tallies);
+    const nlohmann::json json = nlohmann::json::parse(text);
+    const nlohmann::json& hit = json["conditions"][0];
+    EXPECT_EQ(hit["rmin_on_track_m"], 3000.0);
+    EXPECT_EQ(hit["rmax_on_track_m"], 8000.0);
+    EXPECT_NEAR(hit["max_cross_range_m"].get<double>(), 3000.0, 1e-9);  // 6 km at 30 degrees
+    // -30 stands for 15 degrees, 0 for 30: ½ (6² - 4²) × π/12 + ½ (5² - 3² + 8² - 6²) × π/6 km².
+    const double area = 0.5 * 20.0 * std::numbers::pi / 12.0 + 0.5 * 44.0 * std::numbers::pi / 6.0;
+    EXPECT_NEAR(hit["area_km2"].get<double>(), area, 1e-12);
+    EXPECT_TRUE(json["conditions"][1]["rmin_on_track_m"].is_null());
+    EXPECT_EQ(json["conditions"][1]["area_km2"], 0.0);
+    EXPECT_EQ(json["flights"], 43);
+    EXPECT_EQ(json["undecided"], 2);
+    EXPECT_EQ(json["dense_probes"], 321 * 3 * 2);
+    EXPECT_EQ(json["scan_m"], 400.0);
+    runner::EnvelopeMeta back;
+    std::vector<runner::ConditionTally> read;
+    std::istringstream in(text);
+    ASSERT_TRUE(runner::ReadEnvelopeJson(in, back, read));
+    EXPECT_EQ(back.bearings, meta.bearings);
+    EXPECT_EQ(read[0].flights, 28);
+    EXPECT_EQ(read[0].undecided, 2);
+    EXPECT_EQ(runner::EnvelopeJson(back, rows, read), text) << "a merge writes it again to the byte";
 }
 
 // A point that always hits is decided above the required probability, one that never hits below,

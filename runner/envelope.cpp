@@ -130,9 +130,9 @@ int Envelope(const EnvelopeOptions& options)
             }
         }
     }
+    const size_t total = conditions.size() * def.bearings.size();
     long long first = 0, last = 0;
-    ShardRange(static_cast<long long>(conditions.size() * def.bearings.size()), options.shard, options.shards, first,
-               last);
+    ShardRange(static_cast<long long>(total), options.shard, options.shards, first, last);
     for (auto k = static_cast<size_t>(first); k < static_cast<size_t>(last); ++k) {
         units.push_back({k / def.bearings.size(), k % def.bearings.size(), {}});
     }

@@ -28,6 +28,25 @@ struct Reader {
     }
 };
 
+// Reads the non-empty line `text` (comment and outer blanks gone) of `section` into `line`. A
+// settings line with no key fails with `line.host` false and `why` the start of its message.
+bool ReadLine(const std::string& text, Section section, ScenarioLine& line, std::string& why)
+{
+    const char* rest = nullptr;
+    const KeyEntry* entry = FindKey(text.c_str(), section, &rest);
+    line.host = entry != nullptr;
+    if (entry == nullptr && section == Section::Settings) {
+        why = "unknown key \"" + text.substr(0, text.find_first_of(" \t")) + "\": expected " + SettingKeyList();
+        return false;
+    }
+    if (entry == nullptr) {
+        line.text = text;  // the module's own line, read by the module alone
+        return true;
+    }
+    line.value.key = entry->key;
+    return entry->read(text.c_str(), rest, line.value, why);
+}
+
 // Reads the run settings up to the line "BEGIN_VESSELS", and steps past it.
 bool ReadSettings(Reader& r, ScenarioDocument& doc)
 {
@@ -36,19 +55,12 @@ bool ReadSettings(Reader& r, ScenarioDocument& doc)
         if (text.empty()) {
             continue;
         }
-        const char* rest = nullptr;
-        const KeyEntry* entry = FindKey(text.c_str(), Section::Settings, &rest);
-        if (entry == nullptr) {
-            return r.Fail(r.i + 1, "unknown key \"" + text.substr(0, text.find_first_of(" \t")) +
-                                       "\": expected " + SettingKeyList() + " or BEGIN_VESSELS");
-        }
-        HostLine value;
-        value.key = entry->key;
+        ScenarioLine line;
         std::string why;
-        if (!entry->read(text.c_str(), rest, value, why)) {
-            return r.Fail(r.i + 1, why);
+        if (!ReadLine(text, Section::Settings, line, why)) {
+            return r.Fail(r.i + 1, line.host ? why : why + " or BEGIN_VESSELS");
         }
-        doc.settings.push_back(std::move(value));
+        doc.settings.push_back(std::move(line.value));
         doc.settingLines.push_back(static_cast<int>(r.i + 1));
     }
     if (r.i >= r.lines.size()) {
@@ -79,17 +91,9 @@ bool ReadVessel(Reader& r, ScenarioDocument& doc)
         }
         ScenarioLine line;
         line.line = static_cast<int>(r.i + 1);
-        const char* rest = nullptr;
-        const KeyEntry* entry = FindKey(text.c_str(), Section::Vessel, &rest);
-        if (entry != nullptr) {
-            line.host = true;
-            line.value.key = entry->key;
-            std::string why;
-            if (!entry->read(text.c_str(), rest, line.value, why)) {
-                return r.Fail(r.i + 1, why);
-            }
-        } else {
-            line.text = text;  // the module's own line, read by the module alone
+        std::string why;
+        if (!ReadLine(text, Section::Vessel, line, why)) {
+            return r.Fail(r.i + 1, why);
         }
         vessel.lines.push_back(std::move(line));
     }
@@ -148,6 +152,32 @@ bool ParseScenario(const std::string& path, std::istream& in, ScenarioDocument& 
     return true;
 }
 
+bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& line, std::string& why)
+{
+    if (text.find_first_of(std::string("\n\r\0", 3)) != std::string::npos) {
+        why = "a line cannot hold a line break or a NUL";
+        return false;
+    }
+    const std::string kept = Trim(text.substr(0, text.find(';')));  // ';' starts a comment
+    if (kept.empty()) {
+        why = "the line is empty";
+        return false;
+    }
+    line = ScenarioLine{};
+    return ReadLine(kept, section, line, why);
+}
+
+std::string LineText(const ScenarioLine& line)
+{
+    std::string out;
+    if (line.host) {
+        AppendHostLine(line.value, out);
+    } else {
+        out = line.text;
+    }
+    return out;
+}
+
 std::string WriteScenario(const ScenarioDocument& doc)
 {
     std::string out = SCENARIO_MAGIC;
@@ -160,13 +190,7 @@ std::string WriteScenario(const ScenarioDocument& doc)
     for (const ScenarioVessel& vessel : doc.vessels) {
         out += vessel.name + ":" + vessel.className + "\n";
         for (const ScenarioLine& line : vessel.lines) {
-            out += "  ";
-            if (line.host) {
-                AppendHostLine(line.value, out);
-            } else {
-                out += line.text;
-            }
-            out += '\n';
+            out += "  " + LineText(line) + '\n';
         }
         out += "END\n";
     }

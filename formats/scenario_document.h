@@ -102,6 +102,14 @@ bool ParseScenario(const std::string& path, std::istream& in, ScenarioDocument& 
 /// The text of `doc` as a scenario file.
 std::string WriteScenario(const ScenarioDocument& doc);
 
+/// Reads `text`, one line of `section` as a file holds it (its ';' comment and outer blanks dropped),
+/// into `line`: a host line by the key table, or in a vessel's block any other text as the module's
+/// line. False with `why` for an empty line, one holding a line break or a NUL, a host line that
+/// cannot be read, or a settings line with no settings key ("unknown key \"<word>\": expected ...").
+bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& line, std::string& why);
+/// `line` as a file writes it, without indentation.
+std::string LineText(const ScenarioLine& line);
+
 /// The last `key` line of `vessel`, null when it has none.
 HostLine* LastLine(ScenarioVessel& vessel, Key key);
 /// The last `key` line of `vessel`, made at its start when it has none (numbers zero).

@@ -62,26 +62,36 @@ bool ReadBaseScenario(const std::string& path, const std::string& file, SweepDef
     return formats::ParseScenario(spec.scenarioPath, in, spec.base, why);
 }
 
+bool ReadQuantity(const std::string& quantity, Dispersion& d, std::string& why)
+{
+    d.quantity = quantity;
+    size_t dot = quantity.rfind('.');
+    d.vessel = dot == std::string::npos ? "" : quantity.substr(0, dot);
+    d.field = dot == std::string::npos ? "" : quantity.substr(dot + 1);
+    bool known = false;
+    for (const char* field : FIELDS) {
+        known = known || d.field == field;
+    }
+    // The scenario's own quantities: the names "wind" and "turbulence" stand for its settings.
+    d.setting = quantity == "wind.speed" || quantity == "wind.from" || quantity == "turbulence.seed";
+    if (d.vessel.empty() || (!known && !d.setting)) {
+        why = "unknown quantity \"" + quantity + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
+              "latitude, longitude, altitude or release, or wind.speed, wind.from or turbulence.seed";
+        return false;
+    }
+    return true;
+}
+
 bool ReadVaryLine(const std::vector<std::string>& w, Dispersion& d, std::string& why)
 {
     if (w.size() != 5) {
         why = "expected \"VARY <vessel>.<quantity> uniform <low> <high>\" or \"... normal <mean> <deviation>\"";
         return false;
     }
-    d.quantity = w[1];
-    size_t dot = w[1].rfind('.');
-    d.vessel = dot == std::string::npos ? "" : w[1].substr(0, dot);
-    d.field = dot == std::string::npos ? "" : w[1].substr(dot + 1);
-    bool known = false;
-    for (const char* field : FIELDS) {
-        known = known || d.field == field;
+    if (!ReadQuantity(w[1], d, why)) {
+        return false;
     }
-    // The scenario's own quantities: the names "wind" and "turbulence" stand for its settings.
-    d.setting = w[1] == "wind.speed" || w[1] == "wind.from" || w[1] == "turbulence.seed";
-    if (d.vessel.empty() || (!known && !d.setting)) {
-        why = "unknown quantity \"" + w[1] + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
-              "latitude, longitude, altitude or release, or wind.speed, wind.from or turbulence.seed";
-    } else if (!SameKeyword(w[2], "uniform") && !SameKeyword(w[2], "normal")) {
+    if (!SameKeyword(w[2], "uniform") && !SameKeyword(w[2], "normal")) {
         why = "unknown distribution \"" + w[2] + "\": expected uniform or normal";
     } else if (d.normal = SameKeyword(w[2], "normal"); !FiniteNumber(w[3], d.a) || !FiniteNumber(w[4], d.b)) {
         why = "expected two finite numbers after \"" + w[2] + "\"";

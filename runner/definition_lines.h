@@ -26,6 +26,10 @@ bool FiniteNumber(const std::string& text, double& value);
 /// read and parsed into `spec`'s scenarioPath, scenarioText and base; false with `why`.
 bool ReadBaseScenario(const std::string& path, const std::string& file, SweepDefinition& spec, std::string& why);
 
+/// The quantity `quantity` ("<vessel>.<field>", "wind.speed", "wind.from" or "turbulence.seed")
+/// into `d`'s quantity, vessel, field and setting; false with `why` when there is no such quantity.
+bool ReadQuantity(const std::string& quantity, Dispersion& d, std::string& why);
+
 /// "VARY <vessel>.<quantity> uniform|normal <a> <b>", as words `w`, into `d`; false with `why`.
 bool ReadVaryLine(const std::vector<std::string>& w, Dispersion& d, std::string& why);
 

@@ -123,23 +123,25 @@ bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values,
         doc.settingLines.push_back(0);
     }
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
-        const Dispersion& d = spec.dispersions[k];
-        if (d.setting) {
-            if (!DisperseSetting(doc, d, values[k], error)) {
-                return false;
-            }
-            continue;
-        }
-        formats::ScenarioVessel* vessel = formats::FindVessel(doc, d.vessel);
-        if (vessel == nullptr) {
-            error = "no vessel named \"" + d.vessel + "\" in the scenario " + spec.scenarioPath;
-            return false;
-        }
-        if (!Disperse(*vessel, d, values[k], error)) {
+        if (!SetQuantity(doc, spec.scenarioPath, spec.dispersions[k], values[k], error)) {
             return false;
         }
     }
     return true;
+}
+
+bool SetQuantity(formats::ScenarioDocument& doc, const std::string& name, const Dispersion& d, double value,
+                 std::string& error)
+{
+    if (d.setting) {
+        return DisperseSetting(doc, d, value, error);
+    }
+    formats::ScenarioVessel* vessel = formats::FindVessel(doc, d.vessel);
+    if (vessel == nullptr) {
+        error = "no vessel named \"" + d.vessel + "\" in the scenario " + name;
+        return false;
+    }
+    return Disperse(*vessel, d, value, error);
 }
 
 }  // namespace runner

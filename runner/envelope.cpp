@@ -9,6 +9,7 @@
 #include "runner/commands.h"
 #include "runner/envelope_probe.h"
 #include "runner/envelope_rows.h"
+#include "runner/complaint.h"
 #include "runner/exit_codes.h"
 #include "runner/paths.h"
 #include "runner/workers.h"
@@ -97,19 +98,18 @@ int Envelope(const EnvelopeOptions& options)
     EnvelopeDefinition def;
     std::string error;
     if (!ReadEnvelope(options.envelopeFile, def, error)) {
-        std::fprintf(stderr, "karvex envelope: %s\n", error.c_str());
+        Complain("envelope", "%s", error.c_str());
         return EXIT_SCENARIO;
     }
     if (options.shards < 1 || options.shard < 1 || options.shard > options.shards) {
-        std::fprintf(stderr, "karvex envelope: shard %d/%d: expected K/N with 1 <= K <= N\n", options.shard,
-                     options.shards);
+        Complain("envelope", "shard %d/%d: expected K/N with 1 <= K <= N", options.shard, options.shards);
         return EXIT_USAGE;
     }
     std::error_code fsError;
     const fs::path out = fs::absolute(options.outDir, fsError);
     fs::create_directories(out / "work", fsError);
     if (!fs::is_directory(out / "work")) {
-        std::fprintf(stderr, "karvex envelope: cannot create %s\n", out.c_str());
+        Complain("envelope", "cannot create %s", out.c_str());
         return EXIT_FAILED;
     }
     EnvelopeOptions fly = options;
@@ -142,14 +142,14 @@ int Envelope(const EnvelopeOptions& options)
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);
     if (code != EXIT_OK) {
-        std::fprintf(stderr, "karvex envelope: %s\n", error.c_str());
+        Complain("envelope", "%s", error.c_str());
         return code;
     }
     std::vector<ConditionTally> tallies(conditions.size());
     const std::vector<EnvelopeRow> rows = RowsOf(def, conditions, units, tallies);
     const EnvelopeMeta meta = EnvelopeMetaOf(def, conditions.front().release.targetSize, options.shard, options.shards);
     if (!WriteEnvelope(out.string(), meta, rows, tallies)) {
-        std::fprintf(stderr, "karvex envelope: cannot write envelope.csv and envelope.json in %s\n", out.c_str());
+        Complain("envelope", "cannot write envelope.csv and envelope.json in %s", out.c_str());
         return EXIT_FAILED;
     }
     if (!options.quiet) {

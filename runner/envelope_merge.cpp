@@ -6,6 +6,7 @@
 
 #include "runner/envelope.h"
 #include "runner/envelope_rows.h"
+#include "runner/complaint.h"
 #include "runner/exit_codes.h"
 
 namespace runner {
@@ -19,16 +20,16 @@ bool ReadShard(const std::filesystem::path& dir, EnvelopeMeta& meta, std::vector
 {
     std::ifstream json(dir / "envelope.json"), csv(dir / "envelope.csv");
     if (!json || !csv) {
-        std::fprintf(stderr, "karvex merge: %s holds no readable envelope.csv and envelope.json\n", dir.c_str());
+        Complain("merge", "%s holds no readable envelope.csv and envelope.json", dir.c_str());
         return false;
     }
     if (!ReadEnvelopeJson(json, meta, tallies)) {
-        std::fprintf(stderr, "karvex merge: %s/envelope.json is not an envelope's\n", dir.c_str());
+        Complain("merge", "%s/envelope.json is not an envelope's", dir.c_str());
         return false;
     }
     std::string error;
     if (!ReadEnvelopeRows(csv, rows, error)) {
-        std::fprintf(stderr, "karvex merge: %s/envelope.csv: %s\n", dir.c_str(), error.c_str());
+        Complain("merge", "%s/envelope.csv: %s", dir.c_str(), error.c_str());
         return false;
     }
     return true;
@@ -81,8 +82,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
             tallies.assign(mineTallies.size(), ConditionTally{});
             owner.assign(meta.altitudes.size() * meta.speeds.size() * meta.bearings.size(), -1);
         } else if (!SameEnvelope(mine, meta)) {
-            std::fprintf(stderr, "karvex merge: %s is a shard of another envelope than %s\n", shardDirs[s].c_str(),
-                         shardDirs[0].c_str());
+            Complain("merge", "%s is a shard of another envelope than %s", shardDirs[s].c_str(), shardDirs[0].c_str());
             return EXIT_SCENARIO;
         }
         for (size_t c = 0; c < tallies.size(); ++c) {
@@ -94,8 +94,8 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
             const long long unit = UnitOf(meta, row);
             const int from = static_cast<int>(s);
             if (unit < 0 || (owner[static_cast<size_t>(unit)] >= 0 && owner[static_cast<size_t>(unit)] != from)) {
-                std::fprintf(stderr, "karvex merge: a row of %s is of no bearing of the envelope or in two shards\n",
-                             shardDirs[s].c_str());
+                Complain("merge", "a row of %s is of no bearing of the envelope or in two shards",
+                         shardDirs[s].c_str());
                 return EXIT_SCENARIO;
             }
             owner[static_cast<size_t>(unit)] = from;
@@ -104,7 +104,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
     }
     const long long missing = std::count(owner.begin(), owner.end(), -1);
     if (shardDirs.empty() || missing != 0) {
-        std::fprintf(stderr, "karvex merge: the shards leave %lld bearings of the envelope missing\n", missing);
+        Complain("merge", "the shards leave %lld bearings of the envelope missing", missing);
         return EXIT_SCENARIO;
     }
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -116,7 +116,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
     std::error_code error;
     std::filesystem::create_directories(outDir, error);
     if (!WriteEnvelope(outDir, meta, ordered, tallies)) {
-        std::fprintf(stderr, "karvex merge: cannot write into %s\n", outDir.c_str());
+        Complain("merge", "cannot write into %s", outDir.c_str());
         return EXIT_FAILED;
     }
     return plot ? PlotEnvelope(outDir, plotScript) : EXIT_OK;

@@ -171,14 +171,22 @@ RunResult Run(const RunOptions& options)
             return Failure(EXIT_FAILED, "cannot create the output folder " + outDir.string());
         }
     }
-    WorkingDirectory cwd(outDir.string());
+    // The modules append their log in the working directory: the output folder, or the one to fly in.
+    const fs::path flyIn = !outDir.empty() ? outDir : fs::path(options.workDir);
+    if (outDir.empty() && !flyIn.empty()) {
+        fs::remove(flyIn / observable::LOG_FILE, error);
+    }
+    WorkingDirectory cwd(flyIn.string());
     RunResult result = Prepare();
     const standin::World& w = standin::world();
-    Observer observer(w.run.watch, w.run.target, !outDir.empty());
+    Observer observer(w.run.watch, w.run.target, !flyIn.empty());
     Telemetry telemetry;
     if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
         Clear();
         return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
+    }
+    if (options.keepTelemetry) {
+        telemetry.Keep(result.telemetry);
     }
     Fly(options, observer, telemetry, result);
     if (!outDir.empty()) {

@@ -10,6 +10,7 @@
 #include "formats/scenario_document.h"
 #include "runner/exit_codes.h"
 #include "runner/observer.h"
+#include "runner/telemetry.h"
 
 namespace runner {
 
@@ -20,6 +21,9 @@ struct RunOptions {
     int maxVessels = 4096;            ///< vessel slots of the world
     std::string moduleDir;            ///< folder that modules are loaded from
     std::string outDir;               ///< output folder; "" writes nothing (and reads no Debug.log)
+    std::string workDir;              ///< with no output folder: a folder to fly in, whose Debug.log is
+                                      ///< read into the timeline ("" for none)
+    bool keepTelemetry = false;       ///< keep the telemetry in the result's columns
     std::FILE* timeline = nullptr;    ///< where timeline lines go as they happen; null for nowhere
     std::function<void()> afterStep;  ///< called after every frame, if set
 };
@@ -41,11 +45,14 @@ struct RunResult {
     std::string watch, target;         ///< the scenario's watched vessel and target ("" for none)
     double targetSize = NAN;           ///< m
     std::vector<std::string> written;  ///< paths of the files written
+    TelemetryColumns telemetry;        ///< with keepTelemetry: the columns of telemetry.csv
 };
 
 /// Flies `options.scenario` in a fresh world.
 RunResult Run(const RunOptions& options);
 
+/// The text of the run's summary.json, for the scenario named `scenario`.
+std::string SummaryJson(const std::string& scenario, const RunResult& result);
 /// Writes the run's summary.json to `path`; false when it cannot be written.
 bool WriteSummary(const std::string& path, const std::string& scenario, const RunResult& result);
 

@@ -23,7 +23,7 @@ Json Name(const std::string& name)
 
 }  // namespace
 
-bool WriteSummary(const std::string& path, const std::string& scenario, const RunResult& r)
+std::string SummaryJson(const std::string& scenario, const RunResult& r)
 {
     const Milestones& m = r.milestones;
     Json summary;
@@ -65,8 +65,13 @@ bool WriteSummary(const std::string& path, const std::string& scenario, const Ru
         events.push_back({{"time_s", e.time}, {"kind", e.kind}, {"vessel", Name(e.vessel)}, {"text", e.text}});
     }
     summary["events"] = events;
+    return summary.dump(2) + '\n';
+}
+
+bool WriteSummary(const std::string& path, const std::string& scenario, const RunResult& r)
+{
     std::ofstream out(path);
-    out << summary.dump(2) << '\n';
+    out << SummaryJson(scenario, r);
     return static_cast<bool>(out);
 }
 

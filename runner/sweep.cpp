@@ -9,6 +9,7 @@
 #include "formats/scenario_keys.h"
 #include "physics/random.h"
 #include "runner/commands.h"
+#include "runner/complaint.h"
 #include "runner/exit_codes.h"
 #include "runner/flight.h"
 #include "runner/sweep_rows.h"
@@ -183,12 +184,11 @@ int Sweep(const SweepOptions& options)
     SweepDefinition spec;
     std::string error;
     if (!ReadSweep(options.sweepFile, spec, error)) {
-        std::fprintf(stderr, "karvex sweep: %s\n", error.c_str());
+        Complain("sweep", "%s", error.c_str());
         return EXIT_SCENARIO;
     }
     if (options.shards < 1 || options.shard < 1 || options.shard > options.shards) {
-        std::fprintf(stderr, "karvex sweep: shard %d/%d: expected K/N with 1 <= K <= N\n", options.shard,
-                     options.shards);
+        Complain("sweep", "shard %d/%d: expected K/N with 1 <= K <= N", options.shard, options.shards);
         return EXIT_USAGE;
     }
     long long first = 0, last = 0;
@@ -200,7 +200,7 @@ int Sweep(const SweepOptions& options)
         fs::create_directories(out / "inputs", fsError);
     }
     if (!fs::is_directory(out / "work")) {
-        std::fprintf(stderr, "karvex sweep: cannot create %s\n", out.c_str());
+        Complain("sweep", "cannot create %s", out.c_str());
         return EXIT_FAILED;
     }
 
@@ -208,30 +208,33 @@ int Sweep(const SweepOptions& options)
     const std::string signature = Signature(spec, options.shard, options.shards);
     fs::path partialPath = out / "runs.partial";
     if (options.resume && !Resume(partialPath, signature, first, spec.dispersions.size(), rows)) {
-        std::fprintf(stderr, "karvex sweep: %s holds the runs of another sweep\n", partialPath.c_str());
+        Complain("sweep", "%s holds the runs of another sweep", partialPath.c_str());
         return EXIT_USAGE;
     }
     std::FILE* partial = StartPartial(partialPath, signature, rows);
     if (partial == nullptr) {
-        std::fprintf(stderr, "karvex sweep: cannot write %s\n", partialPath.c_str());
+        Complain("sweep", "cannot write %s", partialPath.c_str());
         return EXIT_FAILED;
     }
-    // The modules append their log in the working directory: a scratch folder while the runs fly.
+    // The modules append their log in the working directory: a scratch folder while the runs fly,
+    // from which a module folder named relative to where the sweep began is no longer found.
+    SweepOptions fly = options;
+    fly.moduleDir = fs::absolute(options.moduleDir, fsError).string();
     fs::path previous = fs::current_path();
     fs::current_path(out / "work");
     std::string failure;
-    bool flown = FlyAll(spec, options, out, first, rows, partial, failure);
+    bool flown = FlyAll(spec, fly, out, first, rows, partial, failure);
     std::fclose(partial);
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);
     if (!flown) {
-        std::fprintf(stderr, "karvex sweep: %s\n", failure.c_str());
+        Complain("sweep", "%s", failure.c_str());
         return EXIT_SCENARIO;
     }
 
     SweepMeta meta = MetaOf(spec, options.sweepFile, options.shard, options.shards);
     if (!WriteSweep(out.string(), meta, rows)) {
-        std::fprintf(stderr, "karvex sweep: cannot write runs.csv and summary.json in %s\n", out.c_str());
+        Complain("sweep", "cannot write runs.csv and summary.json in %s", out.c_str());
         return EXIT_FAILED;
     }
     fs::remove(partialPath, fsError);

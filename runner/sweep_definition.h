@@ -47,4 +47,9 @@ std::vector<double> DrawInputs(const SweepDefinition& spec, long long run);
 bool RunScenario(const SweepDefinition& spec, const std::vector<double>& values, formats::ScenarioDocument& doc,
                  std::string& error);
 
+/// Sets `d`'s quantity in `doc` (the scenario `name`, for errors) to `value`, as a sweep run draws
+/// it; false with `error` when it cannot be found there (no such vessel, no carrier release to move).
+bool SetQuantity(formats::ScenarioDocument& doc, const std::string& name, const Dispersion& d, double value,
+                 std::string& error);
+
 }  // namespace runner

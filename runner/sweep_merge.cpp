@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "runner/complaint.h"
 #include "runner/exit_codes.h"
 #include "runner/sweep.h"
 #include "runner/sweep_rows.h"
@@ -18,16 +19,16 @@ bool ReadShard(const std::filesystem::path& dir, SweepMeta& meta, std::vector<Sw
 {
     std::ifstream summary(dir / "summary.json"), csv(dir / "runs.csv");
     if (!summary || !csv) {
-        std::fprintf(stderr, "karvex merge: %s holds no readable runs.csv and summary.json\n", dir.c_str());
+        Complain("merge", "%s holds no readable runs.csv and summary.json", dir.c_str());
         return false;
     }
     if (!ReadSummaryMeta(summary, meta)) {
-        std::fprintf(stderr, "karvex merge: %s/summary.json is not a sweep's summary\n", dir.c_str());
+        Complain("merge", "%s/summary.json is not a sweep's summary", dir.c_str());
         return false;
     }
     std::string error;
     if (!ReadRuns(csv, meta, rows, error)) {
-        std::fprintf(stderr, "karvex merge: %s/runs.csv: %s\n", dir.c_str(), error.c_str());
+        Complain("merge", "%s/runs.csv: %s", dir.c_str(), error.c_str());
         return false;
     }
     return true;
@@ -57,29 +58,27 @@ int Merge(const std::vector<std::string>& shardDirs, const std::string& outDir, 
             meta = mine;
             seen.assign(static_cast<size_t>(meta.runs), 0);
         } else if (!SameSweep(mine, meta)) {
-            std::fprintf(stderr, "karvex merge: %s is a shard of another sweep than %s\n", shardDirs[s].c_str(),
-                         shardDirs[0].c_str());
+            Complain("merge", "%s is a shard of another sweep than %s", shardDirs[s].c_str(), shardDirs[0].c_str());
             return EXIT_SCENARIO;
         }
         for (SweepRow& row : mineRows) {
             if (row.run >= meta.runs || seen[static_cast<size_t>(row.run)]++ != 0) {
-                std::fprintf(stderr, "karvex merge: run %lld in %s is out of range or in two shards\n", row.run,
-                             shardDirs[s].c_str());
+                Complain("merge", "run %lld in %s is out of range or in two shards", row.run, shardDirs[s].c_str());
                 return EXIT_SCENARIO;
             }
             rows.push_back(std::move(row));
         }
     }
     if (shardDirs.empty() || std::count(seen.begin(), seen.end(), 0) != 0) {
-        std::fprintf(stderr, "karvex merge: the shards leave %lld of %lld runs missing\n",
-                     static_cast<long long>(std::count(seen.begin(), seen.end(), 0)), meta.runs);
+        Complain("merge", "the shards leave %lld of %lld runs missing",
+                 static_cast<long long>(std::count(seen.begin(), seen.end(), 0)), meta.runs);
         return EXIT_SCENARIO;
     }
     std::sort(rows.begin(), rows.end(), [](const SweepRow& a, const SweepRow& b) { return a.run < b.run; });
     std::error_code error;
     std::filesystem::create_directories(outDir, error);
     if (!WriteSweep(outDir, meta, rows)) {
-        std::fprintf(stderr, "karvex merge: cannot write into %s\n", outDir.c_str());
+        Complain("merge", "cannot write into %s", outDir.c_str());
         return EXIT_FAILED;
     }
     return plot ? PlotSweep(outDir, plotScript) : EXIT_OK;

@@ -1,7 +1,9 @@
 #include "runner/telemetry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <sstream>
 
 #include "formats/number_text.h"
 #include "physics/atmosphere.h"
@@ -16,9 +18,39 @@ namespace runner {
 
 namespace {
 
+// Hands a row's fields to TelemetryColumns as CsvWriter takes them for the file.
+class ColumnWriter {
+public:
+    explicit ColumnWriter(TelemetryColumns& kept) : columns(kept) {}
+    ColumnWriter& Number(double value)
+    {
+        columns.numbers[field++].push_back(value);
+        return *this;
+    }
+    ColumnWriter& Text(std::string_view value)
+    {
+        columns.texts[field++].emplace_back(value);
+        return *this;
+    }
+    void End() { field = 0; }
+
+private:
+    TelemetryColumns& columns;
+    size_t field = 0;
+};
+
+// The header's column names, the present world's: the round planet's and the moving air's follow
+// the common ones.
+std::string Header()
+{
+    const physics::Settings& settings = standin::PhysicsSettings();
+    return std::string(TELEMETRY_HEADER) + (settings.planet.round ? TELEMETRY_ROUND_COLUMNS : "") +
+           (physics::AirMoves(settings.weather) ? TELEMETRY_WIND_COLUMNS : "");
+}
+
 // One value of each record as a single field, ';'-separated.
-template <typename Record, typename Value>
-void List(formats::CsvWriter& csv, std::string& list, const std::vector<Record>& records, Value value)
+template <typename Sink, typename Record, typename Value>
+void List(Sink& csv, std::string& list, const std::vector<Record>& records, Value value)
 {
     list.clear();
     for (size_t i = 0; i < records.size(); ++i) {
@@ -32,7 +64,8 @@ void List(formats::CsvWriter& csv, std::string& list, const std::vector<Record>&
 
 // Adds vessel `v`'s row at simulation time `simt` (s) to `csv`, `list` lending its storage to the
 // ';'-separated fields.
-void Row(formats::CsvWriter& csv, std::string& list, const standin::Vessel& v, double simt)
+template <typename Sink>
+void Row(Sink& csv, std::string& list, const standin::Vessel& v, double simt)
 {
     const standin::VesselState& s = v.state;
     const physics::Settings& settings = standin::PhysicsSettings();
@@ -98,18 +131,39 @@ bool Telemetry::Open(const std::string& path)
     if (out == nullptr) {
         return false;
     }
-    const physics::Settings& settings = standin::PhysicsSettings();
-    std::fprintf(out, "%s%s%s\n", TELEMETRY_HEADER, settings.planet.round ? TELEMETRY_ROUND_COLUMNS : "",
-                 physics::AirMoves(settings.weather) ? TELEMETRY_WIND_COLUMNS : "");
+    std::fprintf(out, "%s\n", Header().c_str());
     return true;
+}
+
+void Telemetry::Keep(TelemetryColumns& columns)
+{
+    kept = &columns;
+    columns = TelemetryColumns{};
+    std::istringstream header(Header());
+    for (std::string name; std::getline(header, name, ',');) {
+        columns.names.push_back(name);
+        columns.text.push_back(std::find(std::begin(TELEMETRY_TEXT_COLUMNS), std::end(TELEMETRY_TEXT_COLUMNS),
+                                         name) != std::end(TELEMETRY_TEXT_COLUMNS));
+    }
+    columns.numbers.resize(columns.names.size());
+    columns.texts.resize(columns.names.size());
 }
 
 void Telemetry::Sample()
 {
-    if (out == nullptr) {
+    if (out == nullptr && kept == nullptr) {
         return;
     }
     double simt = zapiGetSimTime();
+    if (kept != nullptr) {
+        ColumnWriter columns(*kept);
+        for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
+            Row(columns, list, *standin::Find(zapiGetVesselByIndex(static_cast<int>(i))), simt);
+        }
+    }
+    if (out == nullptr) {
+        return;
+    }
     csv.Clear();
     for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
         Row(csv, list, *standin::Find(zapiGetVesselByIndex(static_cast<int>(i))), simt);

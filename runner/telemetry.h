@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "formats/csv.h"
 
@@ -18,6 +19,18 @@ inline constexpr const char* TELEMETRY_HEADER =
 inline constexpr const char* TELEMETRY_ROUND_COLUMNS = ",latitude_deg,longitude_deg,v_east_m_s,v_up_m_s,v_north_m_s";
 /// The columns that follow in moving air: the wind at the vessel (local axes, m/s) and the true airspeed.
 inline constexpr const char* TELEMETRY_WIND_COLUMNS = ",wind_east_m_s,wind_up_m_s,wind_north_m_s,airspeed_m_s";
+
+/// The columns of telemetry.csv that hold texts rather than numbers.
+inline constexpr const char* TELEMETRY_TEXT_COLUMNS[] = {"vessel", "resources_kg", "thruster_levels"};
+
+/// Telemetry kept in memory: the columns of telemetry.csv, each of numbers or of text (the vessel's
+/// name and the ';'-separated lists, as the file writes them).
+struct TelemetryColumns {
+    std::vector<std::string> names;               ///< telemetry.csv's header, in order
+    std::vector<bool> text;                       ///< whether each column holds texts
+    std::vector<std::vector<double>> numbers;     ///< each column's numbers; empty for a text column
+    std::vector<std::vector<std::string>> texts;  ///< each column's texts; empty for a number column
+};
 
 /// Writes telemetry.csv: position, velocity (global, m and m/s; x east, y up, z north), attitude,
 /// altitude, Mach number, dynamic pressure, mass, thrust, each resource (kg) and thruster level
@@ -35,13 +48,16 @@ public:
 
     /// Creates `path` and writes the header; false when it cannot be written.
     bool Open(const std::string& path);
-    /// Writes one row for every live vessel of the world at the present simulation time.
+    /// Keeps every row in `columns` too (which must outlive the sampling), its header set now.
+    void Keep(TelemetryColumns& columns);
+    /// Writes (and keeps) one row for every live vessel of the world at the present simulation time.
     void Sample();
     /// Closes the file; false when anything failed to be written.
     bool Close();
 
 private:
     std::FILE* out = nullptr;
+    TelemetryColumns* kept = nullptr;
     bool failed = false;
     formats::CsvWriter csv;  // a sample's rows, its storage kept from one sample to the next
     std::string list;        // a ';'-separated field's text, likewise

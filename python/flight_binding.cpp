@@ -1,0 +1,95 @@
+// One run from Python: the scenario flown by the engine the karvex program flies, its result kept
+// in the engine's own types until Python asks for a part of it.
+#include <filesystem>
+
+#include "python/bindings.h"
+#include "python/columns.h"
+#include "python/isolated.h"
+#include "runner/flight.h"
+
+#include <pybind11/stl.h>
+
+namespace karvex_python {
+
+namespace {
+
+namespace py = pybind11;
+
+// What a run gave back, and the summary.json it would write.
+struct Flight {
+    runner::RunResult result;
+    std::string summary;
+};
+
+// Flies `doc` (or, when it is null, the scenario file `path`) with the modules in `modules`,
+// writing the run's files into `out` when it is given.
+Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const std::string& modules,
+           const std::optional<std::string>& out)
+{
+    runner::RunOptions options;
+    options.scenario = doc != nullptr ? doc->path : path;
+    std::optional<formats::ScenarioDocument> copy;
+    if (doc != nullptr) {
+        copy = *doc;  // flown while the interpreter, free meanwhile, may change the original
+        options.document = &*copy;
+    }
+    options.moduleDir = modules;
+    options.outDir = out.value_or("");
+    options.keepTelemetry = true;
+    Flight flight;
+    Isolated([&]() {
+        // With no output folder the run still reads its modules' log, in a folder of its own.
+        std::optional<ScratchDir> scratch;
+        if (options.outDir.empty()) {
+            options.workDir = scratch.emplace().Path();
+        }
+        flight.result = runner::Run(options);
+        if (flight.result.exitCode == runner::EXIT_OK) {
+            flight.summary = runner::SummaryJson(options.scenario, flight.result);
+        }
+    });
+    if (flight.result.exitCode != runner::EXIT_OK) {
+        Raise(flight.result.exitCode, flight.result.error);
+    }
+    return flight;
+}
+
+py::object Optional(double value)
+{
+    return std::isnan(value) ? py::none() : py::cast(value);
+}
+
+}  // namespace
+
+void BindFlight(py::module_& m)
+{
+    py::class_<Flight>(m, "Flight", "What one run gave back.")
+        .def_property_readonly("miss_distance", [](const Flight& f) { return Optional(f.result.missDistance); },
+                               "From warhead ignition to the target's centre, m; None without both.")
+        .def_property_readonly("summary_json", [](const Flight& f) { return f.summary; },
+                               "The text of the run's summary.json.")
+        .def_property_readonly("end_time", [](const Flight& f) { return f.result.endTime; },
+                               "The simulation time the run stopped at, s.")
+        .def_property_readonly("written", [](const Flight& f) { return f.result.written; },
+                               "The paths of the files written.")
+        .def("events", [](const Flight& f) {
+            py::list events;
+            for (const runner::Event& e : f.result.events) {
+                events.append(py::make_tuple(e.time, e.kind, e.text, e.vessel));
+            }
+            return events;
+        }, "The timeline: (time s, kind, text, vessel) in order.")
+        .def("telemetry", [](const Flight& f) {
+            const runner::TelemetryColumns& t = f.result.telemetry;
+            py::dict columns;
+            for (size_t k = 0; k < t.names.size(); ++k) {
+                columns[py::str(t.names[k])] = t.text[k] ? py::object(Texts(t.texts[k]))
+                                                            : py::object(Array(t.numbers[k]));
+            }
+            return columns;
+        }, "The columns of telemetry.csv: numbers as float64 arrays, texts as lists of str.");
+    m.def("fly", &Fly, py::arg("path"), py::arg("document"), py::arg("modules"), py::arg("out"),
+          "Flies the document, or the scenario file `path` when it is None; writes files into `out` when given.");
+}
+
+}  // namespace karvex_python

@@ -1,0 +1,38 @@
+// Flying from Python: each call's work on a thread of its own, with a world and a working
+// directory of its own, so that calls from several Python threads fly at once without meeting.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <pybind11/pybind11.h>
+
+namespace karvex_python {
+
+/// Runs `work` on a new thread that has its own world and its own working directory (starting as
+/// the process's), with the interpreter's lock released meanwhile; what it throws is thrown here.
+void Isolated(const std::function<void()>& work);
+
+/// A folder made for one call and removed with everything in it when the call ends.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    /// The folder's absolute path.
+    const std::string& Path() const { return path; }
+
+private:
+    std::string path;
+};
+
+/// The Python exception for a run's exit code `code` (an ExitCode that is not EXIT_OK), raised with
+/// `why`: ScenarioError, ModuleError, ValueError for bad arguments, OSError for outputs.
+[[noreturn]] void Raise(int code, const std::string& why);
+
+/// ScenarioError and ModuleError, made when the module is imported.
+void RegisterErrors(pybind11::module_& m);
+
+}  // namespace karvex_python

@@ -1,0 +1,186 @@
+// Sweeps, envelopes and merges from Python: the karvex program's jobs, their files read back by
+// their owners and handed over as columns.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "python/bindings.h"
+#include "python/columns.h"
+#include "python/isolated.h"
+#include "runner/complaint.h"
+#include "runner/envelope.h"
+#include "runner/envelope_rows.h"
+#include "runner/exit_codes.h"
+#include "runner/sweep.h"
+
+#include <pybind11/stl.h>
+
+namespace karvex_python {
+
+namespace {
+
+namespace py = pybind11;
+namespace fs = std::filesystem;
+
+std::string TextOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        Raise(runner::EXIT_FAILED, "cannot read " + path.string());
+    }
+    return text.str();
+}
+
+// runs.csv and summary.json of the sweep in `dir`, as (columns, summary text).
+py::tuple SweepFiles(const fs::path& dir)
+{
+    const std::string summary = TextOf(dir / "summary.json");
+    std::istringstream summaryIn(summary), runs(TextOf(dir / "runs.csv"));
+    runner::SweepMeta meta;
+    std::vector<runner::SweepRow> rows;
+    std::string error;
+    if (!runner::ReadSummaryMeta(summaryIn, meta)) {
+        Raise(runner::EXIT_SCENARIO, (dir / "summary.json").string() + " is not a sweep's summary");
+    }
+    if (!runner::ReadRuns(runs, meta, rows, error)) {
+        Raise(runner::EXIT_SCENARIO, (dir / "runs.csv").string() + ": " + error);
+    }
+    const std::vector<std::string> header = runner::RunsHeader(meta);
+    std::vector<long long> run;
+    std::vector<std::vector<double>> numbers(header.size());
+    std::vector<std::string> outcome;
+    for (const runner::SweepRow& row : rows) {
+        run.push_back(row.run);
+        size_t c = 1;
+        for (double input : row.inputs) {
+            numbers[c++].push_back(input);
+        }
+        outcome.emplace_back(runner::OUTCOMES[static_cast<int>(row.outcome)]);
+        for (double value : {row.miss, row.flight, row.lock, row.east, row.north}) {
+            numbers[++c].push_back(value);
+        }
+    }
+    py::dict columns;
+    const size_t outcomeColumn = 1 + meta.inputs.size();
+    for (size_t c = 0; c < header.size(); ++c) {
+        columns[py::str(header[c])] = c == 0               ? py::object(Array(run))
+                                      : c == outcomeColumn ? py::object(Texts(outcome))
+                                                           : py::object(Array(numbers[c]));
+    }
+    return py::make_tuple(columns, summary);
+}
+
+// envelope.csv and envelope.json of the envelope in `dir`, as (columns, summary text).
+py::tuple EnvelopeFiles(const fs::path& dir)
+{
+    const std::string summary = TextOf(dir / "envelope.json");
+    std::istringstream csv(TextOf(dir / "envelope.csv"));
+    std::vector<runner::EnvelopeRow> rows;
+    std::string error;
+    if (!runner::ReadEnvelopeRows(csv, rows, error)) {
+        Raise(runner::EXIT_SCENARIO, (dir / "envelope.csv").string() + ": " + error);
+    }
+    std::vector<double> altitude, speed, bearing, rmin, rmax;
+    std::vector<long long> interval, flights;
+    for (const runner::EnvelopeRow& row : rows) {
+        altitude.push_back(row.altitude);
+        speed.push_back(row.speed);
+        bearing.push_back(row.bearing);
+        interval.push_back(row.interval);
+        rmin.push_back(row.rmin);
+        rmax.push_back(row.rmax);
+        flights.push_back(row.flights);
+    }
+    const py::object values[] = {Array(altitude), Array(speed), Array(bearing), Array(interval),
+                                 Array(rmin),     Array(rmax),  Array(flights)};
+    py::dict columns;
+    std::istringstream header(runner::ENVELOPE_HEADER);
+    size_t c = 0;
+    for (std::string name; std::getline(header, name, ',');) {
+        columns[py::str(name)] = values[c++];
+    }
+    return py::make_tuple(columns, summary);
+}
+
+// Runs `job` (which returns an ExitCode) in isolation, writing into `out` or into a scratch
+// folder when it is None; reads back what it wrote with `read`.
+template <typename Job, typename Read>
+py::tuple Perform(const std::optional<std::string>& out, Job job, Read read)
+{
+    std::optional<ScratchDir> scratch;
+    const std::string dir = out ? *out : scratch.emplace().Path();
+    int code = runner::EXIT_OK;
+    std::string why;
+    Isolated([&]() {
+        runner::ComplaintCapture complaints;
+        code = job(dir);
+        why = complaints.Last();
+    });
+    if (code != runner::EXIT_OK) {
+        Raise(code, why);
+    }
+    return read(dir);
+}
+
+py::tuple Sweep(const std::string& path, const std::string& modules, const std::optional<std::string>& out, int jobs,
+                int shard, int shards, bool progress)
+{
+    runner::SweepOptions options;
+    options.sweepFile = path;
+    options.moduleDir = modules;
+    options.jobs = jobs;
+    options.shard = shard;
+    options.shards = shards;
+    options.plot = false;
+    options.quiet = !progress;
+    return Perform(out, [&](const std::string& dir) {
+        options.outDir = dir;
+        return runner::Sweep(options);
+    }, [](const std::string& dir) { return SweepFiles(dir); });
+}
+
+py::tuple Envelope(const std::string& path, const std::string& modules, const std::optional<std::string>& out,
+                   int jobs, int shard, int shards, bool progress)
+{
+    runner::EnvelopeOptions options;
+    options.envelopeFile = path;
+    options.moduleDir = modules;
+    options.jobs = jobs;
+    options.shard = shard;
+    options.shards = shards;
+    options.plot = false;
+    options.quiet = !progress;
+    return Perform(out, [&](const std::string& dir) {
+        options.outDir = dir;
+        return runner::Envelope(options);
+    }, [](const std::string& dir) { return EnvelopeFiles(dir); });
+}
+
+// Merges the shard folders `dirs` of a sweep or an envelope (told apart as the program does, by
+// the first folder's envelope.json); returns ("sweep" or "envelope", columns, summary text).
+py::tuple Merge(const std::vector<std::string>& dirs, const std::optional<std::string>& out)
+{
+    const bool envelope = !dirs.empty() && fs::is_regular_file(fs::path(dirs[0]) / "envelope.json");
+    py::tuple files = Perform(out, [&](const std::string& dir) {
+        return envelope ? runner::MergeEnvelope(dirs, dir, false, "") : runner::Merge(dirs, dir, false, "");
+    }, [&](const std::string& dir) { return envelope ? EnvelopeFiles(dir) : SweepFiles(dir); });
+    return py::make_tuple(envelope ? "envelope" : "sweep", files[0], files[1]);
+}
+
+}  // namespace
+
+void BindJobs(py::module_& m)
+{
+    m.def("sweep", &Sweep, py::arg("path"), py::arg("modules"), py::arg("out"), py::arg("jobs"), py::arg("shard"),
+          py::arg("shards"), py::arg("progress"),
+          "Flies the sweep file `path`; returns (runs.csv's columns, summary.json's text).");
+    m.def("envelope", &Envelope, py::arg("path"), py::arg("modules"), py::arg("out"), py::arg("jobs"),
+          py::arg("shard"), py::arg("shards"), py::arg("progress"),
+          "Computes the envelope file `path`; returns (envelope.csv's columns, envelope.json's text).");
+    m.def("merge", &Merge, py::arg("dirs"), py::arg("out"),
+          "Merges shard folders; returns (\"sweep\" or \"envelope\", the rows' columns, the summary's text).");
+}
+
+}  // namespace karvex_python

@@ -1,0 +1,102 @@
+"""Karvex from Python: edit scenarios, fly them, sweep them and find launch envelopes, in the
+engine the karvex program flies, with results as numbers, dicts, numpy arrays and pandas frames.
+
+    import karvex
+    scenario = karvex.Scenario.load("scenarios/reference.scn")
+    scenario.set("Carrier.heading", 0.02)        # rad, as a sweep's VARY line names it
+    result = karvex.run(scenario)
+    result.miss_distance                          # m
+    result.telemetry_frame()                      # pandas DataFrame, units in the column names
+
+Every call flies in a world of its own on a thread of its own, with the interpreter's lock
+released: several Python threads fly at once, each getting what it would get alone. Errors raise
+ScenarioError (a ValueError; "file:line: reason") and ModuleError; outputs that cannot be written
+raise OSError.
+"""
+
+import os
+
+from ._karvex import ModuleError, ScenarioError
+from ._results import EnvelopeResult, Event, RunResult, SweepResult
+from ._scenario import Block, Scenario, Vessel
+
+__all__ = ["Block", "EnvelopeResult", "Event", "MODULES", "ModuleError", "RunResult", "Scenario",
+           "ScenarioError", "SweepResult", "Vessel", "envelope", "merge", "run", "sweep"]
+
+from . import _karvex
+
+MODULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "modules")
+"""The folder of the vessel modules (Karvex.so, Carrier.so) the package flies by default."""
+
+
+def _modules(modules):
+    return os.path.abspath(os.fspath(MODULES if modules is None else modules))
+
+
+def _out(out):
+    return None if out is None else os.fspath(out)
+
+
+def _jobs(jobs):
+    if jobs is None:
+        return 0
+    if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
+        raise ValueError(f"jobs takes a whole number from 1, got {jobs!r}")
+    return jobs
+
+
+def _shard(shard):
+    """(K, N) from "K/N", (K, N) or None (the whole job)."""
+    if shard is None:
+        return 1, 1
+    if isinstance(shard, str):
+        k, slash, n = shard.partition("/")
+        if slash and k.isdigit() and n.isdigit():
+            shard = int(k), int(n)
+    if (isinstance(shard, tuple) and len(shard) == 2 and all(isinstance(x, int) for x in shard)
+            and 1 <= shard[0] <= shard[1]):
+        return shard
+    raise ValueError(f"shard takes \"K/N\" or (K, N) with 1 <= K <= N, got {shard!r}")
+
+
+def run(scenario, modules=None, out=None):
+    """Flies a scenario: a Scenario, or the path of a scenario file.
+
+    `modules` is the folder of the vessel modules (default: MODULES). With `out`, the run writes
+    Debug.log, telemetry.csv, end.scn and summary.json there, as `karvex run` does; without, it
+    writes nothing. Returns a RunResult: miss_distance (m or None), summary (dict), events,
+    telemetry (numpy arrays by column) and telemetry_frame().
+    """
+    modules = _modules(modules)
+    if isinstance(scenario, Scenario):
+        flight = _karvex.fly("", scenario._document, modules, _out(out))
+    else:
+        flight = _karvex.fly(os.fspath(scenario), None, modules, _out(out))
+    return RunResult(flight)
+
+
+def sweep(path, jobs=None, shard=None, out=None, modules=None, progress=False):
+    """Flies the sweep file `path` on `jobs` threads (default: one per core), or only shard "K/N" of
+    its runs. With `out`, writes runs.csv and summary.json there as `karvex sweep` does. Returns a
+    SweepResult: runs (DataFrame), columns (numpy arrays) and summary (dict)."""
+    k, n = _shard(shard)
+    columns, summary = _karvex.sweep(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
+    return SweepResult(columns, summary, _out(out))
+
+
+def envelope(path, jobs=None, shard=None, out=None, modules=None, progress=False):
+    """Computes the launch envelope of the envelope file `path` on `jobs` threads (default: one per
+    core), or only shard "K/N" of its bearings. With `out`, writes envelope.csv and envelope.json there
+    as `karvex envelope` does. Returns an EnvelopeResult: intervals (DataFrame), columns and summary."""
+    k, n = _shard(shard)
+    columns, summary = _karvex.envelope(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
+    return EnvelopeResult(columns, summary, _out(out))
+
+
+def merge(shard_dirs, out=None):
+    """Merges the folders the shards of one sweep or one envelope wrote into what the whole job writes
+    (into `out` when given). Returns a SweepResult or an EnvelopeResult."""
+    dirs = [os.fspath(d) for d in shard_dirs]
+    kind, columns, summary = _karvex.merge(dirs, _out(out))
+    result = EnvelopeResult if kind == "envelope" else SweepResult
+    return result(columns, summary, _out(out))

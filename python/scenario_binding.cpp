@@ -1,0 +1,244 @@
+// Scenario documents in Python: read from a file or a text, their settings and vessels' lines read
+// and changed one key at a time through the key table, and written back.
+#include <fstream>
+#include <sstream>
+
+#include "formats/scenario_keys.h"
+#include "python/bindings.h"
+#include "python/isolated.h"
+#include "runner/definition_lines.h"
+#include "runner/exit_codes.h"
+#include "runner/sweep_definition.h"
+
+#include <pybind11/stl.h>
+
+namespace karvex_python {
+
+namespace {
+
+namespace py = pybind11;
+using formats::ScenarioDocument;
+using formats::ScenarioLine;
+using formats::Section;
+
+// A block of a document: its settings (vessel -1) or one vessel's lines.
+struct Block {
+    ScenarioDocument& doc;
+    int vessel;
+
+    Section section() const { return vessel < 0 ? Section::Settings : Section::Vessel; }
+    formats::ScenarioVessel& Vessel() const { return doc.vessels[static_cast<size_t>(vessel)]; }
+    size_t Count() const { return vessel < 0 ? doc.settings.size() : Vessel().lines.size(); }
+    ScenarioLine At(size_t k) const
+    {
+        if (vessel >= 0) {
+            return Vessel().lines[k];
+        }
+        ScenarioLine line;
+        line.host = true;
+        line.value = doc.settings[k];
+        line.line = doc.settingLines[k];
+        return line;
+    }
+    // The index of the last host line of `key`, or Count() for none.
+    size_t Last(formats::Key key) const
+    {
+        size_t last = Count();
+        for (size_t k = 0; k < Count(); ++k) {
+            const ScenarioLine line = At(k);
+            last = line.host && line.value.key == key ? k : last;
+        }
+        return last;
+    }
+    void Put(size_t k, const ScenarioLine& line) const
+    {
+        if (vessel >= 0) {
+            Vessel().lines[k] = line;
+        } else {
+            doc.settings[k] = line.value;
+            doc.settingLines[k] = 0;
+        }
+    }
+    void Insert(size_t k, const ScenarioLine& line) const
+    {
+        if (vessel >= 0) {
+            Vessel().lines.insert(Vessel().lines.begin() + static_cast<long>(k), line);
+        } else {
+            doc.settings.insert(doc.settings.begin() + static_cast<long>(k), line.value);
+            doc.settingLines.insert(doc.settingLines.begin() + static_cast<long>(k), 0);
+        }
+    }
+    void Erase(size_t k) const
+    {
+        if (vessel >= 0) {
+            Vessel().lines.erase(Vessel().lines.begin() + static_cast<long>(k));
+        } else {
+            doc.settings.erase(doc.settings.begin() + static_cast<long>(k));
+            doc.settingLines.erase(doc.settingLines.begin() + static_cast<long>(k));
+        }
+    }
+};
+
+Block BlockOf(ScenarioDocument& doc, int vessel)
+{
+    if (vessel < -1 || vessel >= static_cast<int>(doc.vessels.size())) {
+        throw py::index_error("no vessel " + std::to_string(vessel) + " in the scenario " + doc.path);
+    }
+    return Block{doc, vessel};
+}
+
+// `text` read as a line of `block`; a line that cannot be read raises ScenarioError naming the document.
+ScenarioLine Read(const Block& block, const std::string& text)
+{
+    ScenarioLine line;
+    std::string why;
+    if (!formats::ReadScenarioLine(text, block.section(), line, why)) {
+        Raise(runner::EXIT_SCENARIO, block.doc.path + ": " + why);
+    }
+    return line;
+}
+
+ScenarioDocument Parse(const std::string& text, const std::string& name)
+{
+    ScenarioDocument doc;
+    std::istringstream in(text);
+    std::string error;
+    if (!formats::ParseScenario(name, in, doc, error)) {
+        Raise(runner::EXIT_SCENARIO, error);
+    }
+    return doc;
+}
+
+ScenarioDocument Load(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+        Raise(runner::EXIT_SCENARIO, "cannot read scenario file " + path);
+    }
+    return Parse(text.str(), path);
+}
+
+void Save(const ScenarioDocument& doc, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << formats::WriteScenario(doc);
+    if (!out.flush()) {
+        Raise(runner::EXIT_FAILED, "cannot write scenario file " + path);
+    }
+}
+
+// The key named `name` among `block`'s; KeyError when there is none.
+formats::Key KeyNamed(const Block& block, const std::string& name)
+{
+    const char* rest = nullptr;
+    const formats::KeyEntry* entry = formats::FindKey(name.c_str(), block.section(), &rest);
+    if (entry == nullptr || *rest != '\0') {
+        throw py::key_error("no " + std::string(block.vessel < 0 ? "settings" : "vessel") + " key \"" + name + "\"");
+    }
+    return entry->key;
+}
+
+// The arguments of `block`'s last line of key `name` as the file writes them; None for no such line.
+py::object Get(ScenarioDocument& doc, int vessel, const std::string& name)
+{
+    const Block block = BlockOf(doc, vessel);
+    const size_t k = block.Last(KeyNamed(block, name));
+    if (k == block.Count()) {
+        return py::none();
+    }
+    const std::string text = formats::LineText(block.At(k));
+    const size_t blank = text.find(' ');
+    return py::str(blank == std::string::npos ? std::string() : text.substr(blank + 1));
+}
+
+// Makes `block`'s last line of key `name` read "<name> <arguments>", adding it when there is none
+// (at the end of the settings, at the start of a vessel's lines).
+void Set(ScenarioDocument& doc, int vessel, const std::string& name, const std::string& arguments)
+{
+    const Block block = BlockOf(doc, vessel);
+    const formats::Key key = KeyNamed(block, name);
+    const ScenarioLine line = Read(block, name + " " + arguments);
+    const size_t k = block.Last(key);
+    if (k < block.Count()) {
+        block.Put(k, line);
+    } else {
+        block.Insert(vessel < 0 ? block.Count() : 0, line);
+    }
+}
+
+// Removes every line of key `name` from `block`; returns how many there were.
+size_t Remove(ScenarioDocument& doc, int vessel, const std::string& name)
+{
+    const Block block = BlockOf(doc, vessel);
+    const formats::Key key = KeyNamed(block, name);
+    size_t removed = 0;
+    for (size_t k = block.Count(); k-- > 0;) {
+        const ScenarioLine line = block.At(k);
+        if (line.host && line.value.key == key) {
+            block.Erase(k);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+std::vector<std::string> Lines(ScenarioDocument& doc, int vessel)
+{
+    const Block block = BlockOf(doc, vessel);
+    std::vector<std::string> lines;
+    for (size_t k = 0; k < block.Count(); ++k) {
+        lines.push_back(formats::LineText(block.At(k)));
+    }
+    return lines;
+}
+
+void Add(ScenarioDocument& doc, int vessel, const std::string& text)
+{
+    const Block block = BlockOf(doc, vessel);
+    block.Insert(block.Count(), Read(block, text));
+}
+
+// Sets a quantity as a sweep's VARY line names it ("Carrier.heading", "wind.speed", ...) to `value`.
+void SetQuantity(ScenarioDocument& doc, const std::string& quantity, double value)
+{
+    runner::Dispersion d;
+    std::string why;
+    if (!runner::ReadQuantity(quantity, d, why) || !runner::SetQuantity(doc, doc.path, d, value, why)) {
+        Raise(runner::EXIT_SCENARIO, why);
+    }
+}
+
+}  // namespace
+
+void BindScenario(py::module_& m)
+{
+    py::class_<ScenarioDocument>(m, "Document", "A scenario document: its settings and vessels, line by line.")
+        .def(py::init(&Parse), py::arg("text"), py::arg("name"), "Reads the text of a scenario file, its errors naming it `name`.")
+        .def_static("load", &Load, py::arg("path"), "Reads the scenario file `path`.")
+        .def("text", &formats::WriteScenario, "The document as the text of a scenario file.")
+        .def("save", &Save, py::arg("path"), "Writes the document to the scenario file `path`.")
+        .def("copy", [](const ScenarioDocument& doc) { return doc; }, "A copy to edit apart.")
+        .def_readwrite("path", &ScenarioDocument::path, "The name errors give it: its file, or the name given.")
+        .def("vessel_names", [](const ScenarioDocument& doc) {
+            std::vector<std::string> names;
+            for (const formats::ScenarioVessel& v : doc.vessels) {
+                names.push_back(v.name);
+            }
+            return names;
+        }, "The vessels' names, in file order.")
+        .def("vessel_class", [](ScenarioDocument& doc, int vessel) { return BlockOf(doc, vessel).Vessel().className; },
+             py::arg("vessel"), "The module class of vessel `vessel` (by index), \"\" for a plain body.")
+        .def("get", &Get, py::arg("vessel"), py::arg("key"),
+             "The arguments of the last `key` line of vessel `vessel` (-1: the settings), None for none.")
+        .def("set", &Set, py::arg("vessel"), py::arg("key"), py::arg("arguments"),
+             "Makes the last `key` line read \"<key> <arguments>\", adding one when there is none.")
+        .def("remove", &Remove, py::arg("vessel"), py::arg("key"), "Removes every `key` line; returns their count.")
+        .def("lines", &Lines, py::arg("vessel"), "Every line, as the file writes it.")
+        .def("add", &Add, py::arg("vessel"), py::arg("line"), "Appends a line, read as the file reads one.")
+        .def("set_quantity", &SetQuantity, py::arg("quantity"), py::arg("value"),
+             "Sets a quantity as a sweep's VARY line names it, e.g. \"Carrier.heading\" (rad).");
+}
+
+}  // namespace karvex_python

@@ -1,0 +1,132 @@
+"""The karvex Python package against the karvex program: the same engine, the same numbers."""
+
+import concurrent.futures
+import csv
+import json
+import os
+import pathlib
+import subprocess
+
+import numpy
+import pytest
+
+import karvex
+
+SOURCE = pathlib.Path(__file__).resolve().parent.parent
+REFERENCE = SOURCE / "scenarios" / "reference.scn"
+PROGRAM = os.environ["KARVEX_PROGRAM"]
+
+
+def program(*arguments):
+    subprocess.run([PROGRAM, *map(str, arguments)], check=True, stdout=subprocess.DEVNULL)
+
+
+def read_csv(path):
+    """A CSV file's columns, numbers as float64 where every field is one."""
+    with open(path, newline="") as file:
+        rows = list(csv.reader(file))
+    columns = {}
+    for index, name in enumerate(rows[0]):
+        fields = [row[index] for row in rows[1:]]
+        try:
+            columns[name] = numpy.array([float(f) if f else numpy.nan for f in fields])
+        except ValueError:
+            columns[name] = numpy.array(fields, dtype=object)
+    return columns
+
+
+def assert_same_columns(got, expected):
+    assert list(got) == list(expected)
+    for name, values in expected.items():
+        if values.dtype == object:
+            assert list(got[name]) == list(values), name
+        else:  # bit for bit, NaN where NaN
+            assert numpy.array_equal(numpy.asarray(got[name], dtype=float), values, equal_nan=True), name
+
+
+def test_run_matches_the_program(tmp_path):
+    program("run", REFERENCE, "-o", tmp_path / "program", "-q")
+    expected = json.loads((tmp_path / "program" / "summary.json").read_text())
+
+    result = karvex.run(str(REFERENCE))
+    assert result.miss_distance == expected["miss_distance_m"]
+    assert result.summary == expected
+    assert [(e.time, e.kind, e.text) for e in result.events] == [
+        (e["time_s"], e["kind"], e["text"]) for e in expected["events"]]
+    assert_same_columns(result.telemetry, read_csv(tmp_path / "program" / "telemetry.csv"))
+    assert result.telemetry_frame().shape == (len(result.telemetry["time_s"]), len(result.telemetry))
+
+    written = karvex.run(REFERENCE, out=tmp_path / "python")
+    for name in ("telemetry.csv", "summary.json", "end.scn", "Debug.log"):
+        assert (tmp_path / "python" / name).read_bytes() == (tmp_path / "program" / name).read_bytes(), name
+    assert written.summary == expected
+
+
+def moved(scenario, latitude):
+    scenario = scenario.copy()
+    scenario.vessels["Target"]["LOCATION"] = (latitude, 15.0005, 0)
+    return scenario
+
+
+def test_an_edit_in_python_flies_as_the_same_edit_in_a_file(tmp_path):
+    scenario = moved(karvex.Scenario.load(REFERENCE), 40.0815)
+    assert scenario.vessels["Target"]["LOCATION"] == (40.0815, 15.0005, 0)
+    edited = tmp_path / "edited.scn"
+    edited.write_text(REFERENCE.read_text().replace("LOCATION 40.0824067 15 0", "LOCATION 40.0815 15.0005 0"))
+
+    in_python, from_file = karvex.run(scenario), karvex.run(edited)
+    assert in_python.miss_distance == from_file.miss_distance
+    assert in_python.miss_distance != karvex.run(REFERENCE).miss_distance
+    assert_same_columns(in_python.telemetry, from_file.telemetry)
+
+
+def test_threads_fly_apart_and_each_gets_what_it_would_alone():
+    base = karvex.Scenario.load(REFERENCE)
+    scenarios = [moved(base, latitude) for latitude in (40.0805, 40.0815, 40.0824067, 40.0833)]
+    alone = [karvex.run(s) for s in scenarios]
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        together = list(pool.map(karvex.run, scenarios))
+    assert len({r.miss_distance for r in alone}) == 4
+    for a, t in zip(alone, together):
+        assert t.miss_distance == a.miss_distance
+        assert t.events == a.events
+        assert_same_columns(t.telemetry, a.telemetry)
+
+
+def test_errors_name_the_line_and_the_module(tmp_path):
+    bad = tmp_path / "bad.scn"
+    bad.write_text("ZELVAR-STANDIN-SCENARIO 1\nSTEP 0.01\nEND soon\nBEGIN_VESSELS\nEND_VESSELS\n")
+    for attempt in (lambda: karvex.Scenario.load(bad), lambda: karvex.run(bad)):
+        with pytest.raises(karvex.ScenarioError, match=f"^{bad}:3: ") as caught:
+            attempt()
+        assert isinstance(caught.value, ValueError)
+    with pytest.raises(karvex.ScenarioError, match="^text:3: "):
+        karvex.Scenario.parse(bad.read_text(), "text")
+
+    scenario = karvex.Scenario.load(REFERENCE)
+    with pytest.raises(karvex.ScenarioError):
+        scenario.vessels["Target"]["LOCATION"] = (95, 15, 0)  # no such latitude
+    with pytest.raises(karvex.ScenarioError):
+        scenario.settings.add("END 1\nBEGIN_VESSELS")
+    with pytest.raises(KeyError):
+        scenario.settings["POS"] = (0, 0, 0)  # a vessel's key
+    with pytest.raises(karvex.ModuleError, match="cannot load module"):
+        karvex.run(scenario, modules=tmp_path)
+
+
+def test_sweep_and_merge_give_the_program_s_rows(tmp_path):
+    sweep = SOURCE / "tests" / "data" / "small.sweep"
+    program("sweep", sweep, "-o", tmp_path / "program", "--no-plot", "-q")
+    expected = read_csv(tmp_path / "program" / "runs.csv")
+
+    whole = karvex.sweep(sweep, jobs=2)
+    assert_same_columns(whole.columns, expected)
+    assert whole.summary == json.loads((tmp_path / "program" / "summary.json").read_text())
+    assert len(whole.runs) == 12 and whole.runs["outcome"].isin(["hit", "miss", "no_lock", "dud"]).all()
+
+    for k in (1, 2):
+        karvex.sweep(sweep, shard=f"{k}/2", out=tmp_path / f"shard{k}")
+    merged = karvex.merge([tmp_path / "shard2", tmp_path / "shard1"])
+    assert_same_columns(merged.columns, expected)
+    with pytest.raises(karvex.ScenarioError, match="missing"):
+        karvex.merge([tmp_path / "shard1"])

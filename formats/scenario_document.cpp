@@ -163,6 +163,10 @@ bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& li
         why = "the line is empty";
         return false;
     }
+    if (kept == "END" && section == Section::Vessel) {
+        why = "\"END\" closes a vessel's block: it cannot be one of its lines";
+        return false;
+    }
     line = ScenarioLine{};
     return ReadLine(kept, section, line, why);
 }

@@ -105,7 +105,8 @@ std::string WriteScenario(const ScenarioDocument& doc);
 /// Reads `text`, one line of `section` as a file holds it (its ';' comment and outer blanks dropped),
 /// into `line`: a host line by the key table, or in a vessel's block any other text as the module's
 /// line. False with `why` for an empty line, one holding a line break or a NUL, a host line that
-/// cannot be read, or a settings line with no settings key ("unknown key \"<word>\": expected ...").
+/// cannot be read, a settings line with no settings key ("unknown key \"<word>\": expected ..."),
+/// or a vessel's "END"; so a document holding the lines it gives writes a file that reads back.
 bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& line, std::string& why);
 /// `line` as a file writes it, without indentation.
 std::string LineText(const ScenarioLine& line);

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "formats/number_text.h"
 #include "formats/scenario_keys.h"
 #include "python/bindings.h"
 #include "python/isolated.h"
@@ -200,14 +201,36 @@ void Add(ScenarioDocument& doc, int vessel, const std::string& text)
     block.Insert(block.Count(), Read(block, text));
 }
 
-// Sets a quantity as a sweep's VARY line names it ("Carrier.heading", "wind.speed", ...) to `value`.
+// Why a line of `doc` would not read back from its file, "" when every line would.
+std::string Unreadable(ScenarioDocument& doc)
+{
+    std::string why;
+    for (int vessel = -1; vessel < static_cast<int>(doc.vessels.size()); ++vessel) {
+        const Block block{doc, vessel};
+        for (size_t k = 0; k < block.Count(); ++k) {
+            ScenarioLine again;
+            if (!formats::ReadScenarioLine(formats::LineText(block.At(k)), block.section(), again, why)) {
+                return why;
+            }
+        }
+    }
+    return why;
+}
+
+// Sets a quantity as a sweep's VARY line names it ("Carrier.heading", "wind.speed", ...) to `value`;
+// a value its line cannot hold (a latitude past a pole) leaves the document as it was.
 void SetQuantity(ScenarioDocument& doc, const std::string& quantity, double value)
 {
     runner::Dispersion d;
     std::string why;
-    if (!runner::ReadQuantity(quantity, d, why) || !runner::SetQuantity(doc, doc.path, d, value, why)) {
+    ScenarioDocument edited = doc;
+    if (!runner::ReadQuantity(quantity, d, why) || !runner::SetQuantity(edited, doc.path, d, value, why)) {
         Raise(runner::EXIT_SCENARIO, why);
     }
+    if (why = Unreadable(edited); !why.empty()) {
+        Raise(runner::EXIT_SCENARIO, doc.path + ": " + quantity + " = " + formats::FormatNumber(value) + ": " + why);
+    }
+    doc = std::move(edited);
 }
 
 }  // namespace

@@ -93,7 +93,38 @@ def test_threads_fly_apart_and_each_gets_what_it_would_alone():
         assert_same_columns(t.telemetry, a.telemetry)
 
 
-def test_errors_name_the_line_and_the_module(tmp_path):
+# Hostile edits: each is refused with its exception and a message holding the text given, and
+# leaves the scenario as it was.
+HOSTILE_EDITS = [
+    (lambda s: s.vessels["Target"].__setitem__("LOCATION", (95, 15, 0)), karvex.ScenarioError, "latitude"),
+    (lambda s: s.set("Target.latitude", 95), karvex.ScenarioError, "Target.latitude = 95"),
+    (lambda s: s.set("Target.mood", 1), karvex.ScenarioError, "unknown quantity"),
+    (lambda s: s.set("Ghost.x", 1), karvex.ScenarioError, "no vessel named \"Ghost\""),
+    (lambda s: s.settings.add("END 1\nBEGIN_VESSELS"), karvex.ScenarioError, "line break"),
+    (lambda s: s.vessels["K1"].add("END"), karvex.ScenarioError, "closes a vessel"),
+    (lambda s: s.vessels["K1"].add("A\0B"), karvex.ScenarioError, "NUL"),
+    (lambda s: s.vessels["K1"].add(" ; only a comment"), karvex.ScenarioError, "empty"),
+    (lambda s: s.settings.add("POS 0 0 0"), karvex.ScenarioError, "unknown key \"POS\""),
+    (lambda s: s.settings.__setitem__("END", float("nan")), karvex.ScenarioError, "END"),
+    (lambda s: s.settings.__setitem__("END", "A" * 65536), karvex.ScenarioError, "END"),
+    (lambda s: s.settings.__setitem__("END", True), TypeError, "bool"),
+    (lambda s: s.settings.__setitem__("POS", (0, 0, 0)), KeyError, "no settings key \"POS\""),
+    (lambda s: s.settings.__setitem__("END 5", 1), KeyError, "END 5"),
+    (lambda s: s.vessels["Target"].__delitem__("POS"), KeyError, "POS"),
+]
+
+
+def test_hostile_edits_are_refused_and_change_nothing():
+    scenario = karvex.Scenario.load(REFERENCE)
+    before = scenario.text
+    for edit, error, text in HOSTILE_EDITS:
+        with pytest.raises(error) as caught:
+            edit(scenario)
+        assert text in str(caught.value)
+        assert scenario.text == before
+
+
+def test_errors_name_the_line_the_module_and_the_argument(tmp_path):
     bad = tmp_path / "bad.scn"
     bad.write_text("ZELVAR-STANDIN-SCENARIO 1\nSTEP 0.01\nEND soon\nBEGIN_VESSELS\nEND_VESSELS\n")
     for attempt in (lambda: karvex.Scenario.load(bad), lambda: karvex.run(bad)):
@@ -103,15 +134,22 @@ def test_errors_name_the_line_and_the_module(tmp_path):
     with pytest.raises(karvex.ScenarioError, match="^text:3: "):
         karvex.Scenario.parse(bad.read_text(), "text")
 
-    scenario = karvex.Scenario.load(REFERENCE)
-    with pytest.raises(karvex.ScenarioError):
-        scenario.vessels["Target"]["LOCATION"] = (95, 15, 0)  # no such latitude
-    with pytest.raises(karvex.ScenarioError):
-        scenario.settings.add("END 1\nBEGIN_VESSELS")
-    with pytest.raises(KeyError):
-        scenario.settings["POS"] = (0, 0, 0)  # a vessel's key
-    with pytest.raises(karvex.ModuleError, match="cannot load module"):
-        karvex.run(scenario, modules=tmp_path)
+    sweep = SOURCE / "tests" / "data" / "small.sweep"
+    (tmp_path / "file").write_text("")
+    for call, error, text in [
+        (lambda: karvex.run(REFERENCE, modules=tmp_path), karvex.ModuleError, "cannot load module"),
+        (lambda: karvex.run(tmp_path / "none.scn"), karvex.ScenarioError, "none.scn"),
+        (lambda: karvex.run(REFERENCE, out=tmp_path / "file"), OSError, "file"),
+        (lambda: karvex.sweep(bad), karvex.ScenarioError, f"{bad}:1: "),
+        (lambda: karvex.sweep(sweep, jobs=0), ValueError, "jobs"),
+        (lambda: karvex.sweep(sweep, shard="3/2"), ValueError, "shard"),
+        (lambda: karvex.envelope(sweep), karvex.ScenarioError, "KARVEX-ENVELOPE"),
+        (lambda: karvex.merge([]), ValueError, "shard folders"),
+        (lambda: karvex.merge([tmp_path]), karvex.ScenarioError, "no readable"),
+    ]:
+        with pytest.raises(error) as caught:
+            call()
+        assert text in str(caught.value)
 
 
 def test_sweep_and_merge_give_the_program_s_rows(tmp_path):

@@ -97,6 +97,8 @@ def merge(shard_dirs, out=None):
     """Merges the folders the shards of one sweep or one envelope wrote into what the whole job writes
     (into `out` when given). Returns a SweepResult or an EnvelopeResult."""
     dirs = [os.fspath(d) for d in shard_dirs]
+    if not dirs:
+        raise ValueError("merge takes one or more shard folders")
     kind, columns, summary = _karvex.merge(dirs, _out(out))
     result = EnvelopeResult if kind == "envelope" else SweepResult
     return result(columns, summary, _out(out))

@@ -16,14 +16,13 @@ raise OSError.
 
 import os
 
+from . import _karvex
 from ._karvex import ModuleError, ScenarioError
-from ._results import EnvelopeResult, Event, RunResult, SweepResult
+from ._results import EnvelopeResult, Event, RunResult, SweepResult, need_numpy
 from ._scenario import Block, Scenario, Vessel
 
 __all__ = ["Block", "EnvelopeResult", "Event", "MODULES", "ModuleError", "RunResult", "Scenario",
            "ScenarioError", "SweepResult", "Vessel", "envelope", "merge", "run", "sweep"]
-
-from . import _karvex
 
 MODULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "modules")
 """The folder of the vessel modules (Karvex.so, Carrier.so) the package flies by default."""
@@ -80,6 +79,7 @@ def sweep(path, jobs=None, shard=None, out=None, modules=None, progress=False):
     its runs. With `out`, writes runs.csv and summary.json there as `karvex sweep` does. Returns a
     SweepResult: runs (DataFrame), columns (numpy arrays) and summary (dict)."""
     k, n = _shard(shard)
+    need_numpy()
     columns, summary = _karvex.sweep(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
     return SweepResult(columns, summary, _out(out))
 
@@ -89,6 +89,7 @@ def envelope(path, jobs=None, shard=None, out=None, modules=None, progress=False
     core), or only shard "K/N" of its bearings. With `out`, writes envelope.csv and envelope.json there
     as `karvex envelope` does. Returns an EnvelopeResult: intervals (DataFrame), columns and summary."""
     k, n = _shard(shard)
+    need_numpy()
     columns, summary = _karvex.envelope(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
     return EnvelopeResult(columns, summary, _out(out))
 
@@ -99,6 +100,7 @@ def merge(shard_dirs, out=None):
     dirs = [os.fspath(d) for d in shard_dirs]
     if not dirs:
         raise ValueError("merge takes one or more shard folders")
+    need_numpy()
     kind, columns, summary = _karvex.merge(dirs, _out(out))
     result = EnvelopeResult if kind == "envelope" else SweepResult
     return result(columns, summary, _out(out))

@@ -2,23 +2,31 @@
 
 import collections
 import functools
+import importlib
 import json
 
 Event = collections.namedtuple("Event", "time kind text vessel")
 Event.__doc__ = "One line of a run's timeline: its simulation time (s), kind, text and vessel (None for none)."
 
 
-def _frame(columns):
+def _need(module, package):
     try:
-        import pandas
+        return importlib.import_module(module)
     except ImportError as error:
-        raise ImportError("a DataFrame needs pandas (Debian's python3-pandas)") from error
-    return pandas.DataFrame(columns)
+        raise ImportError(f"this needs {module}: Debian's {package}, for /usr/bin/python3") from error
+
+
+def _frame(columns):
+    return _need("pandas", "python3-pandas").DataFrame(columns)
+
+
+def need_numpy():
+    """numpy, or an ImportError that says where to get it."""
+    return _need("numpy", "python3-numpy")
 
 
 def _arrays(columns):
-    import numpy
-
+    numpy = need_numpy()
     return {name: values if isinstance(values, numpy.ndarray) else numpy.array(values, dtype=object)
             for name, values in columns.items()}
 
@@ -58,6 +66,7 @@ class RunResult:
     def telemetry(self):
         """The columns of telemetry.csv by name, as numpy arrays (float64; object for the vessel's name
         and the ';'-separated resource and thruster lists). Units are in the names."""
+        need_numpy()
         return _arrays(self._flight.telemetry())
 
     def telemetry_frame(self):

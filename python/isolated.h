@@ -1,5 +1,5 @@
-// Flying from Python: each call's work on a thread of its own, with a world and a working
-// directory of its own, so that calls from several Python threads fly at once without meeting.
+// Flying from Python: each Python thread's calls on a worker thread of its own, with a world and a
+// working directory of its own, so that calls from several Python threads fly at once without meeting.
 #pragma once
 
 #include <functional>
@@ -9,8 +9,9 @@
 
 namespace karvex_python {
 
-/// Runs `work` on a new thread that has its own world and its own working directory (starting as
-/// the process's), with the interpreter's lock released meanwhile; what it throws is thrown here.
+/// Runs `work` on the calling thread's worker, a thread kept for its calls with a world and a working
+/// directory of its own (set to the process's at each call), with the interpreter's lock released
+/// meanwhile; what it throws is thrown here.
 void Isolated(const std::function<void()>& work);
 
 /// A folder made for one call and removed with everything in it when the call ends.

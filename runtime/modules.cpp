@@ -15,12 +15,13 @@ namespace {
 int LoadModule(const char* className)
 {
     World& w = world();
+    // A world reset with another module folder loads its classes from there.
+    std::string path = w.moduleDir + "/" + className + ".so";
     for (size_t i = 0; i < w.modules.size(); ++i) {
-        if (w.modules[i].className == className) {
+        if (w.modules[i].path == path) {
             return static_cast<int>(i);
         }
     }
-    std::string path = w.moduleDir + "/" + className + ".so";
     // Modules stay loaded for the life of the process: objects and handlers may still point into them.
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
@@ -30,6 +31,7 @@ int LoadModule(const char* className)
     }
     Module module;
     module.className = className;
+    module.path = path;
     module.library = library;
     module.init = reinterpret_cast<ZvcInitFunc>(dlsym(library, "zvcInit"));
     module.exit = reinterpret_cast<ZvcExitFunc>(dlsym(library, "zvcExit"));

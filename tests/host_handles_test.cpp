@@ -204,6 +204,16 @@ TEST_F(HostRuntime, CreationRefusesBadNamesFullWorldsAndNonModules)
     EXPECT_EQ(standin::CreateModuleVessel("Karvex", Desc("K1")), nullptr);
     EXPECT_EQ(standin::LastError(), "no free vessel slot: the world holds 1 vessels");
     EXPECT_EQ(zapiGetVesselCount(), 1u);
+
+    // A class loaded from one folder is not taken for the class of another folder.
+    config.maxVessels = 4;
+    ResetWorld();
+    ASSERT_NE(standin::CreateModuleVessel("Karvex", Desc("K1")), nullptr);
+    config.moduleDir = KARVEX_MODULE_DIR "/../lib";
+    ResetWorld();
+    EXPECT_EQ(standin::CreateModuleVessel("Karvex", Desc("K1")), nullptr);
+    EXPECT_NE(standin::LastError().find("cannot load module " KARVEX_MODULE_DIR "/../lib/Karvex.so"), std::string::npos)
+        << standin::LastError();
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ namespace standin {
 /// A loaded module library.
 struct Module {
     std::string className;
+    std::string path;             ///< the library's file, "<module folder>/<class>.so"
     void* library = nullptr;
     ZvcInitFunc init = nullptr;
     ZvcExitFunc exit = nullptr;

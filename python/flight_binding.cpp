@@ -38,10 +38,9 @@ Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const 
     options.keepTelemetry = true;
     Flight flight;
     Isolated([&]() {
-        // With no output folder the run still reads its modules' log, in a folder of its own.
-        std::optional<ScratchDir> scratch;
+        // With no output folder the run still reads its modules' log, in the worker's own folder.
         if (options.outDir.empty()) {
-            options.workDir = scratch.emplace().Path();
+            options.workDir = WorkerFolder();
         }
         flight.result = runner::Run(options);
         if (flight.result.exitCode == runner::EXIT_OK) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -27,6 +28,9 @@ PyObject* moduleError = nullptr;
 
 // Serialises the calls whose threads could not get a working directory of their own.
 std::mutex sharedDirectory;
+
+// The worker's own folder, on the worker's thread.
+thread_local std::optional<ScratchDir>* workerFolder = nullptr;
 
 // The thread a Python thread's calls fly on: made at its first call and kept, with its world, its
 // working directory and its warm heap, for the next ones; it ends with the Python thread.
@@ -77,6 +81,8 @@ private:
         // of a sweep it starts share. Where that is refused, calls take turns.
         const bool own = unshare(CLONE_FS) == 0;
         standin::OwnWorld world;
+        std::optional<ScratchDir> folder;
+        workerFolder = &folder;
         std::unique_lock<std::mutex> guard(lock);
         for (;;) {
             wake.wait(guard, [this]() { return quit || pending != nullptr; });
@@ -123,6 +129,14 @@ void Isolated(const std::function<void()>& work)
         std::filesystem::current_path(here);
         work();
     });
+}
+
+const std::string& WorkerFolder()
+{
+    if (!workerFolder->has_value()) {
+        workerFolder->emplace();
+    }
+    return (*workerFolder)->Path();
 }
 
 ScratchDir::ScratchDir()

@@ -14,6 +14,10 @@ namespace karvex_python {
 /// meanwhile; what it throws is thrown here.
 void Isolated(const std::function<void()>& work);
 
+/// Within Isolated's work: a folder of the worker's own, made at its first use and kept for its
+/// calls, removed when the worker ends.
+const std::string& WorkerFolder();
+
 /// A folder made for one call and removed with everything in it when the call ends.
 class ScratchDir {
 public:

@@ -124,17 +124,25 @@ py::tuple Perform(const std::optional<std::string>& out, Job job, Read read)
     return read(dir);
 }
 
-py::tuple Sweep(const std::string& path, const std::string& modules, const std::optional<std::string>& out, int jobs,
-                int shard, int shards, bool progress)
+// A sweep's or an envelope's options with what Python gives both: quiet unless `progress`, no picture.
+template <typename Options>
+Options JobOptions(const std::string& modules, int jobs, int shard, int shards, bool progress)
 {
-    runner::SweepOptions options;
-    options.sweepFile = path;
+    Options options;
     options.moduleDir = modules;
     options.jobs = jobs;
     options.shard = shard;
     options.shards = shards;
     options.plot = false;
     options.quiet = !progress;
+    return options;
+}
+
+py::tuple Sweep(const std::string& path, const std::string& modules, const std::optional<std::string>& out, int jobs,
+                int shard, int shards, bool progress)
+{
+    auto options = JobOptions<runner::SweepOptions>(modules, jobs, shard, shards, progress);
+    options.sweepFile = path;
     return Perform(out, [&](const std::string& dir) {
         options.outDir = dir;
         return runner::Sweep(options);
@@ -144,14 +152,8 @@ py::tuple Sweep(const std::string& path, const std::string& modules, const std::
 py::tuple Envelope(const std::string& path, const std::string& modules, const std::optional<std::string>& out,
                    int jobs, int shard, int shards, bool progress)
 {
-    runner::EnvelopeOptions options;
+    auto options = JobOptions<runner::EnvelopeOptions>(modules, jobs, shard, shards, progress);
     options.envelopeFile = path;
-    options.moduleDir = modules;
-    options.jobs = jobs;
-    options.shard = shard;
-    options.shards = shards;
-    options.plot = false;
-    options.quiet = !progress;
     return Perform(out, [&](const std::string& dir) {
         options.outDir = dir;
         return runner::Envelope(options);

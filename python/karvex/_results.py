@@ -77,18 +77,22 @@ class RunResult:
         return f"<RunResult miss_distance={self.miss_distance!r} end_time={self.end_time!r}>"
 
 
-class SweepResult:
+class _JobResult:
+    """What a sweep's or an envelope's files hold: their rows' columns and their summary."""
+
+    def __init__(self, columns, summary, out):
+        self.columns = _arrays(columns)
+        self.summary = json.loads(summary)
+        self.out = out
+
+
+class SweepResult(_JobResult):
     """A sweep (or a merge of its shards): its runs and its summary.
 
     ``columns`` holds runs.csv's columns by name as numpy arrays, ``runs`` the same as a DataFrame,
     ``summary`` the content of summary.json as a dict, and ``out`` the folder its files were
     written to (None when none was asked for).
     """
-
-    def __init__(self, columns, summary, out):
-        self.columns = _arrays(columns)
-        self.summary = json.loads(summary)
-        self.out = out
 
     @functools.cached_property
     def runs(self):
@@ -99,18 +103,13 @@ class SweepResult:
         return f"<SweepResult {len(self.columns['run'])} runs>"
 
 
-class EnvelopeResult:
+class EnvelopeResult(_JobResult):
     """An envelope (or a merge of its shards): its hit intervals and its summary.
 
     ``columns`` holds envelope.csv's columns by name as numpy arrays, ``intervals`` the same as a
     DataFrame, ``summary`` the content of envelope.json as a dict, and ``out`` the folder its files
     were written to (None when none was asked for).
     """
-
-    def __init__(self, columns, summary, out):
-        self.columns = _arrays(columns)
-        self.summary = json.loads(summary)
-        self.out = out
 
     @functools.cached_property
     def intervals(self):

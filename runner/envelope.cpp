@@ -31,12 +31,13 @@ struct Unit {
 bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
                const std::vector<ReleaseCondition>& conditions, std::vector<Unit>& units, std::string& failure)
 {
+    const SequentialRule rule = RuleOf(def);
     auto search = [&](size_t k, std::string& why) {
         Unit& unit = units[k];
         const ReleaseCondition& c = conditions[unit.condition];
         const double bearing = def.bearings[unit.bearing];
         unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
-            return why.empty() ? ProbePoint(def, options.moduleDir, c, bearing, range, why) : Probe{};
+            return why.empty() ? ProbePoint(def, rule, options.moduleDir, c, bearing, range, why) : Probe{};
         });
         return why.empty();
     };

@@ -1,25 +1,17 @@
-// A probe point of a probabilistic envelope: a small Monte Carlo, stopped as soon as the Wilson
-// interval of its hit rate lies wholly on one side of the required probability.
+// A probe point of a probabilistic envelope: a small Monte Carlo, flown one run at a time until the
+// sequential rule decides it; and Wilson's interval, which sweeps give their hit rates with.
 #pragma once
 
 #include <functional>
 
-#include "runner/envelope_search.h"
+#include "runner/sequential_rule.h"
 
 namespace runner {
-
-/// The two-sided standard normal quantile for `confidence` (0 to 1): Φ(z) = (1 + confidence) / 2.
-double ConfidenceZ(double confidence);
 
 /// Wilson's score interval for `hits` of `runs` (runs > 0) at the normal quantile `z`: [low, high].
 void WilsonInterval(long long hits, long long runs, double z, double& low, double& high);
 
-/// HIT when the interval for `hits` of `runs` lies wholly above `probability`, MISS when wholly
-/// below, else UNDECIDED.
-Verdict Decide(long long hits, long long runs, double probability, double z);
-
-/// Flies `fly` (run number from 0 to whether it hit) until the verdict at the normal quantile `z`
-/// (ConfidenceZ's) is decided or `cap` runs are flown.
-Probe SequentialPoint(double probability, double z, long long cap, const std::function<bool(long long)>& fly);
+/// Flies `fly` (run number from 0 to whether it hit) until `rule` decides or its cap of runs is flown.
+Probe SequentialPoint(const SequentialRule& rule, const std::function<bool(long long)>& fly);
 
 }  // namespace runner

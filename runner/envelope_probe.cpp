@@ -55,7 +55,6 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
 {
     condition.altitude = altitude;
     condition.speed = speed;
-    condition.z = ConfidenceZ(def.confidence);
     SweepDefinition& spec = condition.spec;
     spec = def.sweep;
     const bool round = Located(spec.base, def.target);
@@ -74,8 +73,13 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
     return EXIT_OK;
 }
 
-Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, const ReleaseCondition& condition,
-                 double bearing, double range, std::string& error)
+SequentialRule RuleOf(const EnvelopeDefinition& def)
+{
+    return def.Probabilistic() ? SequentialRule(def.probability, def.confidence, def.sweep.runs) : SequentialRule();
+}
+
+Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
+                 const ReleaseCondition& condition, double bearing, double range, std::string& error)
 {
     std::vector<double> values = {condition.altitude, condition.speed, 0.0, 0.0};
     TargetPlace(condition.release, range, bearing, values[2], values[3]);
@@ -100,7 +104,7 @@ Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, co
         const bool hit = fly(0);
         return Probe{hit ? Verdict::HIT : Verdict::MISS, 1};
     }
-    return SequentialPoint(def.probability, condition.z, def.sweep.runs, fly);
+    return SequentialPoint(rule, fly);
 }
 
 }  // namespace runner

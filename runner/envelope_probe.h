@@ -7,6 +7,7 @@
 #include "runner/envelope_definition.h"
 #include "runner/envelope_geometry.h"
 #include "runner/envelope_search.h"
+#include "runner/sequential_rule.h"
 
 namespace runner {
 
@@ -18,7 +19,6 @@ struct ReleaseCondition {
     /// and speed, the target's two place values, then the envelope's own.
     SweepDefinition spec;
     ReleasePoint release;   ///< where the missile is let go
-    double z = 0.0;         ///< the normal quantile of the envelope's confidence
 };
 
 /// Builds condition (`altitude` m, `speed` m/s) of `def` and flies it once, with the target where
@@ -26,10 +26,13 @@ struct ReleaseCondition {
 int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
                       ReleaseCondition& condition, std::string& error);
 
+/// The rule that decides the points of `def`: none when each point is one flight.
+SequentialRule RuleOf(const EnvelopeDefinition& def);
+
 /// The verdict at `range` m and `bearing` deg of `condition`: one flight, or with dispersions the
-/// sequential Monte Carlo, whose draws are keyed by the point's own coordinates. Sets `error` when
-/// a flight cannot be flown.
-Probe ProbePoint(const EnvelopeDefinition& def, const std::string& moduleDir, const ReleaseCondition& condition,
-                 double bearing, double range, std::string& error);
+/// Monte Carlo that `rule` (RuleOf's) decides, whose draws are keyed by the point's own coordinates.
+/// Sets `error` when a flight cannot be flown.
+Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
+                 const ReleaseCondition& condition, double bearing, double range, std::string& error);
 
 }  // namespace runner

@@ -1,6 +1,5 @@
 // Envelopes: bisection that finds what a dense scan finds, the same files for any thread count or
-// sharding, targets placed from the release point, envelope.json's figures, and the sequential
-// decision of a probabilistic point.
+// sharding, targets placed from the release point, and envelope.json's figures.
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -11,7 +10,6 @@
 #include <nlohmann/json.hpp>
 
 #include "runner/envelope.h"
-#include "runner/envelope_point.h"
 #include "runner/envelope_probe.h"
 #include "runner/envelope_rows.h"
 #include "runner/exit_codes.h"
@@ -56,11 +54,12 @@ TEST_F(Envelopes, BisectionFindsTheDenseScansIntervals)
     ASSERT_TRUE(runner::ReadEnvelope(KARVEX_TEST_DATA_DIR "/small.envelope", def, error)) << error;
     ASSERT_EQ(def.bearings.size(), 2u);
     runner::ReleaseCondition c;
+    const runner::SequentialRule rule = runner::RuleOf(def);
     ASSERT_EQ(runner::PrepareCondition(def, KARVEX_MODULE_DIR, def.altitudes[0], def.speeds[0], c, error),
               runner::EXIT_OK)
         << error;
     for (double bearing : def.bearings) {
-        auto probe = [&](double range) { return runner::ProbePoint(def, KARVEX_MODULE_DIR, c, bearing, range, error); };
+        auto probe = [&](double range) { return runner::ProbePoint(def, rule, KARVEX_MODULE_DIR, c, bearing, range, error); };
         const runner::BearingSearch bisected =
             runner::SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, probe);
         std::vector<double> ranges;
@@ -200,28 +199,6 @@ TEST(EnvelopeJson, FiguresFromTheRowsAndReadBack)
     EXPECT_EQ(read[0].flights, 28);
     EXPECT_EQ(read[0].undecided, 2);
     EXPECT_EQ(runner::EnvelopeJson(back, rows, read), text) << "a merge writes it again to the byte";
-}
-
-// A point that always hits is decided above the required probability, one that never hits below,
-// and one that hits every other run stays open to the cap.
-TEST(EnvelopePoints, DecidedAboveBelowOrUndecidedAtTheCap)
-{
-    auto always = [](long long) { return true; };
-    auto never = [](long long) { return false; };
-    auto half = [](long long run) { return run % 2 == 0; };
-    const double z = runner::ConfidenceZ(0.9);
-    runner::Probe above = runner::SequentialPoint(0.5, z, 100, always);
-    runner::Probe below = runner::SequentialPoint(0.5, z, 100, never);
-    runner::Probe open = runner::SequentialPoint(0.5, z, 40, half);
-    EXPECT_EQ(above.verdict, runner::Verdict::HIT);
-    EXPECT_EQ(below.verdict, runner::Verdict::MISS);
-    EXPECT_EQ(open.verdict, runner::Verdict::UNDECIDED);
-    EXPECT_EQ(open.flights, 40);
-    // 3 of 3 puts Wilson's 90% interval at [0.526, 1], above 0.5; 2 of 2 only at [0.425, 1].
-    EXPECT_EQ(above.flights, 3);
-    EXPECT_EQ(below.flights, 3);
-    EXPECT_NEAR(runner::ConfidenceZ(0.9), 1.6448536269514722, 1e-15);
-    EXPECT_NEAR(runner::ConfidenceZ(0.95), 1.959963984540054, 1e-15);
 }
 
 }  // namespace

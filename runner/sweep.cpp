@@ -173,8 +173,11 @@ bool FlyAll(const SweepDefinition& spec, const SweepOptions& options, const fs::
 Outcome OutcomeOf(const RunResult& r)
 {
     const Milestones& m = r.milestones;
-    return std::isnan(m.lock)                ? Outcome::NO_LOCK
-           : std::isnan(m.ignition)          ? Outcome::DUD
+    // Neither gone, nor on the ground or the target, when the run ended.
+    const bool flying = std::isnan(m.removal) && std::isnan(m.impact);
+    return std::isnan(m.lock)                  ? Outcome::NO_LOCK
+           : std::isnan(m.ignition) && flying ? Outcome::UNFINISHED
+           : std::isnan(m.ignition)           ? Outcome::DUD
            : r.missDistance <= r.targetSize ? Outcome::HIT
                                             : Outcome::MISS;
 }

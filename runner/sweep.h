@@ -25,8 +25,9 @@ struct SweepOptions {
     std::string plotScript;    ///< the sweep plotting script; "" for the one beside the program
 };
 
-/// What run `r` came to: no lock; a lock but no ignition (a dud); ignition within the target's
-/// size of its centre (a hit), or beyond it (a miss).
+/// What run `r` came to: no lock; a lock, and still flying at the run's end with the warhead unfired
+/// (unfinished); a lock but no ignition (a dud); ignition within the target's size of its centre (a
+/// hit), or beyond it (a miss).
 Outcome OutcomeOf(const RunResult& r);
 
 /// Runs the sweep; returns an ExitCode, printing what went wrong on stderr.

@@ -17,7 +17,7 @@ import numpy as np  # noqa: E402
 from plot_common import InputError, note, number, read_summary, run  # noqa: E402
 
 NEEDED = ("run", "outcome", "impact_east_m", "impact_north_m")
-COLOURS = {"hit": "tab:green", "miss": "tab:red", "no_lock": "tab:orange", "dud": "grey"}
+COLOURS = {"hit": "tab:green", "miss": "tab:red", "no_lock": "tab:orange", "dud": "grey", "unfinished": "tab:blue"}
 
 
 def read_inputs(folder):

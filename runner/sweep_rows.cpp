@@ -85,7 +85,7 @@ bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& ro
     }
     size_t at = 1 + inputs;
     int outcome = 0;
-    const int outcomes = static_cast<int>(std::size(OUTCOMES));
+    const int outcomes = OUTCOME_COUNT;
     while (outcome < outcomes && fields[at] != OUTCOMES[outcome]) {
         ++outcome;
     }

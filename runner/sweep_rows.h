@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <istream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,15 @@
 
 namespace runner {
 
-/// The outcomes a run can have, in the order of OUTCOMES.
-enum class Outcome { HIT, MISS, NO_LOCK, DUD };
+/// The outcomes a run can have, in the order of OUTCOMES: its warhead went off within the target's
+/// size of its centre, or farther; its seeker never saw the target; it locked on, and its flight
+/// ended without the warhead going off; it locked on, and the run ended while it still flew, its
+/// warhead unfired.
+enum class Outcome { HIT, MISS, NO_LOCK, DUD, UNFINISHED };
 /// The outcomes' names in runs.csv and summary.json.
-inline constexpr const char* OUTCOMES[] = {"hit", "miss", "no_lock", "dud"};
+inline constexpr const char* OUTCOMES[] = {"hit", "miss", "no_lock", "dud", "unfinished"};
+/// How many outcomes there are.
+inline constexpr int OUTCOME_COUNT = static_cast<int>(std::size(OUTCOMES));
 
 /// One run of a sweep: a row of runs.csv. NaN stands for what the run did not have, an empty field.
 struct SweepRow {

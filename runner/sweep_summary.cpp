@@ -45,7 +45,7 @@ Json Quantile(const std::vector<double>& v, double q)
 
 std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows)
 {
-    long long counts[4] = {0, 0, 0, 0};
+    long long counts[OUTCOME_COUNT] = {};
     long long within[3] = {0, 0, 0};
     const double radii[3] = {5.0, 10.0, 50.0};
     std::vector<double> misses;
@@ -73,7 +73,10 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
     if (!meta.settings.empty()) {
         summary["settings"] = meta.settings;  // a sweep without them keeps its summary as it was
     }
-    summary["outcomes"] = {{"hit", counts[0]}, {"miss", counts[1]}, {"no_lock", counts[2]}, {"dud", counts[3]}};
+    summary["outcomes"] = Json::object();
+    for (int k = 0; k < OUTCOME_COUNT; ++k) {
+        summary["outcomes"][OUTCOMES[k]] = counts[k];
+    }
     summary["hit_probability"] = {{"within_5_m", Proportion(within[0], n)},
                                   {"within_10_m", Proportion(within[1], n)},
                                   {"within_50_m", Proportion(within[2], n)}};

@@ -160,7 +160,7 @@ def test_sweep_and_merge_give_the_program_s_rows(tmp_path):
     whole = karvex.sweep(sweep, jobs=2)
     assert_same_columns(whole.columns, expected)
     assert whole.summary == json.loads((tmp_path / "program" / "summary.json").read_text())
-    assert len(whole.runs) == 12 and whole.runs["outcome"].isin(["hit", "miss", "no_lock", "dud"]).all()
+    assert len(whole.runs) == 12 and whole.runs["outcome"].isin(["hit", "miss", "no_lock", "dud", "unfinished"]).all()
 
     for k in (1, 2):
         karvex.sweep(sweep, shard=f"{k}/2", out=tmp_path / f"shard{k}")

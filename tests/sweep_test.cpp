@@ -305,4 +305,23 @@ TEST_F(Sweeps, WindAndATurbulenceSeedDisperseThroughTheSettings)
     }
 }
 
+// A run that ends while its missile still flies, locked on and its warhead unfired, is unfinished,
+// not a dud: in runs.csv and in the summary's counts.
+TEST_F(Sweeps, ARunThatEndsWhileTheMissileFliesIsUnfinished)
+{
+    std::ofstream("short.sweep") << "KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference_flat.scn\nRUNS 2\n"
+                                    "SEED 3\nSETTING END 15\nVARY Carrier.release uniform 4.9 5.1\n";
+    runner::SweepOptions o = Options("short");
+    o.sweepFile = "short.sweep";
+    ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
+    const std::vector<runner::SweepRow> rows = Rows(ReadFile("short/runs.csv"));
+    ASSERT_EQ(rows.size(), 2u);
+    for (const runner::SweepRow& row : rows) {
+        EXPECT_EQ(row.outcome, runner::Outcome::UNFINISHED) << "run " << row.run;
+        EXPECT_LT(row.lock, 10.0) << "locked on about 7.7 s after release";
+        EXPECT_TRUE(std::isnan(row.miss));
+    }
+    EXPECT_NE(ReadFile("short/summary.json").find("\"dud\": 0,\n    \"unfinished\": 2"), std::string::npos);
+}
+
 }  // namespace

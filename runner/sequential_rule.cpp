@@ -12,6 +12,9 @@ namespace {
 // nothing overflows. Past `ceiling` the sum stops: the value returned is then at least `ceiling`.
 double LogAbove(long long hits, long long runs, double p, double ceiling)
 {
+    if (p >= 1.0) {
+        return -INFINITY;  // a probability so near 0 that 1 minus it rounds to 1: no rate lies beyond
+    }
     const double n = static_cast<double>(runs);
     const double scale = (n + 1.0) * (1.0 - p);
     const double stop = std::exp(ceiling) * scale;

@@ -105,6 +105,12 @@ TEST(SequentialRule, DecidedAboveBelowOrUndecidedAtTheCap)
     for (long long n = 0; n <= rule.Cap(); ++n) {
         EXPECT_LT(rule.HitsToMiss(n), rule.HitsToHit(n)) << "no count of hits is both";
     }
+    // No rate can be shown below a probability of 1e-300, nor above one whose complement is 1e-16.
+    const runner::SequentialRule tiny(1e-300, 0.9, 20), huge(1.0 - 1e-16, 0.9, 20);
+    EXPECT_EQ(runner::SequentialPoint(tiny, never).verdict, Verdict::UNDECIDED);
+    EXPECT_EQ(runner::SequentialPoint(tiny, always).verdict, Verdict::HIT);
+    EXPECT_EQ(runner::SequentialPoint(huge, always).verdict, Verdict::UNDECIDED);
+    EXPECT_EQ(runner::SequentialPoint(huge, never).verdict, Verdict::MISS);
 }
 
 }  // namespace

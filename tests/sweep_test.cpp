@@ -186,15 +186,20 @@ TEST_F(Sweeps, NameWithACommaKeepsTheColumns)
     EXPECT_EQ(tracks["Tgt,1"].columns["z_m"].front(), 9150.0) << "the columns after the name stay in place";
 }
 
-// The rows of runs.csv `text`, each a record of a sweep without dispersions.
-std::vector<runner::SweepRow> Rows(const std::string& text)
+// The rows of runs.csv `text`, each a record of a sweep with `inputs` dispersions; with `header`,
+// past its first line.
+std::vector<runner::SweepRow> Rows(const std::string& text, size_t inputs = 0, bool header = false)
 {
     std::istringstream in(text);
     formats::CsvReader csv(in);
     std::vector<runner::SweepRow> rows;
     for (std::vector<std::string> fields; csv.Next(fields);) {
+        if (header) {
+            header = false;
+            continue;
+        }
         runner::SweepRow row;
-        EXPECT_TRUE(runner::ReadRow(fields, 0, row)) << fields[0];
+        EXPECT_TRUE(runner::ReadRow(fields, inputs, row)) << fields[0];
         rows.push_back(row);
     }
     return rows;
@@ -314,7 +319,7 @@ TEST_F(Sweeps, ARunThatEndsWhileTheMissileFliesIsUnfinished)
     runner::SweepOptions o = Options("short");
     o.sweepFile = "short.sweep";
     ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
-    const std::vector<runner::SweepRow> rows = Rows(ReadFile("short/runs.csv"));
+    const std::vector<runner::SweepRow> rows = Rows(ReadFile("short/runs.csv"), 1, true);
     ASSERT_EQ(rows.size(), 2u);
     for (const runner::SweepRow& row : rows) {
         EXPECT_EQ(row.outcome, runner::Outcome::UNFINISHED) << "run " << row.run;

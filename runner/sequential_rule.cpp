@@ -1,6 +1,7 @@
 #include "runner/sequential_rule.h"
 
 #include <cmath>
+#include <limits>
 
 namespace runner {
 
@@ -13,7 +14,8 @@ namespace {
 double LogAbove(long long hits, long long runs, double p, double ceiling)
 {
     if (p >= 1.0) {
-        return -INFINITY;  // a probability so near 0 that 1 minus it rounds to 1: no rate lies beyond
+        // A probability so near 0 that 1 minus it rounds to 1: no rate lies beyond.
+        return -std::numeric_limits<double>::infinity();
     }
     const double n = static_cast<double>(runs);
     const double scale = (n + 1.0) * (1.0 - p);

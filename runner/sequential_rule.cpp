@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace runner {
 
@@ -79,28 +80,25 @@ double Crossing(const std::vector<long long>& at, double p)
     return reached;
 }
 
-// The boundary for deciding "above p" within `cap` runs with error at most `alpha`, and its error.
-// Ville's inequality makes log(1 / alpha) safe for any number of runs; bisection finds the lowest
-// threshold whose exact error within the cap still keeps to alpha.
-std::vector<long long> Calibrated(double p, double alpha, long long cap, double& error)
+// The boundary for deciding "above p" within `cap` runs with error at most `alpha`. Ville's
+// inequality makes log(1 / alpha) safe for any number of runs; bisection finds the lowest threshold
+// whose exact error within the cap still keeps to alpha.
+std::vector<long long> Calibrated(double p, double alpha, long long cap)
 {
     const double safe = std::log(1.0 / alpha), ceiling = safe + 1.0;
-    double low = 0.0, high = safe;
-    std::vector<long long> best = Boundary(p, high, ceiling, cap);
-    error = Crossing(best, p);
     const double allowed = alpha * (1.0 - 1e-9);  // a margin for the sums' rounding
-    std::vector<long long> at = Boundary(p, low, ceiling, cap);
-    if (const double e = Crossing(at, p); e <= allowed) {
-        error = e;
+    std::vector<long long> at = Boundary(p, 0.0, ceiling, cap);
+    if (Crossing(at, p) <= allowed) {
         return at;
     }
+    double low = 0.0, high = safe;
+    std::vector<long long> best = Boundary(p, high, ceiling, cap);
     while (high - low > 1e-7) {
         const double mid = 0.5 * (low + high);
         at = Boundary(p, mid, ceiling, cap);
-        if (const double e = Crossing(at, p); e <= allowed) {
+        if (Crossing(at, p) <= allowed) {
             high = mid;
-            best = at;
-            error = e;
+            best = std::move(at);
         } else {
             low = mid;
         }
@@ -113,9 +111,9 @@ std::vector<long long> Calibrated(double p, double alpha, long long cap, double&
 SequentialRule::SequentialRule(double probability, double confidence, long long cap)
 {
     const double alpha = 1.0 - confidence;
-    hitAt = Calibrated(probability, alpha, cap, hitError);
+    hitAt = Calibrated(probability, alpha, cap);
     // Deciding MISS is deciding that the misses' rate is above 1 - probability.
-    const std::vector<long long> missesAt = Calibrated(1.0 - probability, alpha, cap, missError);
+    const std::vector<long long> missesAt = Calibrated(1.0 - probability, alpha, cap);
     missAt.resize(missesAt.size());
     for (size_t n = 0; n < missesAt.size(); ++n) {
         missAt[n] = static_cast<long long>(n) - missesAt[n];

@@ -32,14 +32,9 @@ public:
     long long HitsToMiss(long long runs) const { return missAt[static_cast<size_t>(runs)]; }
     /// The runs a point may fly.
     long long Cap() const { return static_cast<long long>(hitAt.size()) - 1; }
-    /// The probability, at a rate of exactly the required probability, of ever deciding HIT (first)
-    /// or MISS (second) within the cap: each at most 1 − confidence.
-    double HitError() const { return hitError; }
-    double MissError() const { return missError; }
 
 private:
     std::vector<long long> hitAt, missAt;  // indexed by runs, 0 to the cap
-    double hitError = 0.0, missError = 0.0;
 };
 
 }  // namespace runner

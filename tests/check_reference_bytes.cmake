@@ -1,19 +1,31 @@
-# Flies SCENARIO with PROGRAM into OUT and fails unless each file SUMS lists ("<sha256> <name>")
-# has that digest: a reference engagement's outputs, kept to the byte. With CALM (settings lines
-# separated by '|') the scenario flies with them put after its first line: still air written out.
-set(flown ${SCENARIO})
+# Flies the reference file SCENARIO (relative to SOURCE, so that what the outputs name is the same
+# on every machine) with PROGRAM into OUT and fails unless each file SUMS lists ("<sha256> <name>")
+# has that digest: a reference's outputs, kept to the byte. A scenario (.scn) is run and replayed,
+# a sweep (.sweep) swept and an envelope (.envelope) computed, without pictures. With CALM
+# (settings lines separated by '|') the scenario flies with them put after its first line: still
+# air written out, from a copy under the same relative name.
+set(workdir ${SOURCE})
 if(DEFINED CALM)
-  file(READ ${SCENARIO} text)
+  file(READ ${SOURCE}/${SCENARIO} text)
   string(FIND "${text}" "\n" end)
   string(SUBSTRING "${text}" 0 ${end} magic)
   string(SUBSTRING "${text}" ${end} -1 rest)
   string(REPLACE "|" "\n" lines "${CALM}")
-  set(flown ${OUT}.scn)
-  file(WRITE ${flown} "${magic}\n${lines}${rest}")
+  set(workdir ${OUT}.calm)
+  file(WRITE ${workdir}/${SCENARIO} "${magic}\n${lines}${rest}")
 endif()
-execute_process(COMMAND ${PROGRAM} run ${flown} --out ${OUT} -q RESULT_VARIABLE result OUTPUT_QUIET)
+get_filename_component(kind ${SCENARIO} LAST_EXT)
+if(kind STREQUAL ".scn")
+  set(command run ${SCENARIO} --out ${OUT} -q --replay)
+elseif(kind STREQUAL ".sweep")
+  set(command sweep ${SCENARIO} --out ${OUT} -q --no-plot)
+else()
+  set(command envelope ${SCENARIO} --out ${OUT} -q --no-plot)
+endif()
+file(REMOVE_RECURSE ${OUT})
+execute_process(COMMAND ${PROGRAM} ${command} WORKING_DIRECTORY ${workdir} RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${PROGRAM} run ${flown} failed: ${result}")
+  message(FATAL_ERROR "${PROGRAM} ${command} failed: ${result}")
 endif()
 file(STRINGS ${SUMS} lines)
 foreach(line IN LISTS lines)

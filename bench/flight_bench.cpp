@@ -10,7 +10,7 @@
 #include "formats/scenario_keys.h"
 #include "missile/airfoil.h"
 #include "physics/integrator.h"
-#include "runner/flight.h"
+#include "runner/flight/flight.h"
 #include "runtime/host_control.h"
 
 namespace {

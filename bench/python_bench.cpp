@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 #include <pybind11/embed.h>
 
-#include "runner/flight.h"
+#include "runner/flight/flight.h"
 
 extern char** environ;
 

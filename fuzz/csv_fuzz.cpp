@@ -9,8 +9,8 @@
 
 #include "formats/csv.h"
 #include "fuzz_world.h"
-#include "runner/replay_telemetry.h"
-#include "runner/sweep_rows.h"
+#include "runner/replay/replay_telemetry.h"
+#include "runner/sweep/sweep_rows.h"
 
 namespace {
 

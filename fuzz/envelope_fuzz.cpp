@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fuzz_world.h"
-#include "runner/envelope_definition.h"
+#include "runner/envelope/envelope_definition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A file read is one whose every quantity resolves: its first probe's scenario builds, and
     // writes a file that reads back.
     formats::ScenarioDocument doc;
-    if (!runner::RunScenario(def.sweep, std::vector<double>(def.sweep.dispersions.size(), 0.0), doc, error)) {
+    if (!runner::RunScenario(def.batch, std::vector<double>(def.batch.dispersions.size(), 0.0), doc, error)) {
         std::abort();
     }
     std::istringstream text(formats::WriteScenario(doc));

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_world.h"
-#include "runner/sweep_definition.h"
+#include "runner/sweep/sweep_definition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::ofstream out("sweeps/data/fuzz.sweep", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    runner::SweepDefinition spec;
+    runner::BatchDefinition spec;
     std::string error;
     if (!runner::ReadSweep("sweeps/data/fuzz.sweep", spec, error)) {
         return 0;

@@ -5,7 +5,7 @@
 #include "python/bindings.h"
 #include "python/columns.h"
 #include "python/isolated.h"
-#include "runner/flight.h"
+#include "runner/flight/flight.h"
 
 #include <pybind11/stl.h>
 

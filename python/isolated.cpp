@@ -13,7 +13,7 @@
 #include <system_error>
 #include <thread>
 
-#include "runner/exit_codes.h"
+#include "runner/program/exit_codes.h"
 #include "world/world.h"
 
 namespace karvex_python {

@@ -7,11 +7,11 @@
 #include "python/bindings.h"
 #include "python/columns.h"
 #include "python/isolated.h"
-#include "runner/complaint.h"
-#include "runner/envelope.h"
-#include "runner/envelope_rows.h"
-#include "runner/exit_codes.h"
-#include "runner/sweep.h"
+#include "runner/envelope/envelope.h"
+#include "runner/envelope/envelope_rows.h"
+#include "runner/program/complaint.h"
+#include "runner/program/exit_codes.h"
+#include "runner/sweep/sweep.h"
 
 #include <pybind11/stl.h>
 

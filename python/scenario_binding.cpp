@@ -7,9 +7,9 @@
 #include "formats/scenario_keys.h"
 #include "python/bindings.h"
 #include "python/isolated.h"
-#include "runner/definition_lines.h"
-#include "runner/exit_codes.h"
-#include "runner/sweep_definition.h"
+#include "runner/batch/definition_lines.h"
+#include "runner/program/exit_codes.h"
+#include "runner/sweep/sweep_definition.h"
 
 #include <pybind11/stl.h>
 

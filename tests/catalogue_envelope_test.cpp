@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "catalogue.h"
-#include "runner/envelope_definition.h"
+#include "runner/envelope/envelope_definition.h"
 
 namespace {
 

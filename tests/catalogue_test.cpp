@@ -6,7 +6,7 @@
 #include "catalogue.h"
 #include "missile/guided_missile.h"
 #include "missile/weapon_interface.h"
-#include "runner/sweep_definition.h"
+#include "runner/sweep/sweep_definition.h"
 
 namespace {
 
@@ -214,7 +214,7 @@ TEST_F(Catalogue, SweepFiles)
         {std::string("KARVEX-SWEEP 1\0\n", 16), ":1: not a sweep file"},
     };
     catalogue::ExpectDefinitionFiles(rows, "c.sweep", [](std::string& why) {
-        runner::SweepDefinition spec;
+        runner::BatchDefinition spec;
         return runner::ReadSweep("c.sweep", spec, why);
     });
 }

@@ -11,7 +11,7 @@
 #include "physics/atmosphere.h"
 #include "physics/body_drag.h"
 #include "physics/geodesy.h"
-#include "runner/flight.h"
+#include "runner/flight/flight.h"
 #include "runtime/local_frame.h"
 #include "test_support.h"
 

@@ -2,8 +2,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "host/zelvar.h"
 #include "allocation_counter.h"
+#include "host/zelvar.h"
 #include "test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "formats/scenario_keys.h"
-#include "runner/sweep_definition.h"
+#include "runner/sweep/sweep_definition.h"
 #include "test_support.h"
 
 namespace {
@@ -121,7 +121,7 @@ TEST(ScenarioDocument, ReadAndWrittenKeepsEveryLineInOrder)
 
 TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
 {
-    runner::SweepDefinition spec;
+    runner::BatchDefinition spec;
     spec.scenarioPath = KARVEX_SCENARIO_DIR "/reference_flat.scn";
     spec.base = Parse(spec.scenarioPath);
     auto vary = [](const char* vessel, const char* field) {

@@ -1,0 +1,299 @@
+// Envelope files: each line read on its own, then the checks between lines and against the base
+// scenario.
+#include "runner/envelope/envelope_definition.h"
+
+#include <fstream>
+
+#include "formats/number_text.h"
+#include "formats/scenario_keys.h"
+#include "runner/batch/definition_lines.h"
+
+namespace runner {
+
+namespace {
+
+constexpr const char* ENVELOPE_MAGIC = "KARVEX-ENVELOPE 1";
+
+// The statements of an envelope file, in the order the message for an unknown line lists them.
+enum Statement : int {
+    Scenario, Carrier, Altitudes, Speeds, Bearings, Range, Tolerance, Scan, Setting, Vary, Probability, Confidence,
+    Runs, Seed, STATEMENT_COUNT
+};
+const char* const NAMES[STATEMENT_COUNT] = {"SCENARIO", "CARRIER", "ALTITUDES", "SPEEDS", "BEARINGS",
+                                            "RANGE", "TOLERANCE", "SCAN", "SETTING", "VARY", "PROBABILITY",
+                                            "CONFIDENCE", "RUNS", "SEED"};
+// What follows each keyword, for a line with too few or too many words (lists and VARY say their own).
+const char* const USAGES[STATEMENT_COUNT] = {"<file>", "<vessel>", "", "", "", "<min m> <max m>", "<m>", "<m>",
+                                             "<settings line>", "", "<probability>", "<confidence>", "<runs>",
+                                             "<seed>"};
+
+// What the lines read so far tell beyond the definition itself.
+struct Reading {
+    int lineOf[STATEMENT_COUNT] = {};   // where each statement last stood, 0 where none did
+    std::string given[STATEMENT_COUNT]; // its first word after the keyword, as written
+    std::vector<int> varyLines;         // where each VARY line stood
+};
+
+// `error` as "file:line: why", or "file: why" when no one line is at fault (`line` 0); false.
+bool Fail(const std::string& path, int line, const std::string& why, std::string& error)
+{
+    error = path + (line > 0 ? ":" + std::to_string(line) : "") + ": " + why;
+    return false;
+}
+
+// A vessel name may hold blanks: the rest of `line` after its keyword, without the comment.
+std::string RestOfLine(const std::string& line, const std::vector<std::string>& w)
+{
+    const std::string text = line.substr(0, line.find(';'));
+    return formats::Trim(text.substr(text.find(w[1], text.find(w[0]) + w[0].size())));
+}
+
+// One or more numbers, each as `ok` allows, bearings strictly rising; false with `why`.
+bool ReadList(Statement s, const std::vector<std::string>& w, bool (*ok)(double), const char* needs,
+              const char* rule, std::vector<double>& values, std::string& why)
+{
+    if (w.size() < 2) {
+        why = std::string(NAMES[s]) + " needs one or more " + needs;
+        return false;
+    }
+    for (size_t k = 1; k < w.size(); ++k) {
+        double value = 0.0;
+        if (!FiniteNumber(w[k], value) || !ok(value)) {
+            why = std::string(NAMES[s]) + " must be " + rule + ", got \"" + w[k] + "\"";
+            return false;
+        }
+        if (s == Bearings && !values.empty() && value <= values.back()) {
+            why = "BEARINGS must rise strictly, got \"" + w[k] + "\" after \"" + w[k - 1] + "\"";
+            return false;
+        }
+        values.push_back(value);
+    }
+    return true;
+}
+
+// "RANGE <min m> <max m>": from 0 on, the nearest below the farthest.
+bool ReadRange(const std::vector<std::string>& w, EnvelopeDefinition& def, std::string& why)
+{
+    if (!FiniteNumber(w[1], def.rangeMin) || !FiniteNumber(w[2], def.rangeMax)) {
+        why = "RANGE must be two finite numbers, m, got \"" + w[1] + " " + w[2] + "\"";
+    } else if (def.rangeMin < 0.0) {
+        why = "RANGE must start at 0 m or beyond, got \"" + w[1] + "\"";
+    } else if (def.rangeMin > def.rangeMax) {
+        why = "RANGE reversed: " + w[1] + " is above " + w[2];
+    } else if (def.rangeMin == def.rangeMax) {
+        why = "RANGE empty: it starts and ends at " + w[1];
+    }
+    return why.empty();
+}
+
+// One finite number, m; how it compares with the range is checked once the file is read.
+bool ReadLength(Statement s, const std::string& word, double& value, std::string& why)
+{
+    if (!FiniteNumber(word, value)) {
+        why = std::string(NAMES[s]) + " must be a finite number, m, got \"" + word + "\"";
+    }
+    return why.empty();
+}
+
+// One number strictly between 0 and 1.
+bool ReadFraction(Statement s, const std::string& word, double& value, std::string& why)
+{
+    if (!FiniteNumber(word, value) || value <= 0.0 || value >= 1.0) {
+        why = std::string(NAMES[s]) + " must be a number above 0 and below 1, got \"" + word + "\"";
+    }
+    return why.empty();
+}
+
+// The statement `s` of words `w` (their count already checked) into `def`; false with `why`.
+bool ReadValue(const std::string& path, const std::string& line, const std::vector<std::string>& w, Statement s,
+               EnvelopeDefinition& def, std::string& why)
+{
+    switch (s) {
+    case Scenario: return ReadBaseScenario(path, w[1], def.batch, why);
+    case Carrier: def.carrier = RestOfLine(line, w); return true;
+    case Altitudes:
+        return ReadList(s, w, [](double) { return true; }, "altitudes, m", "finite numbers, m", def.altitudes, why);
+    case Speeds:
+        return ReadList(s, w, [](double v) { return v > 0.0; }, "speeds, m/s", "numbers above 0, m/s", def.speeds,
+                        why);
+    case Bearings:
+        return ReadList(s, w, [](double v) { return v >= -180.0 && v <= 180.0; }, "bearings, deg",
+                        "numbers from -180 to 180, deg", def.bearings, why);
+    case Range: return ReadRange(w, def, why);
+    case Tolerance: return ReadLength(s, w[1], def.tolerance, why);
+    case Scan: return ReadLength(s, w[1], def.scan, why);
+    case Setting: return ReadSettingLine(line, w, def.batch, why);
+    case Vary: return ReadVaryLine(w, def.batch.dispersions.emplace_back(), why);
+    case Probability: return ReadFraction(s, w[1], def.probability, why);
+    case Confidence: return ReadFraction(s, w[1], def.confidence, why);
+    case Runs: return ReadRunsWord(w[1], MAX_POINT_RUNS, def.batch.runs, why);
+    default: return ReadSeedWord(w[1], def.batch.seed, why);
+    }
+}
+
+// One line after the magic line, number `number`; false with `why`.
+bool ReadStatement(const std::string& path, const std::string& line, const std::vector<std::string>& w,
+                   int number, EnvelopeDefinition& def, Reading& r, std::string& why)
+{
+    int s = 0;
+    while (s < STATEMENT_COUNT && !SameKeyword(w[0], NAMES[s])) {
+        ++s;
+    }
+    if (s == STATEMENT_COUNT) {
+        why = "unknown line \"" + line + "\": expected SCENARIO, CARRIER, ALTITUDES, SPEEDS, BEARINGS, RANGE, "
+              "TOLERANCE, SCAN, SETTING, VARY, PROBABILITY, CONFIDENCE, RUNS or SEED";
+        return false;
+    }
+    const bool repeatable = s == Setting || s == Vary;
+    if (!repeatable && r.lineOf[s] != 0) {
+        why = std::string("a second ") + NAMES[s] + " line: the first is line " + std::to_string(r.lineOf[s]);
+        return false;
+    }
+    // Lists and VARY check their own words; a name or a settings line may hold blanks.
+    const bool list = s == Altitudes || s == Speeds || s == Bearings || s == Vary;
+    const bool rest = s == Carrier || s == Setting;
+    const size_t words = s == Range ? 3 : 2;
+    if (!list && (rest ? w.size() < 2 : w.size() != words)) {
+        const std::string found = formats::Trim(line.substr(0, line.find(';')));
+        why = std::string("expected \"") + NAMES[s] + " " + USAGES[s] + "\", got \"" + found + "\"";
+        return false;
+    }
+    r.lineOf[s] = number;
+    r.given[s] = w.size() > 1 ? w[1] : "";
+    if (s == Vary) {
+        r.varyLines.push_back(number);
+    }
+    return ReadValue(path, line, w, static_cast<Statement>(s), def, why);
+}
+
+// The checks between lines, once every line is read, and the defaults they leave; false with `error`.
+bool CheckStatements(const std::string& path, EnvelopeDefinition& def, const Reading& r, std::string& error)
+{
+    for (Statement s : {Scenario, Carrier, Altitudes, Speeds, Bearings, Range, Tolerance}) {
+        if (r.lineOf[s] == 0) {
+            return Fail(path, 0, std::string("no ") + NAMES[s] + " line", error);
+        }
+    }
+    if (def.Probabilistic() && r.lineOf[Probability] == 0) {
+        return Fail(path, 0, "no PROBABILITY line: VARY lines need the probability of hit to reach", error);
+    }
+    for (Statement s : {Probability, Confidence, Runs}) {
+        if (!def.Probabilistic() && r.lineOf[s] != 0) {
+            return Fail(path, r.lineOf[s],
+                        std::string(NAMES[s]) + " needs VARY lines: without them each probe point is one flight",
+                        error);
+        }
+    }
+    const double span = def.rangeMax - def.rangeMin;
+    const std::string range = "no larger than the range (" + formats::FormatNumber(span) + " m), got \"";
+    if (!(def.tolerance > 0.0 && def.tolerance <= span)) {
+        return Fail(path, r.lineOf[Tolerance], "TOLERANCE must be above 0 and " + range + r.given[Tolerance] + "\"",
+                    error);
+    }
+    if (r.lineOf[Scan] == 0) {
+        def.scan = DefaultScan(def.rangeMin, def.rangeMax, def.tolerance);
+    } else if (!(def.scan >= def.tolerance && def.scan <= span)) {
+        return Fail(path, r.lineOf[Scan],
+                    "SCAN must be no smaller than the tolerance (" + formats::FormatNumber(def.tolerance) +
+                        " m) and " + range + r.given[Scan] + "\"",
+                    error);
+    }
+    // Without dispersions a probe point is one flight.
+    def.batch.runs = !def.Probabilistic() ? 1 : r.lineOf[Runs] != 0 ? def.batch.runs : DEFAULT_POINT_RUNS;
+    return true;
+}
+
+// What the envelope sets at each probe point itself: the carrier's height and speed at release,
+// and where the target stands.
+bool SetByEnvelope(const Dispersion& d, const EnvelopeDefinition& def)
+{
+    const std::string& f = d.field;
+    if (d.setting) {
+        return false;
+    }
+    if (d.vessel == def.carrier) {
+        return f == "altitude" || f == "y" || f == "speed" || f == "vx" || f == "vy" || f == "vz";
+    }
+    return d.vessel == def.target && (f == "x" || f == "z" || f == "latitude" || f == "longitude");
+}
+
+// The target, the carrier and the dispersions against the base scenario; false with `error`.
+bool CheckScenario(const std::string& path, EnvelopeDefinition& def, const Reading& r, std::string& error)
+{
+    BatchDefinition& spec = def.batch;
+    // The target flown is the last TARGET setting: the base scenario's, or a SETTING line's after it.
+    const formats::HostLine* target = nullptr;
+    for (const std::vector<formats::HostLine>* settings : {&spec.base.settings, &spec.settings}) {
+        for (const formats::HostLine& line : *settings) {
+            target = line.key == formats::Key::Target ? &line : target;
+        }
+    }
+    if (target == nullptr) {
+        return Fail(path, 0,
+                    "the scenario " + spec.scenarioPath + " has no TARGET line: the envelope places the target", error);
+    }
+    def.target = target->word;
+    if (formats::FindVessel(spec.base, def.target) == nullptr) {
+        return Fail(path, 0, "the scenario's TARGET \"" + def.target + "\" names no vessel in " + spec.scenarioPath,
+                    error);
+    }
+    if (formats::FindVessel(spec.base, def.carrier) == nullptr) {
+        return Fail(path, r.lineOf[Carrier],
+                    "no vessel named \"" + def.carrier + "\" in the scenario " + spec.scenarioPath, error);
+    }
+    if (def.carrier == def.target) {
+        return Fail(path, r.lineOf[Carrier], "the carrier \"" + def.carrier + "\" is the scenario's target", error);
+    }
+    for (size_t k = 0; k < spec.dispersions.size(); ++k) {
+        if (SetByEnvelope(spec.dispersions[k], def)) {
+            return Fail(path, r.varyLines[k], "the envelope sets " + spec.dispersions[k].quantity + " itself", error);
+        }
+    }
+    // Every quantity must name something in the base scenario.
+    formats::ScenarioDocument doc;
+    std::string why;
+    if (!RunScenario(spec, std::vector<double>(spec.dispersions.size(), 0.0), doc, why)) {
+        return Fail(path, 0, why, error);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadEnvelope(const std::string& path, EnvelopeDefinition& def, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot read envelope file " + path;
+        return false;
+    }
+    def = EnvelopeDefinition{};
+    def.path = path;
+    def.batch.path = path;
+    Reading r;
+    const std::string notEnvelope = std::string("not an envelope file: expected \"") + ENVELOPE_MAGIC + "\"";
+    int number = 0;
+    bool magic = false;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        const std::vector<std::string> w = DefinitionWords(line);
+        std::string why;
+        if (w.empty()) {
+            continue;
+        }
+        if (!magic && !IsMagicLine(line, ENVELOPE_MAGIC)) {
+            return Fail(path, number, notEnvelope, error);
+        }
+        if (!magic) {
+            magic = true;
+        } else if (!ReadStatement(path, line, w, number, def, r, why)) {
+            return Fail(path, number, why, error);
+        }
+    }
+    if (!magic) {
+        return Fail(path, 1, notEnvelope, error);
+    }
+    return CheckStatements(path, def, r, error) && CheckScenario(path, def, r, error);
+}
+
+}  // namespace runner

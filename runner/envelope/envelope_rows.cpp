@@ -1,0 +1,108 @@
+#include "runner/envelope/envelope_rows.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "formats/csv.h"
+#include "formats/scenario_keys.h"
+
+namespace runner {
+
+namespace {
+
+// A row of envelope.csv: finite numbers, ranges both given or both empty, a whole interval from 0
+// that is 0 exactly when the ranges are empty.
+bool ReadRow(const std::vector<std::string>& f, EnvelopeRow& row)
+{
+    using formats::ParseField;
+    if (f.size() != 7 || !ParseField(f[0], row.altitude) || !ParseField(f[1], row.speed) ||
+        !ParseField(f[2], row.bearing) || !ParseField(f[3], row.interval) || !ParseField(f[6], row.flights)) {
+        return false;
+    }
+    const bool empty = f[4].empty() && f[5].empty();
+    if (!empty && !(ParseField(f[4], row.rmin) && ParseField(f[5], row.rmax))) {
+        return false;
+    }
+    return std::isfinite(row.altitude) && std::isfinite(row.speed) && std::isfinite(row.bearing) &&
+           row.interval >= 0 && row.flights >= 0 && (row.interval == 0) == empty;
+}
+
+}  // namespace
+
+EnvelopeMeta EnvelopeMetaOf(const EnvelopeDefinition& def, double targetSize, int shard, int shards)
+{
+    EnvelopeMeta meta;
+    meta.envelope = std::filesystem::path(def.path).filename().string();
+    meta.scenario = std::filesystem::path(def.batch.scenarioPath).filename().string();
+    meta.target = def.target;
+    meta.targetSize = targetSize;
+    meta.rangeMin = def.rangeMin;
+    meta.rangeMax = def.rangeMax;
+    meta.tolerance = def.tolerance;
+    meta.scan = def.scan;
+    meta.altitudes = def.altitudes;
+    meta.speeds = def.speeds;
+    meta.bearings = def.bearings;
+    meta.probabilistic = def.Probabilistic();
+    if (meta.probabilistic) {
+        meta.probability = def.probability;
+        meta.confidence = def.confidence;
+        meta.cap = def.batch.runs;
+        meta.seed = def.batch.seed;
+    }
+    meta.inputs = InputsOf(def.batch);
+    meta.settings = SettingTexts(def.batch);
+    meta.shard = shard;
+    meta.shards = shards;
+    return meta;
+}
+
+long long DenseProbes(const EnvelopeMeta& meta)
+{
+    const double steps = std::floor((meta.rangeMax - meta.rangeMin) / meta.tolerance);
+    const long long perBearing = static_cast<long long>(steps) + 1;
+    return perBearing * static_cast<long long>(meta.bearings.size() * meta.altitudes.size() * meta.speeds.size());
+}
+
+bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::vector<EnvelopeRow>& rows,
+                   const std::vector<ConditionTally>& tallies)
+{
+    formats::CsvWriter csv;
+    for (const EnvelopeRow& row : rows) {
+        csv.Number(row.altitude).Number(row.speed).Number(row.bearing).Whole(row.interval);
+        csv.Optional(row.rmin).Optional(row.rmax).Whole(row.flights).End();
+    }
+    std::ofstream out(std::filesystem::path(dir) / "envelope.csv");
+    out << ENVELOPE_HEADER << '\n' << csv.Result();
+    std::ofstream json(std::filesystem::path(dir) / "envelope.json");
+    json << EnvelopeJson(meta, rows, tallies);
+    return static_cast<bool>(out) && static_cast<bool>(json);
+}
+
+bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::string& error)
+{
+    formats::CsvReader csv(in);
+    std::vector<std::string> fields;
+    std::string header;
+    const bool read = csv.Next(fields);
+    for (const std::string& field : fields) {
+        header += (header.empty() ? "" : ",") + field;
+    }
+    if (!read || header != ENVELOPE_HEADER) {
+        error = csv.Error().empty() ? "not an envelope.csv: expected the header " + std::string(ENVELOPE_HEADER)
+                                    : csv.Error();
+        return false;
+    }
+    for (size_t count = 1; csv.Next(fields); ++count) {
+        EnvelopeRow row;
+        if (!csv.Ended() || !ReadRow(fields, row)) {
+            error = "row " + std::to_string(count) + (csv.Ended() ? " is no interval's row" : " is cut short");
+            return false;
+        }
+        rows.push_back(row);
+    }
+    error = csv.Error();
+    return error.empty();
+}
+
+}  // namespace runner

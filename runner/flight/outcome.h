@@ -1,0 +1,25 @@
+// What a run came to, as sweeps count it and envelopes judge it.
+#pragma once
+
+#include <iterator>
+
+#include "runner/flight/flight.h"
+
+namespace runner {
+
+/// The outcomes a run can have, in the order of OUTCOMES: its warhead went off within the target's
+/// size of its centre, or farther; its seeker never saw the target; it locked on, and its flight
+/// ended without the warhead going off; it locked on, and the run ended while it still flew, its
+/// warhead unfired.
+enum class Outcome { HIT, MISS, NO_LOCK, DUD, UNFINISHED };
+/// The outcomes' names in runs.csv and summary.json.
+inline constexpr const char* OUTCOMES[] = {"hit", "miss", "no_lock", "dud", "unfinished"};
+/// How many outcomes there are.
+inline constexpr int OUTCOME_COUNT = static_cast<int>(std::size(OUTCOMES));
+
+/// What run `r` came to: no lock; a lock, and still flying at the run's end with the warhead unfired
+/// (unfinished); a lock but no ignition (a dud); ignition within the target's size of its centre (a
+/// hit), or beyond it (a miss).
+Outcome OutcomeOf(const RunResult& r);
+
+}  // namespace runner

@@ -1,0 +1,89 @@
+#include "runner/sweep/sweep_definition.h"
+
+#include <cmath>
+#include <fstream>
+
+#include "physics/random.h"
+#include "runner/batch/definition_lines.h"
+
+namespace runner {
+
+namespace {
+
+constexpr const char* SWEEP_MAGIC = "KARVEX-SWEEP 1";
+
+// One line after the magic line; false with `why`.
+bool ReadLine(const std::string& path, const std::string& line, const std::vector<std::string>& w,
+              BatchDefinition& spec, bool& hasRuns, std::string& why)
+{
+    if (SameKeyword(w[0], "SCENARIO") && w.size() == 2) {
+        return ReadBaseScenario(path, w[1], spec, why);
+    }
+    if (SameKeyword(w[0], "RUNS") && w.size() == 2) {
+        hasRuns = ReadRunsWord(w[1], MAX_RUNS, spec.runs, why);
+    } else if (SameKeyword(w[0], "SEED") && w.size() == 2) {
+        ReadSeedWord(w[1], spec.seed, why);
+    } else if (SameKeyword(w[0], "VARY")) {
+        Dispersion d;
+        if (ReadVaryLine(w, d, why)) {
+            spec.dispersions.push_back(d);
+        }
+    } else if (SameKeyword(w[0], "SETTING") && w.size() >= 2) {
+        ReadSettingLine(line, w, spec, why);
+    } else {
+        why = "unknown line \"" + line + "\": expected SCENARIO, RUNS, SEED, SETTING or VARY";
+    }
+    return why.empty();
+}
+
+}  // namespace
+
+bool ReadSweep(const std::string& path, BatchDefinition& spec, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "cannot read sweep file " + path;
+        return false;
+    }
+    spec = BatchDefinition{};
+    spec.path = path;
+    int number = 0;
+    bool magic = false, hasRuns = false;
+    auto fail = [&](const std::string& why) {
+        error = path + ":" + std::to_string(number) + ": " + why;
+        return false;
+    };
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        std::vector<std::string> w = DefinitionWords(line);
+        std::string why;
+        if (w.empty()) {
+            continue;
+        }
+        if (!magic && !IsMagicLine(line, SWEEP_MAGIC)) {
+            return fail(std::string("not a sweep file: expected \"") + SWEEP_MAGIC + "\"");
+        }
+        if (!magic) {
+            magic = true;
+        } else if (!ReadLine(path, line, w, spec, hasRuns, why)) {
+            return fail(why);
+        }
+    }
+    if (!magic) {
+        number = 1;
+        return fail(std::string("not a sweep file: expected \"") + SWEEP_MAGIC + "\"");
+    }
+    if (spec.scenarioPath.empty() || !hasRuns) {
+        return fail(spec.scenarioPath.empty() ? "no SCENARIO line" : "no RUNS line");
+    }
+    // Every quantity must name something in the base scenario.
+    formats::ScenarioDocument doc;
+    std::string why;
+    if (!RunScenario(spec, std::vector<double>(spec.dispersions.size(), 0.0), doc, why)) {
+        error = path + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace runner

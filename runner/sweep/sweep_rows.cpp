@@ -1,0 +1,116 @@
+#include "runner/sweep/sweep_rows.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "formats/scenario_keys.h"
+
+namespace runner {
+
+namespace {
+
+// The fields of runs.csv after the inputs.
+constexpr const char* RESULT_COLUMNS[] = {"outcome", "miss_m", "time_of_flight_s", "lock_after_release_s",
+                                          "impact_east_m", "impact_north_m"};
+
+}  // namespace
+
+SweepMeta MetaOf(const BatchDefinition& spec, const std::string& path, int shard, int shards)
+{
+    SweepMeta meta;
+    meta.sweep = std::filesystem::path(path).filename().string();
+    meta.scenario = std::filesystem::path(spec.scenarioPath).filename().string();
+    meta.seed = spec.seed;
+    meta.runs = spec.runs;
+    meta.shard = shard;
+    meta.shards = shards;
+    meta.inputs = InputsOf(spec);
+    meta.settings = SettingTexts(spec);
+    return meta;
+}
+
+std::vector<std::string> RunsHeader(const SweepMeta& meta)
+{
+    std::vector<std::string> header = {"run"};
+    for (const DispersedInput& input : meta.inputs) {
+        header.push_back(input.column);
+    }
+    header.insert(header.end(), std::begin(RESULT_COLUMNS), std::end(RESULT_COLUMNS));
+    return header;
+}
+
+void WriteRow(formats::CsvWriter& csv, const SweepRow& row)
+{
+    csv.Whole(row.run);
+    for (double value : row.inputs) {
+        csv.Optional(value);
+    }
+    csv.Text(OUTCOMES[static_cast<int>(row.outcome)]);
+    for (double value : {row.miss, row.flight, row.lock, row.east, row.north}) {
+        csv.Optional(value);
+    }
+    csv.End();
+}
+
+bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& row)
+{
+    const size_t count = 1 + inputs + std::size(RESULT_COLUMNS);
+    if (fields.size() != count || !formats::ParseField(fields[0], row.run) || row.run < 0) {
+        return false;
+    }
+    row.inputs.assign(inputs, NAN);
+    bool numbers = true;
+    for (size_t k = 0; k < inputs; ++k) {
+        numbers = formats::ParseOptional(fields[1 + k], row.inputs[k]) && numbers;
+    }
+    size_t at = 1 + inputs;
+    int outcome = 0;
+    const int outcomes = OUTCOME_COUNT;
+    while (outcome < outcomes && fields[at] != OUTCOMES[outcome]) {
+        ++outcome;
+    }
+    row.outcome = static_cast<Outcome>(outcome);
+    for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north}) {
+        numbers = formats::ParseOptional(fields[++at], *value) && numbers;
+    }
+    return numbers && outcome < outcomes;
+}
+
+bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector<SweepRow>& rows)
+{
+    formats::CsvWriter csv;
+    for (const std::string& column : RunsHeader(meta)) {
+        csv.Text(column);
+    }
+    csv.End();
+    for (const SweepRow& row : rows) {
+        WriteRow(csv, row);
+    }
+    std::ofstream runs(std::filesystem::path(dir) / "runs.csv");
+    runs << csv.Result();
+    std::ofstream json(std::filesystem::path(dir) / "summary.json");
+    json << SummaryJson(meta, rows);
+    return static_cast<bool>(runs) && static_cast<bool>(json);
+}
+
+bool ReadRuns(std::istream& in, const SweepMeta& meta, std::vector<SweepRow>& rows, std::string& error)
+{
+    formats::CsvReader csv(in);
+    std::vector<std::string> fields;
+    if (!csv.Next(fields) || fields != RunsHeader(meta)) {
+        error = csv.Error().empty() ? "a header of other columns than its summary names" : csv.Error();
+        return false;
+    }
+    for (size_t count = 1; csv.Next(fields); ++count) {
+        SweepRow row;
+        if (!csv.Ended() || !ReadRow(fields, meta.inputs.size(), row)) {
+            error = "row " + std::to_string(count) + (csv.Ended() ? " is no run's row" : " is cut short");
+            return false;
+        }
+        rows.push_back(std::move(row));
+    }
+    error = csv.Error();
+    return error.empty();
+}
+
+}  // namespace runner

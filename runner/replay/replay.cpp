@@ -33,8 +33,11 @@ constexpr size_t MAX_EVENTS = 2000;
 enum Phase { CARRIED = 0, BOOST = 1, SUSTAIN = 2, GLIDE = 3, WARHEAD = 4 };
 
 // The page's pieces, found beside the program where the build copied them.
-constexpr const char* ASSETS[] = {"replay.html", "replay_scene.js", "replay.js", "replay_player.js",
-                                  "three.min.js", "OrbitControls.js"};
+constexpr const char* ASSETS[] = {"replay.html", "three.min.js", "OrbitControls.js"};
+// The player's scripts, inlined into one script element in this order; the last starts the player.
+constexpr const char* SCRIPTS[] = {"replay_scene.js",  "replay_models.js",   "replay_overlay.js",
+                                   "replay_motion.js", "replay_views.js",    "replay_panel.js",
+                                   "replay_controls.js", "replay_player.js"};
 
 double Milestone(const Json& summary, const char* name)
 {
@@ -161,6 +164,18 @@ std::string ReadAll(const std::filesystem::path& path, bool& ok)
     return text.str();
 }
 
+// Reads the page's piece `name` from `assets` into `text`; false, saying so, when it cannot.
+bool ReadAsset(const std::filesystem::path& assets, const char* name, std::string& text)
+{
+    bool ok = false;
+    text = ReadAll(assets / name, ok);
+    if (!ok) {
+        std::fprintf(stderr, "karvex replay: cannot read %s (the build copies it beside the program)\n",
+                     (assets / name).c_str());
+    }
+    return ok;
+}
+
 // The template with each mark replaced by its text, the marks found in the template in this order
 // (never in a text put in before them); false when one is missing.
 bool Fill(const std::string& page, const std::vector<std::pair<std::string, std::string>>& fills, std::string& out)
@@ -205,13 +220,18 @@ int Replay(const std::string& outDir, const std::string& assetDir)
     }
     const fs::path assets = assetDir.empty() ? ProgramDir() : fs::path(assetDir);
     std::map<std::string, std::string> parts;
+    std::string scripts;
     for (const char* name : ASSETS) {
-        parts[name] = ReadAll(assets / name, ok);
-        if (!ok) {
-            std::fprintf(stderr, "karvex replay: cannot read %s (the build copies it beside the program)\n",
-                         (assets / name).c_str());
+        if (!ReadAsset(assets, name, parts[name])) {
             return EXIT_FAILED;
         }
+    }
+    for (const char* name : SCRIPTS) {
+        std::string script;
+        if (!ReadAsset(assets, name, script)) {
+            return EXIT_FAILED;
+        }
+        scripts += (scripts.empty() ? "" : "\n") + script;
     }
     // Inside a script element only "</" can end it early; in JSON it may be written "<\/".
     std::string data = ReplayData(summary, order, tracks).dump();
@@ -222,8 +242,7 @@ int Replay(const std::string& outDir, const std::string& assetDir)
     if (!Fill(parts["replay.html"],
               {{"/*THREE*/", parts["three.min.js"] + "\n" + parts["OrbitControls.js"]},
                {"/*DATA*/", data},
-               {"/*REPLAY*/",
-                parts["replay_scene.js"] + "\n" + parts["replay.js"] + "\n" + parts["replay_player.js"]}},
+               {"/*REPLAY*/", scripts}},
               page)) {
         std::fprintf(stderr, "karvex replay: %s lacks a place for its scripts or data\n",
                      (assets / "replay.html").c_str());

@@ -39,49 +39,6 @@ function bodyAxes(track, i) {
   return { right, up, nose };
 }
 
-// Models point their nose along -z, as three.js cameras look.
-function missileModel() {
-  const group = new THREE.Group();
-  const skin = new THREE.MeshLambertMaterial({ color: 0xdfe6ee });
-  const body = new THREE.Mesh(new THREE.CylinderGeometry(0.15, 0.15, 2.6, 16), skin);
-  body.rotation.x = Math.PI / 2;
-  const nose = new THREE.Mesh(new THREE.ConeGeometry(0.15, 0.5, 16), skin);
-  nose.rotation.x = -Math.PI / 2;
-  nose.position.z = -1.55;
-  group.add(body, nose);
-  for (let k = 0; k < 4; ++k) {
-    const fin = new THREE.Mesh(new THREE.BoxGeometry(0.02, 0.5, 0.4), skin);
-    fin.position.set(0.3 * Math.cos(k * Math.PI / 2), 0.3 * Math.sin(k * Math.PI / 2), 1.0);
-    fin.rotation.z = k * Math.PI / 2;
-    group.add(fin);
-  }
-  return group;
-}
-
-function carrierModel() {
-  const group = new THREE.Group();
-  const skin = new THREE.MeshLambertMaterial({ color: 0x6f8fb8 });
-  group.add(new THREE.Mesh(new THREE.BoxGeometry(1.6, 1.6, 15), skin));
-  group.add(new THREE.Mesh(new THREE.BoxGeometry(13, 0.25, 3), skin));
-  const tail = new THREE.Mesh(new THREE.BoxGeometry(0.25, 3, 2), skin);
-  tail.position.set(0, 1.5, 6.5);
-  group.add(tail);
-  return group;
-}
-
-function targetModel(size) {
-  const group = new THREE.Group();
-  const box = new THREE.Mesh(new THREE.BoxGeometry(size, size, size),
-                             new THREE.MeshLambertMaterial({ color: 0xd43c3c }));
-  group.add(box);
-  const ring = new THREE.Mesh(new THREE.RingGeometry(size * 1.5, size * 1.8, 48),
-                              new THREE.MeshBasicMaterial({ color: 0xff6b6b, side: THREE.DoubleSide }));
-  ring.rotation.x = -Math.PI / 2;
-  ring.userData.onGround = true;
-  group.add(ring);
-  return group;
-}
-
 // A round grid step (1, 2 or 5 times a power of ten, m) that splits `span` into about `parts`.
 function niceStep(span, parts) {
   const raw = span / parts, power = Math.pow(10, Math.floor(Math.log10(raw)));
@@ -90,6 +47,89 @@ function niceStep(span, parts) {
 
 function formatDistance(m) {
   return Math.abs(m) >= 1000 ? `${+(m / 1000).toFixed(2)} km` : `${+m.toFixed(0)} m`;
+}
+
+// The ground: a slab with a grid of round steps over the flight, distances along one edge and north.
+function addGround(scene, overlay, box) {
+  const size = box.getSize(new THREE.Vector3());
+  const span = Math.max(size.x, size.z, 2000) * 1.3;
+  const center = box.getCenter(new THREE.Vector3());
+  const step = niceStep(span, 20);
+  const cells = Math.ceil(span / step);
+  // A slab rather than a plane, so the side view sees ground below the horizon.
+  // Its depth is pushed back, so the grid and anything lying on it stay in front at any range.
+  const ground = new THREE.Mesh(new THREE.BoxGeometry(cells * step * 3, span, cells * step * 3),
+                                new THREE.MeshLambertMaterial({ color: 0x55704a, polygonOffset: true,
+                                                                polygonOffsetFactor: 4, polygonOffsetUnits: 4 }));
+  ground.position.set(center.x, -span / 2 - 0.05, center.z);
+  scene.add(ground);
+  const grid = new THREE.GridHelper(cells * step, cells, 0x2f4a2a, 0x3d5a36);
+  grid.position.set(center.x, 0.02, center.z);
+  scene.add(grid);
+  const labelStep = step * Math.max(1, Math.ceil(cells / 10));
+  // Distances from the missile's start along the grid's west or south edge, whichever runs with the
+  // longer side of the flight.
+  const half = cells * step / 2, northward = size.z >= size.x;
+  const from = northward ? -(center.z + half) : center.x - half, to = from + 2 * half;
+  for (let d = Math.ceil(from / labelStep) * labelStep; d <= to + 1e-6; d += labelStep) {
+    const p = northward ? new THREE.Vector3(center.x - half, 0, -d) : new THREE.Vector3(d, 0, center.z + half);
+    overlay.label(formatDistance(d), p, 'scale');
+  }
+  overlay.label('N \u2191', new THREE.Vector3(center.x, 0, center.z - half), 'scale');
+  return { center, span, step };
+}
+
+// The trail: one vertex per sample from release on, coloured by phase; drawn up to the present.
+function addTrail(scene, missile, at) {
+  const positions = new Float32Array(missile.t.length * 3), colors = new Float32Array(missile.t.length * 3);
+  const color = new THREE.Color();
+  for (let i = 0; i < missile.t.length; ++i) {
+    at(missile, i).toArray(positions, 3 * i);
+    color.setHex(PHASES[missile.phase[i]].color).toArray(colors, 3 * i);
+  }
+  const trailGeometry = new THREE.BufferGeometry();
+  trailGeometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
+  trailGeometry.setAttribute('color', new THREE.BufferAttribute(colors, 3));
+  const trail = new THREE.Line(trailGeometry, new THREE.LineBasicMaterial({ vertexColors: THREE.VertexColors }));
+  trail.frustumCulled = false;
+  scene.add(trail);
+  return trail;
+}
+
+// The seeker's cone: apex at the seeker, opening along where the head looks.
+function addCone(scene) {
+  const coneRadius = SEEKER_CONE_M * Math.tan(SEEKER_CONE_DEG / 2 * Math.PI / 180);
+  const coneGeometry = new THREE.ConeGeometry(coneRadius, SEEKER_CONE_M, 32, 1, true);
+  coneGeometry.translate(0, -SEEKER_CONE_M / 2, 0);  // apex at the origin, opening along -y
+  const cone = new THREE.Mesh(coneGeometry, new THREE.MeshBasicMaterial({
+    color: 0xfff176, transparent: true, opacity: 0.28, side: THREE.DoubleSide, depthWrite: false }));
+  scene.add(cone);
+  return cone;
+}
+
+// The milestones' markers on the missile's path. Events at one sample share a marker and a label
+// ("release / motor lit").
+function addMarkers(scene, overlay, data, missile, at) {
+  const markers = [];
+  const marked = MARKED.filter((name) => typeof data.milestones[name] === 'number')
+    .sort((a, b) => data.milestones[a] - data.milestones[b]);
+  for (const name of marked) {
+    const t = data.milestones[name];
+    const i = sampleAt(missile, t);
+    const same = markers.find((m) => m.sample === i);
+    if (same) {
+      same.label.el.textContent += ` / ${name.replace('_', ' ')}`;
+      continue;
+    }
+    const p = at(missile, i);
+    const mark = new THREE.Mesh(new THREE.OctahedronGeometry(4), new THREE.MeshBasicMaterial({ color: 0xffe066 }));
+    mark.position.copy(p);
+    scene.add(mark);
+    const label = overlay.label(name.replace('_', ' '), p, 'event');
+    if (markers.length % 2 === 1) label.el.style.transform = 'translate(-50%,-260%)';  // neighbours alternate
+    markers.push({ t, sample: i, mark, label });
+  }
+  return markers;
 }
 
 // Builds the scene from `data`; returns what the player moves each frame.
@@ -113,32 +153,7 @@ function buildScene(data, overlay) {
   for (const v of data.vessels) {
     for (let i = 0; i < v.t.length; ++i) box.expandByPoint(at(v, i));
   }
-  const size = box.getSize(new THREE.Vector3());
-  const span = Math.max(size.x, size.z, 2000) * 1.3;
-  const center = box.getCenter(new THREE.Vector3());
-
-  const step = niceStep(span, 20);
-  const cells = Math.ceil(span / step);
-  // A slab rather than a plane, so the side view sees ground below the horizon.
-  // Its depth is pushed back, so the grid and anything lying on it stay in front at any range.
-  const ground = new THREE.Mesh(new THREE.BoxGeometry(cells * step * 3, span, cells * step * 3),
-                                new THREE.MeshLambertMaterial({ color: 0x55704a, polygonOffset: true,
-                                                                polygonOffsetFactor: 4, polygonOffsetUnits: 4 }));
-  ground.position.set(center.x, -span / 2 - 0.05, center.z);
-  scene.add(ground);
-  const grid = new THREE.GridHelper(cells * step, cells, 0x2f4a2a, 0x3d5a36);
-  grid.position.set(center.x, 0.02, center.z);
-  scene.add(grid);
-  const labelStep = step * Math.max(1, Math.ceil(cells / 10));
-  // Distances from the missile's start along the grid's west or south edge, whichever runs with the
-  // longer side of the flight.
-  const half = cells * step / 2, northward = size.z >= size.x;
-  const from = northward ? -(center.z + half) : center.x - half, to = from + 2 * half;
-  for (let d = Math.ceil(from / labelStep) * labelStep; d <= to + 1e-6; d += labelStep) {
-    const p = northward ? new THREE.Vector3(center.x - half, 0, -d) : new THREE.Vector3(d, 0, center.z + half);
-    overlay.label(formatDistance(d), p, 'scale');
-  }
-  overlay.label('N \u2191', new THREE.Vector3(center.x, 0, center.z - half), 'scale');
+  const { center, span, step } = addGround(scene, overlay, box);
 
   const bodies = {};
   for (const v of data.vessels) {
@@ -150,48 +165,9 @@ function buildScene(data, overlay) {
     bodies[v.name] = { track: v, model, dot: overlay.dot(v.name, v === target ? 'target' : v === missile ? 'missile' : 'other') };
   }
 
-  // The trail: one vertex per sample from release on, coloured by phase; drawn up to the present.
-  const positions = new Float32Array(missile.t.length * 3), colors = new Float32Array(missile.t.length * 3);
-  const color = new THREE.Color();
-  for (let i = 0; i < missile.t.length; ++i) {
-    at(missile, i).toArray(positions, 3 * i);
-    color.setHex(PHASES[missile.phase[i]].color).toArray(colors, 3 * i);
-  }
-  const trailGeometry = new THREE.BufferGeometry();
-  trailGeometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
-  trailGeometry.setAttribute('color', new THREE.BufferAttribute(colors, 3));
-  const trail = new THREE.Line(trailGeometry, new THREE.LineBasicMaterial({ vertexColors: THREE.VertexColors }));
-  trail.frustumCulled = false;
-  scene.add(trail);
+  const trail = addTrail(scene, missile, at);
   const firstFree = Math.max(0, missile.phase.findIndex((p) => p !== 0));
-
-  const coneRadius = SEEKER_CONE_M * Math.tan(SEEKER_CONE_DEG / 2 * Math.PI / 180);
-  const coneGeometry = new THREE.ConeGeometry(coneRadius, SEEKER_CONE_M, 32, 1, true);
-  coneGeometry.translate(0, -SEEKER_CONE_M / 2, 0);  // apex at the origin, opening along -y
-  const cone = new THREE.Mesh(coneGeometry, new THREE.MeshBasicMaterial({
-    color: 0xfff176, transparent: true, opacity: 0.28, side: THREE.DoubleSide, depthWrite: false }));
-  scene.add(cone);
-
-  // Events at one sample share a marker and a label ("release / motor lit").
-  const markers = [];
-  const marked = MARKED.filter((name) => typeof data.milestones[name] === 'number')
-    .sort((a, b) => data.milestones[a] - data.milestones[b]);
-  for (const name of marked) {
-    const t = data.milestones[name];
-    const i = sampleAt(missile, t);
-    const same = markers.find((m) => m.sample === i);
-    if (same) {
-      same.label.el.textContent += ` / ${name.replace('_', ' ')}`;
-      continue;
-    }
-    const p = at(missile, i);
-    const mark = new THREE.Mesh(new THREE.OctahedronGeometry(4), new THREE.MeshBasicMaterial({ color: 0xffe066 }));
-    mark.position.copy(p);
-    scene.add(mark);
-    const label = overlay.label(name.replace('_', ' '), p, 'event');
-    if (markers.length % 2 === 1) label.el.style.transform = 'translate(-50%,-260%)';  // neighbours alternate
-    markers.push({ t, sample: i, mark, label });
-  }
-
+  const cone = addCone(scene);
+  const markers = addMarkers(scene, overlay, data, missile, at);
   return { scene, at, center, span, step, missile, bodies, trail, firstFree, cone, markers };
 }

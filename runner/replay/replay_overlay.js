@@ -1,4 +1,4 @@
-// The replay's player: playback, the three views, the head-up panel, mouse and keyboard.
+// Text pinned over the 3D view: the vessels' names, the grid's distances and the events' labels.
 'use strict';
 
 const DEG = 180 / Math.PI;

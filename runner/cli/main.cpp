@@ -1,4 +1,5 @@
 // karvex: flies missile engagements in the stand-in host, and inspects and plots them.
+#include <charconv>
 #include <cstdio>
 #include <exception>
 
@@ -36,6 +37,28 @@ struct Request {
     CLI::App* envelopeCommand = nullptr;
 };
 
+// CLI11's check of "--shard K/N", which keeps K and N in `k` and `n` once they read as whole
+// numbers with 1 <= K <= N.
+CLI::Validator ShardOf(int& k, int& n)
+{
+    return CLI::Validator(
+        [&k, &n](std::string& text) -> std::string {
+            const char* end = text.data() + text.size();
+            int first = 0, second = 0;
+            auto [slash, e1] = std::from_chars(text.data(), end, first);
+            if (e1 == std::errc() && slash != end && *slash == '/') {
+                auto [tail, e2] = std::from_chars(slash + 1, end, second);
+                if (e2 == std::errc() && tail == end && first >= 1 && first <= second) {
+                    k = first;
+                    n = second;
+                    return "";
+                }
+            }
+            return "takes K/N with 1 <= K <= N, got \"" + text + "\"";
+        },
+        "K/N");
+}
+
 void AddFlightCommands(CLI::App& app, Request& r)
 {
     r.run = app.add_subcommand("run", "Fly a scenario: timeline, telemetry, summary, end-of-run scenario");
@@ -67,7 +90,9 @@ void AddSweepCommands(CLI::App& app, Request& r)
     c->add_option("-o,--out", sweep.outDir, "Output folder (default: out/<sweep name>)");
     c->add_option("-m,--modules", sweep.moduleDir, "Folder of the vessel modules")->capture_default_str();
     c->add_option("-j,--jobs", sweep.jobs, "Worker threads (default: one per core)")->check(CLI::PositiveNumber);
-    c->add_option("--shard", r.shard, "Run only shard K of N, as K/N")->capture_default_str();
+    c->add_option("--shard", r.shard, "Run only shard K of N, as K/N")
+        ->capture_default_str()
+        ->check(ShardOf(sweep.shard, sweep.shards));
     c->add_flag("--write-inputs", sweep.writeInputs, "Write each run's scenario into <out>/inputs");
     c->add_flag("--resume", sweep.resume, "Keep the runs a stopped sweep finished and fly the rest");
     c->add_flag("--no-plot", r.noPlot, "Draw no sweep.png");
@@ -90,28 +115,15 @@ void AddEnvelopeCommand(CLI::App& app, Request& r)
     c->add_option("-o,--out", envelope.outDir, "Output folder (default: out/<envelope name>)");
     c->add_option("-m,--modules", envelope.moduleDir, "Folder of the vessel modules")->capture_default_str();
     c->add_option("-j,--jobs", envelope.jobs, "Worker threads (default: one per core)")->check(CLI::PositiveNumber);
-    c->add_option("--shard", r.shard, "Compute only shard K of N of the bearings, as K/N")->capture_default_str();
+    c->add_option("--shard", r.shard, "Compute only shard K of N of the bearings, as K/N")
+        ->capture_default_str()
+        ->check(ShardOf(envelope.shard, envelope.shards));
     c->add_flag("--no-plot", r.noPlot, "Draw no envelope.png");
     c->add_flag("-q,--quiet", envelope.quiet, "Show no progress and no figures");
 }
 
-// Reads "K/N" from `text` into `k` and `n`; false, saying why as `command`, when it is not that.
-bool ReadShard(const std::string& text, const char* command, int& k, int& n)
-{
-    char tail = 0;
-    // NOLINTNEXTLINE(cert-err34-c): the count is checked, and K and N are checked against each other
-    if (std::sscanf(text.c_str(), "%d/%d%c", &k, &n, &tail) != 2 || n < 1 || k < 1 || k > n) {
-        std::fprintf(stderr, "karvex %s: --shard takes K/N with 1 <= K <= N, got \"%s\"\n", command, text.c_str());
-        return false;
-    }
-    return true;
-}
-
 int EnvelopeCommand(Request& r)
 {
-    if (!ReadShard(r.shard, "envelope", r.envelope.shard, r.envelope.shards)) {
-        return EXIT_USAGE;
-    }
     r.envelope.plot = !r.noPlot;
     if (r.envelope.outDir.empty()) {
         r.envelope.outDir = "out/" + std::filesystem::path(r.envelope.envelopeFile).stem().string();
@@ -131,9 +143,6 @@ int MergeCommand(const Request& r)
 
 int SweepCommand(Request& r)
 {
-    if (!ReadShard(r.shard, "sweep", r.sweep.shard, r.sweep.shards)) {
-        return EXIT_USAGE;
-    }
     r.sweep.plot = !r.noPlot;
     if (r.sweep.outDir.empty()) {
         r.sweep.outDir = "out/" + std::filesystem::path(r.sweep.sweepFile).stem().string();

@@ -1,10 +1,10 @@
 # Flies the reference file SCENARIO (relative to SOURCE, so that what the outputs name is the same
 # on every machine) with PROGRAM into OUT and fails unless each file SUMS lists ("<sha256> <name>")
 # has that digest: a reference's outputs, kept to the byte. The replay page's digest leaves out the
-# player's own code, its last script, which the browser test checks by what it does. A scenario (.scn) is run and replayed,
-# a sweep (.sweep) swept and an envelope (.envelope) computed, without pictures. With CALM
-# (settings lines separated by '|') the scenario flies with them put after its first line: still
-# air written out, from a copy under the same relative name.
+# player's own code, its last script, which the browser test checks by what it does. A scenario
+# (.scn) is run and replayed, a sweep (.sweep) swept and an envelope (.envelope) computed, without
+# pictures. With CALM (settings lines separated by '|') the scenario flies with them put after its
+# first line: still air written out, from a copy under the same relative name.
 set(workdir ${SOURCE})
 if(DEFINED CALM)
   file(READ ${SOURCE}/${SCENARIO} text)

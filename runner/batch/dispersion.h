@@ -13,7 +13,7 @@ namespace runner {
 /// One dispersed quantity: "<vessel>.<field>", or one of the scenario's own ("wind.speed",
 /// "wind.from", "turbulence.seed"), drawn from a distribution.
 struct Dispersion {
-    std::string quantity;  ///< as the sweep file names it, e.g. "Carrier.y"
+    std::string quantity;  ///< as the file names it, e.g. "Carrier.y"
     bool setting = false;  ///< the scenario's own quantity rather than a vessel's
     std::string vessel;    ///< the vessel's name ("wind" or "turbulence" for a setting)
     std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank, latitude, longitude, altitude or release
@@ -25,7 +25,7 @@ struct Dispersion {
 /// the dispersed quantities.
 struct BatchDefinition {
     std::string path;          ///< the sweep or envelope file
-    std::string scenarioPath;  ///< the base scenario, as found from the sweep file's folder
+    std::string scenarioPath;  ///< the base scenario, as found from the file's folder
     std::string scenarioText;  ///< its text
     formats::ScenarioDocument base;  ///< the base scenario, read
     long long runs = 0;        ///< number of runs (a sweep's; an envelope's cap on a point's runs)
@@ -36,7 +36,7 @@ struct BatchDefinition {
 
 /// A dispersed quantity as a sweep's and an envelope's files describe it.
 struct DispersedInput {
-    std::string quantity;  ///< as the sweep file names it, e.g. "Carrier.y"
+    std::string quantity;  ///< as the file names it, e.g. "Carrier.y"
     std::string column;    ///< its column of runs.csv, e.g. "Carrier.y_m"
     bool normal = false;   ///< normal (mean a, deviation b) or uniform (low a, high b)
     double a = 0.0, b = 0.0;
@@ -44,7 +44,7 @@ struct DispersedInput {
     bool operator==(const DispersedInput&) const = default;
 };
 
-/// The column of runs.csv (and of a probe's inputs) for dispersion `d`: its quantity and unit, e.g. "Carrier.y_m".
+/// The column of runs.csv for dispersion `d`: its quantity and unit, e.g. "Carrier.y_m".
 std::string ColumnOf(const Dispersion& d);
 /// The dispersions of `spec` as the files describe them, in order.
 std::vector<DispersedInput> InputsOf(const BatchDefinition& spec);
@@ -59,8 +59,8 @@ std::vector<double> DrawInputs(const BatchDefinition& spec, long long run);
 bool RunScenario(const BatchDefinition& spec, const std::vector<double>& values, formats::ScenarioDocument& doc,
                  std::string& error);
 
-/// Sets `d`'s quantity in `doc` (the scenario `name`, for errors) to `value`, as a sweep run draws
-/// it; false with `error` when it cannot be found there (no such vessel, no carrier release to move).
+/// Sets `d`'s quantity in `doc` (the scenario `name`, for errors) to `value`, as a run draws it;
+/// false with `error` when it cannot be found there (no such vessel, no carrier release to move).
 bool SetQuantity(formats::ScenarioDocument& doc, const std::string& name, const Dispersion& d, double value,
                  std::string& error);
 

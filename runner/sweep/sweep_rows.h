@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <istream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,7 +33,7 @@ struct SweepMeta {
     uint64_t seed = 0;
     long long runs = 0;              ///< runs of the whole sweep
     std::vector<DispersedInput> inputs;  ///< the dispersed quantities, in the order of their columns
-    std::vector<std::string> settings;  ///< the SETTING lines put after the scenario's, as written
+    std::vector<std::string> settings;   ///< the SETTING lines put after the scenario's, as written
     int shard = 1, shards = 1;
 };
 

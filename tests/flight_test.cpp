@@ -40,38 +40,6 @@ protected:
         std::snprintf(text, sizeof text, format, simt);
         return text;
     }
-
-    /// What step `k` of the dive at `pitch` (rad) must show: the motor's stages, no steering before
-    /// 3 s, then steering on the seeker's angles once locked (counted in `locked`), and the motor
-    /// clock standing still once the tank is dry (at `burnOut`, s, -1 before).
-    static void ExpectStep(GuidedMissile& missile, HostHandle vessel, int k, double pitch, int& locked,
-                           double& burnOut)
-    {
-        if (k == 1) {
-            EXPECT_FALSE(missile.attached);
-            EXPECT_EQ(missile.burnTime, DT);
-            EXPECT_EQ(Level(vessel, missile.sustainerThruster), 1.0);
-        }
-        if (k == 12 || k == 13) {
-            EXPECT_EQ(Level(vessel, missile.boosterThruster), k == 12 ? 1.0 : 0.0) << "burn " << missile.burnTime;
-        }
-        if (k <= 24) {
-            EXPECT_EQ(missile.pitchCommand, 0.0) << "no steering before 3 s, step " << k;
-        } else if (missile.targetLocked) {
-            ++locked;
-            EXPECT_EQ(missile.pitchCommand, pitch + missile.GlidePitch() + missile.seekerEl);
-            EXPECT_EQ(missile.yawCommand, missile.seekerAz);
-        } else {
-            EXPECT_EQ(missile.pitchCommand, missile.GlidePitch());
-            EXPECT_EQ(missile.yawCommand, 0.0);
-        }
-        if (burnOut < 0.0 && standin::FindResource(vessel, missile.propellant)->mass == 0.0) {
-            burnOut = missile.burnTime;
-        }
-        if (burnOut >= 0.0) {
-            EXPECT_EQ(missile.burnTime, burnOut);
-        }
-    }
 };
 
 TEST_F(FlightTest, ReleaseDiveImpactDetonationAndRemoval)
@@ -120,7 +88,31 @@ TEST_F(FlightTest, ReleaseDiveImpactDetonationAndRemoval)
         ASSERT_NE(standin::Find(vessel), nullptr) << "removed early, step " << k;
         EXPECT_EQ(missile->flightTime, k * DT);
 
-        ExpectStep(*missile, vessel, k, pitch, lockedSteps, burnOut);
+        if (k == 1) {
+            EXPECT_FALSE(missile->attached);
+            EXPECT_EQ(missile->burnTime, DT);
+            EXPECT_EQ(Level(vessel, missile->sustainerThruster), 1.0);
+        }
+        if (k == 12 || k == 13) {
+            EXPECT_EQ(Level(vessel, missile->boosterThruster), k == 12 ? 1.0 : 0.0) << "burn " << missile->burnTime;
+        }
+        if (k <= 24) {
+            EXPECT_EQ(missile->pitchCommand, 0.0) << "no steering before 3 s, step " << k;
+        } else if (missile->targetLocked) {
+            ++lockedSteps;
+            EXPECT_EQ(missile->pitchCommand, pitch + missile->GlidePitch() + missile->seekerEl);
+            EXPECT_EQ(missile->yawCommand, missile->seekerAz);
+        } else {
+            EXPECT_EQ(missile->pitchCommand, missile->GlidePitch());
+            EXPECT_EQ(missile->yawCommand, 0.0);
+        }
+        // Once the sustainer has drained the tank, the motor clock stands still.
+        if (burnOut < 0.0 && standin::FindResource(vessel, missile->propellant)->mass == 0.0) {
+            burnOut = missile->burnTime;
+        }
+        if (burnOut >= 0.0) {
+            EXPECT_EQ(missile->burnTime, burnOut);
+        }
     }
     EXPECT_GT(lockedSteps, 0) << "the target on the nose was never locked";
     EXPECT_GT(burnOut, 49.0);

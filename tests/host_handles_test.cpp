@@ -76,45 +76,6 @@ TEST_F(HostRuntime, NamesOfAnyLengthAreStoredWhole)
     EXPECT_EQ(std::string(va.GetName()), name);
 }
 
-// Every call of the vessel interface `v`, whose handle is dead or null, answers 0, null or "" and
-// changes nothing (`mesh` and `fresh` are a live mesh and vessel it is handed).
-void ExpectNothingThrough(const VESSEL& v, HostHandle mesh, HostHandle fresh)
-{
-    PARTICLESTREAMSPEC spec{};
-    v.SetSize(9);
-    v.SetEnableFocus(false);
-    v.SetEmptyMass(9);
-    v.SetPMI({9, 9, 9});
-    v.SetCrossSections({9, 9, 9});
-    v.SetTouchdownPoints({9, 9, 9}, {9, 9, 9}, {9, 9, 9});
-    v.RegisterAnimation();
-    v.SetControlSurfaceLevel(0, 1.0);
-    v.ClearThrusterDefinitions();
-    v.ClearPropellantResources();
-    v.ClearMeshes();
-    EXPECT_EQ(v.AddMesh(mesh), 0u);
-    EXPECT_EQ(v.AddExhaust(nullptr, 1, 1, 1, nullptr), 0u);
-    EXPECT_EQ(v.AddExhaustStream(nullptr, &spec), nullptr);
-    EXPECT_EQ(v.AddExhaustStream(nullptr, {0, 0, 0}, &spec), nullptr);
-    EXPECT_EQ(v.CreateAttachment(true, {0, 0, 0}, {0, 1, 0}, {0, 0, 1}, "WM"), nullptr);
-    EXPECT_EQ(v.CreatePropellantResource(1.0), nullptr);
-    EXPECT_EQ(v.CreateAirfoil(LIFT_VERTICAL, {0, 0, 0}, nullptr, 1, 1, 1), nullptr);
-    EXPECT_EQ(v.CreateControlSurface(0, 1, 1, {0, 0, 0}, 0, 0), nullptr);
-    EXPECT_EQ(v.GetSize(), 0.0);
-    EXPECT_EQ(v.GetPitch(), 0.0);
-    EXPECT_EQ(v.GetBank(), 0.0);
-    EXPECT_EQ(v.GetDynPressure(), 0.0);
-    VECTOR3 local{7, 7, 7};
-    v.Global2Local({1, 2, 3}, local);
-    EXPECT_EQ(local.x + local.y + local.z, 0.0);
-    EXPECT_FALSE(v.MeshgroupTransform(nullptr, MESHGROUP_TRANSFORM{}));
-    EXPECT_EQ(v.GetAttachmentStatus(nullptr), nullptr);
-    EXPECT_EQ(v.GetAttachmentHandle(true, 0), nullptr);
-    EXPECT_STREQ(v.GetAttachmentId(nullptr), "");
-    EXPECT_FALSE(v.AttachChild(fresh, nullptr, nullptr));
-    EXPECT_FALSE(v.DetachChild(nullptr));
-}
-
 // Every call through a deleted vessel's handle, or a null one, answers 0, null or "" and changes
 // nothing, even on the vessel that took over its slot.
 TEST_F(HostRuntime, DeadHandlesReachNothingInTheirReusedSlot)
@@ -127,8 +88,40 @@ TEST_F(HostRuntime, DeadHandlesReachNothingInTheirReusedSlot)
     HostHandle mesh = zapiLoadMeshGlobal("m");
     const VESSEL stale(old, 3);
     const VESSEL none(nullptr);
+    PARTICLESTREAMSPEC spec{};
     for (const VESSEL* v : {&stale, &none}) {
-        ExpectNothingThrough(*v, mesh, fresh);
+        v->SetSize(9);
+        v->SetEnableFocus(false);
+        v->SetEmptyMass(9);
+        v->SetPMI({9, 9, 9});
+        v->SetCrossSections({9, 9, 9});
+        v->SetTouchdownPoints({9, 9, 9}, {9, 9, 9}, {9, 9, 9});
+        v->RegisterAnimation();
+        v->SetControlSurfaceLevel(0, 1.0);
+        v->ClearThrusterDefinitions();
+        v->ClearPropellantResources();
+        v->ClearMeshes();
+        EXPECT_EQ(v->AddMesh(mesh), 0u);
+        EXPECT_EQ(v->AddExhaust(nullptr, 1, 1, 1, nullptr), 0u);
+        EXPECT_EQ(v->AddExhaustStream(nullptr, &spec), nullptr);
+        EXPECT_EQ(v->AddExhaustStream(nullptr, {0, 0, 0}, &spec), nullptr);
+        EXPECT_EQ(v->CreateAttachment(true, {0, 0, 0}, {0, 1, 0}, {0, 0, 1}, "WM"), nullptr);
+        EXPECT_EQ(v->CreatePropellantResource(1.0), nullptr);
+        EXPECT_EQ(v->CreateAirfoil(LIFT_VERTICAL, {0, 0, 0}, nullptr, 1, 1, 1), nullptr);
+        EXPECT_EQ(v->CreateControlSurface(0, 1, 1, {0, 0, 0}, 0, 0), nullptr);
+        EXPECT_EQ(v->GetSize(), 0.0);
+        EXPECT_EQ(v->GetPitch(), 0.0);
+        EXPECT_EQ(v->GetBank(), 0.0);
+        EXPECT_EQ(v->GetDynPressure(), 0.0);
+        VECTOR3 local{7, 7, 7};
+        v->Global2Local({1, 2, 3}, local);
+        EXPECT_EQ(local.x + local.y + local.z, 0.0);
+        EXPECT_FALSE(v->MeshgroupTransform(nullptr, MESHGROUP_TRANSFORM{}));
+        EXPECT_EQ(v->GetAttachmentStatus(nullptr), nullptr);
+        EXPECT_EQ(v->GetAttachmentHandle(true, 0), nullptr);
+        EXPECT_STREQ(v->GetAttachmentId(nullptr), "");
+        EXPECT_FALSE(v->AttachChild(fresh, nullptr, nullptr));
+        EXPECT_FALSE(v->DetachChild(nullptr));
     }
     for (HostHandle h : {old, static_cast<HostHandle>(nullptr)}) {
         standin::SetPosition(h, {9, 9, 9});

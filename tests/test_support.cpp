@@ -21,7 +21,7 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-int RunProgram(const std::string& program, std::vector<std::string> args)
+pid_t StartProgram(const std::string& program, std::vector<std::string> args)
 {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
@@ -34,14 +34,18 @@ int RunProgram(const std::string& program, std::vector<std::string> args)
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    int code = -1;
-    if (posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
     }
     posix_spawn_file_actions_destroy(&quiet);
-    return code;
+    return pid;
+}
+
+int RunProgram(const std::string& program, std::vector<std::string> args)
+{
+    const pid_t pid = StartProgram(program, std::move(args));
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 standin::VesselDesc Desc(const std::string& name, const VECTOR3& pos, const VECTOR3& vel)

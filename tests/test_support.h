@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 
 /// The whole content of the file `path` ("" when it cannot be read).
 std::string ReadFile(const std::string& path);
+/// Starts `program` with `args`, its output discarded; its process id, or -1 when it did not start.
+pid_t StartProgram(const std::string& program, std::vector<std::string> args);
 /// Runs `program` with `args`, its output discarded; its exit status, or -1 when it did not start
 /// or a signal ended it.
 int RunProgram(const std::string& program, std::vector<std::string> args);

@@ -1,12 +1,8 @@
 // Sweeps: the same files whatever the thread count or sharding, runs that fly alone from their
-// written inputs, resumption after a kill, names with commas, the air dispersed, unfinished runs.
-#include <fcntl.h>
+// written inputs, resumption after a kill, names with commas, statistics, and bad sweep files.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -20,13 +16,43 @@
 #include "runner/sweep/sweep.h"
 #include "runner/sweep/sweep_definition.h"
 #include "runner/sweep/sweep_rows.h"
-#include "tests/runner/sweep_fixture.h"
 #include "tests/test_support.h"
-
-extern char** environ;
 
 namespace {
 
+class Sweeps : public WorldTest {
+protected:
+    static runner::SweepOptions Options(const std::string& out)
+    {
+        return {.sweepFile = KARVEX_TEST_DATA_DIR "/small.sweep", .moduleDir = KARVEX_MODULE_DIR, .outDir = out,
+                .plot = false, .quiet = true, .plotScript = ""};
+    }
+
+    /// Expects `dir`'s runs.csv and summary.json to equal `reference`'s, byte for byte.
+    static void ExpectSameFiles(const std::string& dir, const std::string& reference)
+    {
+        for (const char* file : {"/runs.csv", "/summary.json"}) {
+            EXPECT_EQ(ReadFile(dir + file), ReadFile(reference + file)) << dir << file;
+        }
+    }
+};
+
+// The rows of runs.csv `text` past any header, each a record of a sweep with `inputs` dispersions.
+std::vector<runner::SweepRow> Rows(const std::string& text, size_t inputs = 0)
+{
+    std::istringstream in(text);
+    formats::CsvReader csv(in);
+    std::vector<runner::SweepRow> rows;
+    for (std::vector<std::string> fields; csv.Next(fields);) {
+        if (fields[0] == "run") {
+            continue;
+        }
+        runner::SweepRow row;
+        EXPECT_TRUE(runner::ReadRow(fields, inputs, row)) << fields[0];
+        rows.push_back(row);
+    }
+    return rows;
+}
 
 // Thread count and sharding change nothing in what a sweep writes, and any run flies alone from its
 // written inputs to the same outcome.
@@ -60,27 +86,16 @@ TEST_F(Sweeps, JobsAndShardsWriteTheSameFiles)
     std::ofstream("shard1/summary.json") << summary;
     EXPECT_EQ(runner::Merge(shards, "negative", false, ""), runner::EXIT_SCENARIO) << "a count of runs below 1";
 
-    // Run 5, flown alone from the scenario the sweep wrote for it.
-    std::istringstream rows(ReadFile("one/runs.csv"));
-    std::string header, row;
-    std::getline(rows, header);
-    for (int i = 0; i <= 5; ++i) {
-        std::getline(rows, row);
-    }
+    // Run 5, flown alone from the scenario the sweep wrote for it, comes to the same miss.
+    const runner::SweepRow row = Rows(ReadFile("one/runs.csv"), 5).at(5);
     runner::RunOptions alone;
     alone.scenario = "one/inputs/run-000005.scn";
     alone.moduleDir = KARVEX_MODULE_DIR;
     runner::RunResult r = runner::Run(alone);
     ASSERT_EQ(r.exitCode, runner::EXIT_OK) << r.error;
-    std::ostringstream miss;
-    miss << ",";
-    if (!std::isnan(r.missDistance)) {
-        char text[32];
-        auto end = std::to_chars(text, text + sizeof text, r.missDistance).ptr;
-        miss << std::string(text, end) << ",";
-    }
-    EXPECT_NE(row.find(miss.str()), std::string::npos) << row << " vs miss " << r.missDistance;
-    EXPECT_EQ(row.find("5,"), 0u);
+    EXPECT_EQ(row.run, 5);
+    EXPECT_TRUE(row.miss == r.missDistance || (std::isnan(row.miss) && std::isnan(r.missDistance)))
+        << row.miss << " vs miss " << r.missDistance;
 }
 
 // A sweep killed part way keeps its finished runs; resumed, it writes what an unbroken one does.
@@ -89,16 +104,9 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
     runner::SweepOptions whole = Options("whole");
     ASSERT_EQ(runner::Sweep(whole), runner::EXIT_OK);
 
-    std::string sweepFile = KARVEX_TEST_DATA_DIR "/small.sweep";
-    std::vector<std::string> args = {KARVEX_PROGRAM, "sweep", sweepFile, "--out", "broken", "-j", "1", "-q",
-                                     "--no-plot", "--modules", KARVEX_MODULE_DIR};
-    std::vector<char*> argv;
-    for (std::string& a : args) {
-        argv.push_back(a.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, KARVEX_PROGRAM, nullptr, nullptr, argv.data(), environ), 0);
+    const pid_t pid = StartProgram(KARVEX_PROGRAM, {"sweep", KARVEX_TEST_DATA_DIR "/small.sweep", "--out", "broken",
+                                                    "-j", "1", "-q", "--no-plot", "--modules", KARVEX_MODULE_DIR});
+    ASSERT_GT(pid, 0);
     // Kill it once a few runs are in, before the last.
     size_t finished = 0;
     for (int wait = 0; wait < 3000 && finished < 4; ++wait) {
@@ -165,6 +173,77 @@ TEST_F(Sweeps, NameWithACommaKeepsTheColumns)
     ASSERT_EQ(tracks.count("Tgt,1"), 1u);
     EXPECT_EQ(tracks["Tgt,1"].columns["z_m"].front(), 9150.0) << "the columns after the name stay in place";
 }
+
+// A row that does not start with its run number is no run: a resume flies it again and a merge
+// refuses it, instead of taking it for run 0.
+TEST(SweepRows, RunNumberOnlyFromALeadingNumberAndComma)
+{
+    auto run = [](std::vector<std::string> fields) {
+        runner::SweepRow row;
+        return runner::ReadRow(fields, 0, row) ? row.run : -1;
+    };
+    EXPECT_EQ(run({"12", "hit", "3.5", "20", "7", "0", "3.5"}), 12);
+    EXPECT_EQ(run({"0", "miss", "", "", "", "", ""}), 0);
+    EXPECT_EQ(run({"x", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"12"}), -1);
+    EXPECT_EQ(run({"-3", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"99999999999999999999", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"12", "won", "3.5", "20", "7", "0", "3.5"}), -1) << "an unknown outcome";
+    EXPECT_EQ(run({"12", "hit", "3.5m", "20", "7", "0", "3.5"}), -1) << "a value that is no number";
+}
+
+// The summary's statistics on rows whose answers are known.
+TEST_F(Sweeps, SummaryCountsOutcomesAndQuantiles)
+{
+    runner::SweepMeta meta;
+    meta.sweep = "s";
+    meta.runs = 5;
+    std::vector<runner::SweepRow> rows = Rows("0,hit,1,20,7,0,1\n1,hit,3,20,7,0,3\n2,miss,12,20,7,0,12\n"
+                                              "3,no_lock,60,20,,0,60\n4,dud,,50,7,,\n");
+    std::string json = runner::SummaryJson(meta, rows);
+    EXPECT_NE(json.find("\"outcomes\": {\n    \"hit\": 2,\n    \"miss\": 1,\n    \"no_lock\": 1,\n    \"dud\": 1"),
+              std::string::npos) << json;
+    // Within 5 m: 2 of 5; Wilson's interval for 2/5 is [0.1176, 0.7693].
+    EXPECT_NE(json.find("\"p\": 0.4,\n      \"ci95\": [\n        0.117"), std::string::npos) << json;
+    // The median of the four misses 1, 3, 12, 60 is 7.5.
+    EXPECT_NE(json.find("\"cep_m\": {\n    \"value\": 7.5"), std::string::npos) << json;
+}
+
+// Bad sweep files are refused with the file, the line and the reason.
+TEST_F(Sweeps, BadSweepFilesAreNamedWithLineAndReason)
+{
+    const std::string head = "KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference.scn\nRUNS 4\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "bad.sweep:1: not a sweep file"},
+        {head + "VARY Carrier.colour uniform 1 2\n", "bad.sweep:4: unknown quantity \"Carrier.colour\""},
+        {head + "VARY Carrier.y gauss 1 2\n", "bad.sweep:4: unknown distribution \"gauss\""},
+        {head + "VARY Carrier.y uniform 2500 1500\n", "bad.sweep:4: uniform bounds reversed: 2500 is above 1500"},
+        {head + "VARY Carrier.y normal 2000 -5\n", "bad.sweep:4: negative deviation -5"},
+        {head + "VARY Carrier.y normal 2000\n", "bad.sweep:4: expected \"VARY <vessel>.<quantity>"},
+        {head + "VARY Nobody.y normal 2000 5\n", "bad.sweep: no vessel named \"Nobody\""},
+        {head + "VARY K1.release uniform 1 2\n", "bad.sweep: \"K1\" releases nothing"},
+        {"KARVEX-SWEEP 1\nSCENARIO " KARVEX_SCENARIO_DIR "/reference.scn\nRUNS 0\n", "bad.sweep:3: RUNS must be a whole"},
+        {"KARVEX-SWEEP 1\nSCENARIO nowhere.scn\n", "bad.sweep:2: cannot read the scenario"},
+        {"KARVEX-SWEEP 1\nRUNS 3\n", "bad.sweep:2: no SCENARIO line"},
+        {head + "SEED -1\n", "bad.sweep:4: SEED must be a whole number"},
+        {head + "SPEED 3\n", "bad.sweep:4: unknown line \"SPEED 3\""},
+        {head + "SETTING WIND -1 0\n", "bad.sweep:4: expected \"WIND <speed, m/s, 0 or more>"},
+        {head + "SETTING POS 1 2 3\n", "bad.sweep:4: unknown key \"POS\""},
+        {head + "VARY wind.gusts uniform 1 2\n", "bad.sweep:4: unknown quantity \"wind.gusts\""},
+        {head + "VARY turbulence.seed uniform 0 9\n", "bad.sweep: the scenario " KARVEX_SCENARIO_DIR},
+    };
+    for (const auto& [text, message] : cases) {
+        std::ofstream("bad.sweep") << text;
+        runner::BatchDefinition spec;
+        std::string error;
+        EXPECT_FALSE(runner::ReadSweep("bad.sweep", spec, error)) << text;
+        EXPECT_EQ(error.rfind(message, 0), 0u) << "got: " << error;
+    }
+    runner::SweepOptions o = Options("out");
+    o.sweepFile = "bad.sweep";
+    EXPECT_EQ(runner::Sweep(o), runner::EXIT_SCENARIO);
+}
+
 // The wind and the turbulence seed disperse through the scenario's settings, and the turbulence's
 // own draws leave every other quantity's draws as they were.
 TEST_F(Sweeps, WindAndATurbulenceSeedDisperseThroughTheSettings)
@@ -184,8 +263,7 @@ TEST_F(Sweeps, WindAndATurbulenceSeedDisperseThroughTheSettings)
         EXPECT_EQ(values[0], runner::DrawInputs(still, run)[0]) << "run " << run;
         formats::ScenarioDocument doc;
         ASSERT_TRUE(runner::RunScenario(windy, values, doc, error)) << error;
-        const formats::HostLine* wind = nullptr;
-        const formats::HostLine* turbulence = nullptr;
+        const formats::HostLine *wind = nullptr, *turbulence = nullptr;
         for (const formats::HostLine& line : doc.settings) {
             wind = line.key == formats::Key::Wind ? &line : wind;
             turbulence = line.key == formats::Key::Turbulence ? &line : turbulence;

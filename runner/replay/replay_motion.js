@@ -1,25 +1,38 @@
-// The scene's state at a time: every vessel where it was, the trail up to the missile, the seeker's
-// cone where its head looked, and the markers of the milestones passed.
+// The scene's state at a time: every vessel where it was, the trail up to the missile, the target's
+// path as far as it drove, the seeker's cone where its head looked, and the markers of the
+// milestones passed.
 'use strict';
+
+// Returns drawTo(i, now), which draws `line` (one vertex per sample of `track`) from its vertex
+// `first` up to the present: the vertex after sample i is moved to `now` (and put back when the
+// present moves on).
+function makeLineTo(line, track, first) {
+  const positions = line.geometry.attributes.position;
+  let patched = -1;
+  const patchedAt = new THREE.Vector3();
+  return function drawTo(i, now) {
+    if (patched >= 0) positions.setXYZ(patched, patchedAt.x, patchedAt.y, patchedAt.z);
+    patched = i + 1 < track.t.length ? i + 1 : -1;
+    if (patched >= 0) {
+      patchedAt.fromBufferAttribute(positions, patched);
+      positions.setXYZ(patched, now.x, now.y, now.z);
+    }
+    positions.needsUpdate = true;
+    const end = patched >= 0 ? patched + 1 : i + 1;
+    line.geometry.setDrawRange(first, Math.max(0, end - first));
+  };
+}
 
 // Returns place(t), which moves the scene to time t (s) and gives the missile's sample there.
 function makeMotion(world) {
-  const missile = world.missile;
-  // The trail runs to the missile itself: the vertex after sample i is moved to where the missile
-  // is now (and put back when the present moves on).
-  const trailPositions = world.trail.geometry.attributes.position;
-  let patched = -1;
-  const patchedAt = new THREE.Vector3();
-  function drawTrailTo(i, now) {
-    if (patched >= 0) trailPositions.setXYZ(patched, patchedAt.x, patchedAt.y, patchedAt.z);
-    patched = i + 1 < missile.t.length ? i + 1 : -1;
-    if (patched >= 0) {
-      patchedAt.fromBufferAttribute(trailPositions, patched);
-      trailPositions.setXYZ(patched, now.x, now.y, now.z);
-    }
-    trailPositions.needsUpdate = true;
-    const end = patched >= 0 ? patched + 1 : i + 1;
-    world.trail.geometry.setDrawRange(world.firstFree, Math.max(0, end - world.firstFree));
+  const missile = world.missile, target = world.target;
+  // The trail runs to the missile itself, the target's driven path to the target.
+  const drawTrailTo = makeLineTo(world.trail, missile, world.firstFree);
+  const drawDrivenTo = world.targetPath && makeLineTo(world.targetPath.driven, target, 0);
+  function drawDrivenAt(t) {
+    const now = world.bodies[target.name].model.position.clone().setY(TARGET_PATH.drivenLift);
+    if (t < target.t[0]) world.targetPath.driven.geometry.setDrawRange(0, 0);  // before the target is there
+    else drawDrivenTo(sampleAt(target, t), now);
   }
 
   // Each vessel between its samples, shown only while it lives.
@@ -56,6 +69,7 @@ function makeMotion(world) {
     placeBodies(t);
     const i = sampleAt(missile, t);
     drawTrailTo(i, world.bodies[missile.name].model.position);
+    if (drawDrivenTo) drawDrivenAt(t);
     placeCone(i);
     for (const marker of world.markers) {
       marker.mark.visible = t >= marker.t - 1e-9;

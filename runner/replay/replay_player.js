@@ -48,7 +48,7 @@ function startReplay() {
   view.appendChild(renderer.domElement);
   const views = makeViews(world, renderer);
   const place = makeMotion(world);
-  const updatePanel = makePanel(data, world.missile, tEnd);
+  const updatePanel = makePanel(data, world.missile, world.target, tEnd);
   buildLegend(world);
   document.getElementById('slider').min = tStart;
   document.getElementById('slider').max = tEnd;
@@ -94,7 +94,7 @@ function startReplay() {
   window.karvexReplay = {
     buildMs: performance.now() - started,  // building the scene and the first frame
     openedMs: performance.now(),  // since the page was asked for
-    tStart, tEnd, data, seek: player.seek, setView: player.setView,
+    tStart, tEnd, data, seek: player.seek, setView: player.setView, targetPath: world.targetPath,
     state: () => ({ t: state.t, playing: state.playing, speed: state.speed, view: state.view }),
     screenOf(name) {
       const p = world.bodies[name].model.position.clone().project(views.cameras[state.view]);

@@ -1,6 +1,7 @@
-// The replay's scene: the ground, the vessels, the missile's trail, the seeker's cone and the event
-// markers, built once from the run's data. The host's frame is x east, y up, z north (left-handed);
-// the scene's is x east, y up, z south, so a host vector (x, y, z) is drawn at (x, y, -z).
+// The replay's scene: the ground, the vessels, the missile's trail, the target's path, the seeker's
+// cone and the event markers, built once from the run's data. The host's frame is x east, y up,
+// z north (left-handed); the scene's is x east, y up, z south, so a host vector (x, y, z) is drawn
+// at (x, y, -z).
 'use strict';
 
 const PHASES = [
@@ -13,6 +14,8 @@ const PHASES = [
 const MARKED = ['release', 'motor_lit', 'booster_cut', 'lock', 'ignition', 'removal'];
 const SEEKER_CONE_DEG = 5;  // the cone's full opening angle
 const SEEKER_CONE_M = 1500;
+// The target's path lies just above the grid, the part driven above the whole route so it shows.
+const TARGET_PATH = { route: 0xffb3b3, driven: 0xff2d2d, routeLift: 0.3, drivenLift: 0.6 };
 
 // The sample index at or before time t (0 before the first), by bisection.
 function sampleAt(track, t) {
@@ -96,6 +99,31 @@ function addTrail(scene, missile, at) {
   return trail;
 }
 
+// The target's path over the ground, one vertex per sample: the whole route dashed, and the part
+// driven so far solid (the player draws it up to the present). A still target's path has no length
+// and is hidden.
+function addTargetPath(scene, target, at, span) {
+  const line = (lift, material) => {
+    const positions = new Float32Array(target.t.length * 3);
+    for (let i = 0; i < target.t.length; ++i) at(target, i).setY(lift).toArray(positions, 3 * i);
+    const geometry = new THREE.BufferGeometry();
+    geometry.setAttribute('position', new THREE.BufferAttribute(positions, 3));
+    const made = new THREE.Line(geometry, material);
+    made.frustumCulled = false;
+    scene.add(made);
+    return made;
+  };
+  const dash = span / 150;
+  const route = line(TARGET_PATH.routeLift,
+                     new THREE.LineDashedMaterial({ color: TARGET_PATH.route, dashSize: dash, gapSize: dash }));
+  route.computeLineDistances();
+  const driven = line(TARGET_PATH.drivenLift, new THREE.LineBasicMaterial({ color: TARGET_PATH.driven }));
+  const distances = route.geometry.attributes.lineDistance;
+  const length = distances.getX(distances.count - 1);
+  route.visible = driven.visible = length > 0.5;
+  return { route, driven, length };
+}
+
 // The seeker's cone: apex at the seeker, opening along where the head looks.
 function addCone(scene) {
   const coneRadius = SEEKER_CONE_M * Math.tan(SEEKER_CONE_DEG / 2 * Math.PI / 180);
@@ -166,8 +194,9 @@ function buildScene(data, overlay) {
   }
 
   const trail = addTrail(scene, missile, at);
+  const targetPath = target && addTargetPath(scene, target, at, span);
   const firstFree = Math.max(0, missile.phase.findIndex((p) => p !== 0));
   const cone = addCone(scene);
   const markers = addMarkers(scene, overlay, data, missile, at);
-  return { scene, at, center, span, step, missile, bodies, trail, firstFree, cone, markers };
+  return { scene, at, center, span, step, missile, target, bodies, trail, targetPath, firstFree, cone, markers };
 }

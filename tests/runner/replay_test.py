@@ -1,6 +1,6 @@
-"""Browser tests of the replay page: flies the reference engagement with `karvex run --replay`,
-opens the page in headless Chromium through Selenium and Debian's chromedriver, and checks what a
-viewer sees.
+"""Browser tests of the replay page: flies the reference engagement (and the moving-target one from
+the same folder) with `karvex run --replay`, opens the page in headless Chromium through Selenium
+and Debian's chromedriver, and checks what a viewer sees.
 
 Usage: /usr/bin/python3 tests/runner/replay_test.py KARVEX SCENARIO WORK_DIR [--screenshot PNG]
 """
@@ -22,6 +22,10 @@ from selenium.webdriver.common.keys import Keys
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
 WIDTH, HEIGHT = 1280, 800
+# The target's path as drawn: its points, its length, and how far east its driven part ends (m).
+TARGET_PATH = """(() => { const p = karvexReplay.targetPath, d = p.driven.geometry, at = d.attributes.position;
+  return { points: p.route.geometry.attributes.position.count, length: p.length, visible: p.route.visible,
+           driven: at.getX(d.drawRange.start + d.drawRange.count - 1) - at.getX(d.drawRange.start) }; })()"""
 
 
 def open_browser():
@@ -99,11 +103,31 @@ class ReplayPage(unittest.TestCase):
         self.assertEqual(self.scrub(lock), "LOCKED")
         self.assertIn("seeker head is on", self.evaluate("document.getElementById('event').textContent"))
 
-    def test_panel_shows_the_wind(self):
+    def test_panel_shows_the_wind_and_the_still_target(self):
         self.scrub(self.summary["milestones"]["release"] + 1.0)
         self.assertFalse(self.evaluate("document.getElementById('wind-row').hidden"))
         self.assertEqual(self.evaluate("document.getElementById('hud-wind').textContent"),
                          "1.0 m/s from 270\u00b0")
+        self.assertEqual(self.evaluate("document.getElementById('hud-target').textContent"), "0 m/s")
+        path = self.evaluate(TARGET_PATH)
+        self.assertEqual((path["length"], path["visible"]), (0, False))
+
+    def test_moving_target_shows_its_speed_and_path(self):
+        """The truck of moving_target.scn drives east at 15 m/s; the reference page is opened again after."""
+        out = os.path.join(sys.argv[3], "moving_target")
+        subprocess.run([sys.argv[1], "run", os.path.join(os.path.dirname(sys.argv[2]), "moving_target.scn"), "-q",
+                        "-o", out, "--replay"], check=True, stdout=subprocess.DEVNULL)
+        try:
+            self.browser.get("file://" + os.path.abspath(os.path.join(out, "replay.html")))
+            truck = self.evaluate("karvexReplay.data.vessels.find((v) => v.name === karvexReplay.data.target).t")
+            self.evaluate(f"karvexReplay.seek({(truck[0] + truck[-1]) / 2})")
+            self.assertEqual(self.evaluate("document.getElementById('hud-target').textContent"), "15 m/s")
+            path = self.evaluate(TARGET_PATH)
+            self.assertEqual(path["points"], len(truck))
+            self.assertAlmostEqual(path["length"], 15 * (truck[-1] - truck[0]), delta=0.5)
+            self.assertAlmostEqual(path["driven"], path["length"] / 2, delta=0.5)
+        finally:
+            self.browser.get("file://" + self.page)
 
     def test_missile_meets_the_target_in_the_top_view(self):
         self.evaluate("document.querySelector('[data-view=top]').click()")

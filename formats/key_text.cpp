@@ -95,6 +95,23 @@ bool ReadNumbers(const char* text, double* values, int count)
     return *p == '\0';
 }
 
+std::vector<std::string> Words(const char* rest)
+{
+    std::vector<std::string> words;
+    for (const char* p = rest;;) {
+        std::string word = Word(p);
+        if (word.empty()) {
+            return words;
+        }
+        words.push_back(std::move(word));
+    }
+}
+
+bool NumberWord(const std::string& word, double& value)
+{
+    return ReadNumbers(word.c_str(), &value, 1);
+}
+
 std::string Quoted(const char* line)
 {
     return " in \"" + std::string(line) + "\"";

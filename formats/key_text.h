@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "formats/scenario_document.h"
 
@@ -15,6 +16,10 @@ using WriteFunction = void(const HostLine& value, std::string& out);
 
 /// Reads exactly `count` finite numbers from `text` into `values`, nothing after them.
 bool ReadNumbers(const char* text, double* values, int count);
+/// The blank-separated words of `rest`.
+std::vector<std::string> Words(const char* rest);
+/// `word` as one finite number.
+bool NumberWord(const std::string& word, double& value);
 /// " in \"<line>\"", for a message about `line`.
 std::string Quoted(const char* line);
 /// Reads the rest `rest` of `line` as one of the `count` `names` (any case) into value.integer[0];
@@ -60,8 +65,30 @@ ReadFunction ReadLevel;
 ReadFunction ReadAttached;
 /// Time (s), key code (decimal or 0x hex), press or release, modifier names.
 ReadFunction ReadKeyEvent;
+/// A course (deg), a speed (m/s, 0 or more) and the acceleration it changes at (m/s^2, above 0).
+ReadFunction ReadCourse;
+/// What a route does at its end, how it turns (a rate or an acceleration above 0) and the next waypoint.
+ReadFunction ReadRoute;
+/// A waypoint's two coordinates, its speed (m/s, above 0) and optionally its height (m).
+ReadFunction ReadWaypoint;
+/// A weave's amplitude (m) and period (s), both above 0, and its phase (rad).
+ReadFunction ReadWeave;
+/// A trigger: a time, a weapon's release, or a weapon within a range (m, above 0).
+ReadFunction ReadTrigger;
+/// A reaction: a turn (to a side, away or onto a course), a new speed, or a stop.
+ReadFunction ReadReaction;
 /// " <n>".
 WriteFunction WriteOne;
+/// " <course> <speed> <acceleration>".
+WriteFunction WriteCourse;
+/// " <end> rate|accel <value> <next waypoint>".
+WriteFunction WriteRoute;
+/// " <a> <b> <speed> [<height>]".
+WriteFunction WriteWaypoint;
+/// " time <s>", " release <weapon>|any" or " range <m> <weapon>|any".
+WriteFunction WriteTrigger;
+/// The reaction as REACTION reads it.
+WriteFunction WriteReaction;
 /// " <speed> <from>", and " power <exponent>" for the power law.
 WriteFunction WriteWind;
 /// " <level> <seed>".

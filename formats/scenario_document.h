@@ -49,10 +49,16 @@ enum class Key : uint8_t {
     Thl,        ///< THL <index> <0-1>: a thruster's level
     Attached,   ///< ATTACHED <point> <parent point> <parent name>: hangs on a parent
     KeyEvent,   ///< KEY <s> <code> press|release [modifiers]: a scripted key event
+    Course,     ///< COURSE <deg> <m/s> [<m/s^2>]: a kinematic vessel's course and speed over the ground
+    Route,      ///< ROUTE stop|hold|loop rate <deg/s>|accel <m/s^2> [<next>]: it follows its waypoints
+    Waypoint,   ///< WAYPOINT <x m|lat deg> <z m|lon deg> <m/s> [<height m>]: a point of its route
+    Weave,      ///< WEAVE <amplitude m> <period s> [<phase rad>]: a sinusoidal weave across its course
+    Trigger,    ///< TRIGGER time <s>|release <weapon>|range <m> <weapon>: when it reacts
+    Reaction,   ///< REACTION turn ...|speed <m/s>|stop: how it reacts
 };
 
 /// Number of keys in the table.
-inline constexpr int KEY_COUNT = static_cast<int>(Key::KeyEvent) + 1;
+inline constexpr int KEY_COUNT = static_cast<int>(Key::Reaction) + 1;
 
 /// Where a key may stand.
 enum class Section : uint8_t {
@@ -64,12 +70,18 @@ enum class Section : uint8_t {
 struct HostLine {
     Key key = Key::Time;
     double number[5]{};      ///< vectors: x y z; QUAT: w x y z; one-number keys, PRP, THL: [0]; KEY: time;
-                             ///< WIND: speed, from, exponent; GUST: start, length, east, up, north
+                             ///< WIND: speed, from, exponent; GUST: start, length, east, up, north;
+                             ///< COURSE: course, speed, acceleration; ROUTE: turn; WAYPOINT: a, b,
+                             ///< speed, height; WEAVE: amplitude, period, phase; TRIGGER: time or
+                             ///< range; REACTION: angle, turn, speed (NaN: kept)
     long long integer[3]{};  ///< PRP, THL: index; ATTACHED: own point, parent point (-1: origin);
                              ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode;
                              ///< PLANET: 0 flat, 1 earth; WIND: 0 constant, 1 power;
-                             ///< TURBULENCE: level, seed (its 64 bits)
-    std::string word;        ///< ATTACHED: the parent's name; WATCH, TARGET: the vessel's name
+                             ///< TURBULENCE: level, seed (its 64 bits); ROUTE: end, 1 by
+                             ///< acceleration, next waypoint from 1; WAYPOINT: 1 with a height;
+                             ///< TRIGGER: kind; REACTION: kind, side, 1 by acceleration
+    std::string word;        ///< ATTACHED: the parent's name; WATCH, TARGET: the vessel's name;
+                             ///< TRIGGER: the weapon's, "" for any
 };
 
 /// One line of a vessel's block.

@@ -48,6 +48,17 @@ constexpr KeyEntry TABLE[KEY_COUNT] = {
     {Key::Thl, V, "THL", "<thruster index> <level>", "0 to 1", ReadLevel, WriteEntry},
     {Key::Attached, V, "ATTACHED", "<point> <parent point> <parent name>", "", ReadAttached, WriteAttached},
     {Key::KeyEvent, V, "KEY", "<time> <code> press|release [modifiers]", "s", ReadKeyEvent, WriteKeyEvent},
+    {Key::Course, V, "COURSE", "<course> <speed> [<acceleration>]", "deg clockwise from north, m/s, m/s^2",
+     ReadCourse, WriteCourse},
+    {Key::Route, V, "ROUTE", "stop|hold|loop rate|accel <turn> [<next waypoint>]", "deg/s or m/s^2", ReadRoute,
+     WriteRoute},
+    {Key::Waypoint, V, "WAYPOINT", "<x|latitude> <z|longitude> <speed> [<height>]", "m or deg, m/s, m", ReadWaypoint,
+     WriteWaypoint},
+    {Key::Weave, V, "WEAVE", "<amplitude> <period> [<phase>]", "m, s, rad", ReadWeave, WriteThree},
+    {Key::Trigger, V, "TRIGGER", "time <time>|release <weapon>|range <range> <weapon>", "s, m", ReadTrigger,
+     WriteTrigger},
+    {Key::Reaction, V, "REACTION", "turn left|right|away|to [<angle>] rate|accel <turn> [<speed>]|speed <speed>|stop",
+     "deg, deg/s or m/s^2, m/s", ReadReaction, WriteReaction},
 };
 
 constexpr bool InKeyOrder()

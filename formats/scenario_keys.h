@@ -41,6 +41,18 @@ inline constexpr const char* PLANET_NAMES[] = {"flat", "earth"};
 inline constexpr const char* WIND_PROFILE_NAMES[] = {"constant", "power"};
 /// Turbulence levels by their value, as TURBULENCE lines name them.
 inline constexpr const char* TURBULENCE_NAMES[] = {"off", "light", "moderate", "severe"};
+/// Route ends by their value, as ROUTE lines name them.
+inline constexpr const char* ROUTE_END_NAMES[] = {"stop", "hold", "loop"};
+/// How a turn is given: by its rate (deg/s) or its lateral acceleration (m/s^2).
+inline constexpr const char* TURN_NAMES[] = {"rate", "accel"};
+/// Triggers by their value, as TRIGGER lines name them.
+inline constexpr const char* TRIGGER_NAMES[] = {"time", "release", "range"};
+/// Reactions by their value, as REACTION lines name them.
+inline constexpr const char* REACTION_NAMES[] = {"turn", "speed", "stop"};
+/// Sides of a reacting turn by their value.
+inline constexpr const char* SIDE_NAMES[] = {"left", "right", "away", "to"};
+/// The acceleration a steered vessel changes its speed at unless its COURSE line says, m/s^2.
+inline constexpr double STEERING_ACCELERATION = 2.0;
 /// Key modifiers by bit, as KEY lines name them.
 inline constexpr const char* MODIFIER_NAMES[] = {"shift", "rshift", "ctrl", "rctrl", "alt"};
 

@@ -1,7 +1,6 @@
 // The readers and writers of the keys that move the air: the steady wind, turbulence and a gust.
 #include <cerrno>
 #include <cstdlib>
-#include <sstream>
 #include <strings.h>
 #include <vector>
 
@@ -12,39 +11,20 @@
 
 namespace formats {
 
-namespace {
-
-std::vector<std::string> Words(const char* rest)
-{
-    std::istringstream in(rest);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    return words;
-}
-
-// `word` as one finite number.
-bool Number(const std::string& word, double& value)
-{
-    return ReadNumbers(word.c_str(), &value, 1);
-}
-
-}  // namespace
 
 bool ReadWind(const char* line, const char* rest, HostLine& value, std::string& why)
 {
     const std::vector<std::string> w = Words(rest);
     double* n = value.number;
-    bool good = (w.size() == 2 || w.size() == 3 || w.size() == 4) && Number(w[0], n[0]) && n[0] >= 0.0 &&
-                Number(w[1], n[1]);
+    bool good = (w.size() == 2 || w.size() == 3 || w.size() == 4) && NumberWord(w[0], n[0]) && n[0] >= 0.0 &&
+                NumberWord(w[1], n[1]);
     value.integer[0] = 0;
     n[2] = physics::WIND_DEFAULT_EXPONENT;
     if (good && w.size() >= 3) {
         good = strcasecmp(w[2].c_str(), WIND_PROFILE_NAMES[0]) == 0 ? w.size() == 3
                                                                      : strcasecmp(w[2].c_str(), WIND_PROFILE_NAMES[1]) == 0;
         value.integer[0] = strcasecmp(w[2].c_str(), WIND_PROFILE_NAMES[1]) == 0 ? 1 : 0;
-        good = good && (w.size() == 3 || Number(w[3], n[2]));
+        good = good && (w.size() == 3 || NumberWord(w[3], n[2]));
     }
     if (!good) {
         why = "expected \"WIND <speed, m/s, 0 or more> <from, deg> [constant|power [<exponent>]]\"" + Quoted(line);

@@ -10,6 +10,7 @@
 #include "physics/planet_motion.h"
 #include "physics/propellant.h"
 #include "physics/wind.h"
+#include "steering.h"
 
 namespace standin {
 
@@ -86,10 +87,16 @@ void Move(World& w, Vessel& v, int slot, double mass, double dt)
         Fly(w, v, slot, mass, dt);
         break;
     case Motion::Kinematic:
+        if (v.steering.on) {
+            Steer(w, v, dt);
+        }
         if (planet.round) {
             physics::StepKinematicRound(v.state, planet, dt);
         } else {
             physics::StepKinematic(v.state, dt);
+        }
+        if (v.steering.on) {
+            FaceTrack(w, v);
         }
         break;
     case Motion::Landed:
@@ -145,6 +152,7 @@ void Step(double dt)
         }
     }
 
+    FireTriggers(w);
     MoveVessels(w, dt);
     for (int slot : w.order) {
         FollowParent(w.vessels[static_cast<size_t>(slot)]);

@@ -11,6 +11,7 @@
 #include "attitude.h"
 #include "local_frame.h"
 #include "scenario.h"
+#include "steering.h"
 
 namespace standin {
 
@@ -98,6 +99,12 @@ std::string Record(const Vessel& v, const HostLine& line, HostStatus& status)
         key.modifiers = static_cast<uint8_t>(line.integer[2]);
         break;
     }
+    case Key::Course:
+    case Key::Route:
+    case Key::Waypoint:
+    case Key::Weave:
+    case Key::Trigger:
+    case Key::Reaction: RecordSteering(line, world().scenario.currentLine, status); break;
     default: break;  // run settings never stand in a vessel's block
     }
     return "";
@@ -199,6 +206,9 @@ void ApplyHostStatus(int slot, HostStatus& status)
         w.keys.push_back(key);
     }
     status.keysApplied = true;
+    if (std::string problem = ApplySteering(v, status); !problem.empty() && status.error.empty()) {
+        status.error = problem;
+    }
 }
 
 }  // namespace standin

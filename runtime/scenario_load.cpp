@@ -11,6 +11,7 @@
 #include "host_control.h"
 #include "journal.h"
 #include "lifecycle.h"
+#include "steering.h"
 #include "scenario.h"
 
 namespace standin {
@@ -137,6 +138,19 @@ bool AttachPending(const PendingAttachment& entry)
     return true;
 }
 
+// The line of the first TRIGGER of `doc` that names `weapon`.
+int TriggerLine(const formats::ScenarioDocument& doc, const std::string& weapon)
+{
+    for (const formats::ScenarioVessel& vessel : doc.vessels) {
+        for (const formats::ScenarioLine& line : vessel.lines) {
+            if (line.host && line.value.key == formats::Key::Trigger && line.value.word == weapon) {
+                return line.line != 0 ? line.line : vessel.line;
+            }
+        }
+    }
+    return 0;
+}
+
 bool Apply(const formats::ScenarioDocument& doc)
 {
     World& w = world();
@@ -158,6 +172,9 @@ bool Apply(const formats::ScenarioDocument& doc)
         if (!AttachPending(entry)) {
             return false;
         }
+    }
+    if (std::string weapon = FindTriggerWeapons(w); !weapon.empty()) {
+        return Fail(Where(TriggerLine(doc, weapon)) + "TRIGGER names \"" + weapon + "\", which is no vessel");
     }
     if (!run.watch.empty() && SlotNamed(run.watch) < 0) {
         return Fail(Where(watchLine) + "WATCH names \"" + run.watch + "\", which is no vessel");

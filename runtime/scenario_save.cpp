@@ -10,6 +10,7 @@
 #include "host_control.h"
 #include "journal.h"
 #include "lifecycle.h"
+#include "steering.h"
 
 namespace standin {
 
@@ -106,6 +107,7 @@ void SaveVessel(int slot, formats::ScenarioVessel& vessel)
             Add(vessel, Entry(Key::Thl, i, v.thrusters[i].level));
         }
     }
+    AddSteeringLines(v, vessel);
     AddLinks(v, slot, vessel);
     if (v.callbacks != nullptr) {
         w.scenario.lines.clear();

@@ -44,6 +44,13 @@ struct HostStatus {
     int parentPoint = -1;          ///< parent's point index, -1 for its origin
     int attachedLine = 0;          ///< line number of the ATTACHED line
     std::string parentName;        ///< the parent vessel's name
+    Steering steering;             ///< what its steering lines said
+    bool hasCourse = false;        ///< a COURSE line gave the course and speed
+    int steeringLine = 0;          ///< line number of its first steering line, 0 for none
+    int routeLine = 0;             ///< of its ROUTE line
+    int waypointLine = 0;          ///< of its first WAYPOINT line
+    int triggerLine = 0;           ///< of its TRIGGER line
+    int reactionLine = 0;          ///< of its REACTION line
     std::string error;             ///< "file:line: why" for the first line that could not be read
 };
 

@@ -9,6 +9,7 @@
 
 #include "host/zelvar.h"
 #include "world/planet.h"
+#include "world/steering.h"
 #include "world/weather.h"
 
 namespace standin {
@@ -196,6 +197,7 @@ struct alignas(64) Vessel {
     int controlSets[CONTROL_TYPES]{};             ///< how often each type's level was set
     Motion motion = Motion::Kinematic;  ///< how the world moves it while no parent holds it
     physics::VesselAir air{};           ///< its turbulence and gust, while the air moves
+    Steering steering;                  ///< its course, route, weave and reaction, while kinematic
 };
 
 /// Modifier keys a scripted key event holds, as bits.

@@ -1,0 +1,269 @@
+// Each frame of a steered vessel: its trigger, then its course and speed turned toward where its
+// route or reaction takes it, a weave laid across them, and the velocity and attitude that follow.
+#include <cmath>
+#include <numbers>
+
+#include "attachments.h"
+#include "attitude.h"
+#include "handles.h"
+#include "local_frame.h"
+#include "steering.h"
+
+namespace standin {
+
+namespace {
+
+bool Carried(const Vessel& v)
+{
+    const Attachment* childPoint = nullptr;
+    const Attachment* parentPoint = nullptr;
+    return ParentOf(v, &childPoint, &parentPoint) != nullptr;
+}
+
+constexpr double DEG = std::numbers::pi / 180.0;
+constexpr double TWO_PI = 2.0 * std::numbers::pi;
+
+// `deg` as a turn in (-180, 180].
+double TurnOf(double deg)
+{
+    double turn = std::fmod(deg, 360.0);
+    turn = turn > 180.0 ? turn - 360.0 : turn;
+    return turn <= -180.0 ? turn + 360.0 : turn;
+}
+
+// How fast `rule` turns a vessel at `speed` m/s, deg/s; a vessel at rest does not turn.
+double RateOf(const TurnRule& rule, double speed)
+{
+    if (!rule.byAcceleration) {
+        return rule.value;
+    }
+    return speed > 0.0 ? rule.value / speed / DEG : 0.0;
+}
+
+// A point as seen from a vessel: east, north and up of it in its local axes, m.
+struct Offset {
+    double east = 0.0, north = 0.0, up = 0.0;
+};
+
+Offset OffsetTo(const World& w, const Vessel& v, const VECTOR3& point)
+{
+    const VECTOR3& p = v.state.pos;
+    const VECTOR3 d{point.x - p.x, point.y - p.y, point.z - p.z};
+    const VECTOR3 local = ToLocal(w.physics.planet, v.state, d);
+    return Offset{local.x, local.z, local.y};
+}
+
+// Where waypoint `p` is now, at the vessel's own height, global, m.
+VECTOR3 PlaceOf(const World& w, const Vessel& v, const Waypoint& p)
+{
+    const physics::Planet& planet = w.physics.planet;
+    if (!planet.round) {
+        return VECTOR3{p.a, v.state.pos.y, p.b};
+    }
+    return GlobalOf(planet, physics::Geodetic{p.a * DEG, p.b * DEG, AltitudeOf(planet, v.state)}, w.simt);
+}
+
+double Distance(const VECTOR3& a, const VECTOR3& b)
+{
+    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+}
+
+// The weapon `v`'s trigger watches: the named one once free of its carrier, or else the nearest
+// vessel with a module that flies free; null for none.
+const Vessel* WeaponOf(const World& w, const Vessel& v, bool named)
+{
+    const Steering& s = v.steering;
+    if (named && !s.weapon.empty()) {
+        const Vessel* weapon = LiveVessel(s.weaponHandle);
+        return weapon != nullptr && !Carried(*weapon) ? weapon : nullptr;
+    }
+    const Vessel* nearest = nullptr;
+    double best = HUGE_VAL;
+    for (int slot : w.order) {
+        const Vessel& o = w.vessels[static_cast<size_t>(slot)];
+        if (&o == &v || o.className.empty() || o.motion != Motion::Dynamic || Carried(o)) {
+            continue;
+        }
+        const double d = Distance(o.state.pos, v.state.pos);
+        nearest = d < best ? &o : nearest;
+        best = d < best ? d : best;
+    }
+    return nearest;
+}
+
+void Fire(Steering& s, double simt)
+{
+    s.fired = true;
+    s.firedAt = simt;
+    if (s.reaction == ReactionKind::Turn && (s.side == TurnSide::Left || s.side == TurnSide::Right)) {
+        s.angle = CourseOf(s.course + (s.side == TurnSide::Left ? -s.angle : s.angle));
+        s.side = TurnSide::To;
+    }
+    // The evasive motion ends the route and the weave.
+    s.waypoints.clear();
+    s.next = 0;
+    s.weaveAmplitude = 0.0;
+}
+
+// What the vessel's route asks of it this frame.
+struct Goal {
+    double course;      // deg
+    double speed;       // m/s
+    double rate = 0.0;  // deg/s
+    double climb = 0.0; // m/s
+};
+
+void ReactionGoal(const World& w, const Vessel& v, Goal& goal)
+{
+    const Steering& s = v.steering;
+    if (s.reaction != ReactionKind::Turn) {
+        goal.speed = s.reaction == ReactionKind::Stop ? 0.0 : s.reactionSpeed;
+        return;
+    }
+    goal.speed = std::isnan(s.reactionSpeed) ? goal.speed : s.reactionSpeed;
+    goal.rate = RateOf(s.reactionTurn, s.speed);
+    if (s.side == TurnSide::To) {
+        goal.course = s.angle;
+    } else if (const Vessel* weapon = WeaponOf(w, v, false)) {
+        const Offset from = OffsetTo(w, v, weapon->state.pos);
+        goal.course = CourseOf(std::atan2(-from.east, -from.north) / DEG);
+    }
+}
+
+// Where waypoint `p` lies from the point the vessel weaves about.
+Offset Aim(const World& w, const Vessel& v, const Waypoint& p)
+{
+    const Steering& s = v.steering;
+    Offset to = OffsetTo(w, v, PlaceOf(w, v, p));
+    if (s.weaveAmplitude > 0.0) {
+        const double across = s.weaveAmplitude * std::sin(s.weavePhase);
+        to.east += across * std::cos(s.course * DEG);
+        to.north -= across * std::sin(s.course * DEG);
+    }
+    return to;
+}
+
+void RouteGoal(const World& w, Vessel& v, double dt, Goal& goal)
+{
+    Steering& s = v.steering;
+    const size_t count = s.waypoints.size();
+    Offset to;
+    if (s.next < count) {
+        to = Aim(w, v, s.waypoints[s.next]);
+        // Reached within this frame: make for the next.
+        if (std::hypot(to.east, to.north) <= s.speed * dt) {
+            s.next = s.end == RouteEnd::Loop ? (s.next + 1) % count : s.next + 1;
+            to = s.next < count ? Aim(w, v, s.waypoints[s.next]) : to;
+        }
+    }
+    if (s.next >= count) {
+        goal.speed = s.end == RouteEnd::Stop ? 0.0 : s.speed;
+        return;
+    }
+    const Waypoint& p = s.waypoints[s.next];
+    const double distance = std::hypot(to.east, to.north);
+    goal.course = CourseOf(std::atan2(to.east, to.north) / DEG);
+    goal.speed = p.speed;
+    if (s.end == RouteEnd::Stop && s.next + 1 == count) {
+        goal.speed = std::fmin(goal.speed, std::sqrt(2.0 * s.acceleration * distance));  // brakes onto the last
+    }
+    goal.rate = RateOf(s.routeTurn, s.speed);
+    if (!std::isnan(p.height) && distance > 0.0) {
+        goal.climb = (p.height - AltitudeOf(w.physics.planet, v.state)) * s.speed / distance;
+    }
+    // A waypoint inside the circle the vessel would turn on cannot be reached by turning: it flies
+    // straight on until the waypoint lies outside.
+    if (goal.rate > 0.0 && s.speed > 0.0) {
+        const double radius = s.speed / (goal.rate * DEG);
+        const double side = TurnOf(goal.course - s.course) >= 0.0 ? radius : -radius;
+        const double centreEast = side * std::cos(s.course * DEG), centreNorth = -side * std::sin(s.course * DEG);
+        if (std::hypot(to.east - centreEast, to.north - centreNorth) < radius) {
+            goal.rate = 0.0;
+        }
+    }
+}
+
+}  // namespace
+
+std::string FindTriggerWeapons(World& w)
+{
+    for (int slot : w.order) {
+        Steering& s = w.vessels[static_cast<size_t>(slot)].steering;
+        if (s.weapon.empty()) {
+            continue;
+        }
+        s.weaponHandle = nullptr;
+        for (int other : w.order) {
+            const Vessel& o = w.vessels[static_cast<size_t>(other)];
+            s.weaponHandle = o.name == s.weapon ? o.handle : s.weaponHandle;
+        }
+        if (s.weaponHandle == nullptr) {
+            return s.weapon;
+        }
+    }
+    return "";
+}
+
+void FireTriggers(World& w)
+{
+    for (int slot : w.order) {
+        Vessel& v = w.vessels[static_cast<size_t>(slot)];
+        Steering& s = v.steering;
+        if (!s.on || s.fired || s.trigger == TriggerKind::None) {
+            continue;
+        }
+        const Vessel* weapon = s.trigger == TriggerKind::Time ? nullptr : WeaponOf(w, v, true);
+        const bool due = s.trigger == TriggerKind::Time      ? w.simt >= s.triggerValue
+                         : s.trigger == TriggerKind::Release ? weapon != nullptr
+                                                             : weapon != nullptr &&
+                                                                   Distance(weapon->state.pos, v.state.pos) <= s.triggerValue;
+        if (due) {
+            Fire(s, w.simt);
+        }
+    }
+}
+
+void Steer(World& w, Vessel& v, double dt)
+{
+    Steering& s = v.steering;
+    Goal goal{s.course, s.speed};
+    if (s.fired) {
+        ReactionGoal(w, v, goal);
+    } else if (!s.waypoints.empty()) {
+        RouteGoal(w, v, dt, goal);
+    }
+    const double change = s.acceleration * dt;
+    s.speed = std::fabs(goal.speed - s.speed) <= change ? goal.speed : s.speed + std::copysign(change, goal.speed - s.speed);
+    const double turn = TurnOf(goal.course - s.course), most = goal.rate * dt;
+    s.course = std::fabs(turn) <= most ? goal.course : CourseOf(s.course + std::copysign(most, turn));
+    // The weave moves the vessel across its course by the change of amplitude * sin(phase), while
+    // it moves at all.
+    double across = 0.0;
+    if (s.weaveAmplitude > 0.0 && s.speed > 0.0) {
+        const double phase = s.weavePhase + TWO_PI * dt / s.weavePeriod;
+        across = s.weaveAmplitude * (std::sin(phase) - std::sin(s.weavePhase)) / dt;
+        s.weavePhase = phase >= TWO_PI ? phase - TWO_PI : phase;
+    }
+    const double sinCourse = std::sin(s.course * DEG), cosCourse = std::cos(s.course * DEG);
+    const physics::Vec3 ground(s.speed * sinCourse + across * cosCourse, goal.climb,
+                               s.speed * cosCourse - across * sinCourse);
+    const physics::Planet& planet = w.physics.planet;
+    if (!planet.round) {
+        v.state.vel = physics::ToVector3(ground);
+        return;
+    }
+    const physics::Vec3 pos = physics::ToVec3(v.state.pos);
+    v.state.vel = physics::ToVector3(LocalAxesAt(planet, v.state) * ground + physics::Spin(planet).cross(pos));
+}
+
+void FaceTrack(World& w, Vessel& v)
+{
+    const physics::Planet& planet = w.physics.planet;
+    const VECTOR3 ground = planet.round ? ToLocal(planet, v.state, GroundVelocity(planet, v.state)) : v.state.vel;
+    const double level = std::hypot(ground.x, ground.z);
+    const double heading = level > 0.0 ? std::atan2(ground.x, ground.z) : v.steering.course * DEG;
+    SetStateAngles(v.state, std::atan2(ground.y, level), 0.0, heading);
+    v.state.angVel = VECTOR3{0.0, 0.0, 0.0};
+}
+
+}  // namespace standin

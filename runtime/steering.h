@@ -1,0 +1,32 @@
+// Steering kinematic vessels over the ground: reading and writing their steering lines, firing
+// their triggers, and setting each frame's velocity and attitude from their course.
+#pragma once
+
+#include <string>
+
+#include "formats/scenario_document.h"
+#include "world/scenario_status.h"
+#include "world/world.h"
+
+namespace standin {
+
+/// Keeps the steering line `line` (COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER or REACTION), which
+/// stands at `lineNumber`, in `status`.
+void RecordSteering(const formats::HostLine& line, int lineNumber, HostStatus& status);
+/// Gives `v` the steering its lines in `status` describe, once its state and motion are set; ""
+/// or why it cannot be flown ("file:line: why").
+std::string ApplySteering(Vessel& v, const HostStatus& status);
+/// Finds the weapon each trigger of the world names; "" or why one names no vessel.
+std::string FindTriggerWeapons(World& w);
+/// Appends the steering lines of `v` as they load again to the same state.
+void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel);
+
+/// Fires every trigger whose moment has come, from the world as the frame begins.
+void FireTriggers(World& w);
+/// Sets the velocity the steered vessel `v` flies the next `dt` s at, turning its course and
+/// changing its speed toward where its route or reaction takes it.
+void Steer(World& w, Vessel& v, double dt);
+/// Points the steered vessel `v` along the track it has just flown, level across it.
+void FaceTrack(World& w, Vessel& v);
+
+}  // namespace standin

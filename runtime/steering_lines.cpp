@@ -1,0 +1,170 @@
+// A steered vessel's lines: read into its status record, checked and applied once its block is
+// read, and written back so that a saved file flies on to the same bits.
+#include <cmath>
+#include <numbers>
+
+#include "formats/scenario_keys.h"
+#include "local_frame.h"
+#include "scenario.h"
+#include "steering.h"
+
+namespace standin {
+
+namespace {
+
+using formats::HostLine;
+using formats::Key;
+
+constexpr double TWO_PI = 2.0 * std::numbers::pi;
+
+HostLine Line(Key key, std::initializer_list<double> numbers, std::initializer_list<long long> integers = {})
+{
+    HostLine line;
+    line.key = key;
+    size_t i = 0;
+    for (double n : numbers) {
+        line.number[i++] = n;
+    }
+    i = 0;
+    for (long long n : integers) {
+        line.integer[i++] = n;
+    }
+    return line;
+}
+
+void Add(formats::ScenarioVessel& vessel, HostLine value)
+{
+    formats::ScenarioLine line;
+    line.host = true;
+    line.value = std::move(value);
+    vessel.lines.push_back(std::move(line));
+}
+
+// Why the steering lines of `status` cannot be flown, "" when they can.
+std::string Problem(const Vessel& v, const HostStatus& status)
+{
+    const Steering& s = status.steering;
+    if (v.motion != Motion::Kinematic) {
+        return Where(status.steeringLine) + "steering lines move a kinematic vessel, and \"" + v.name + "\" is " +
+               formats::MOTION_NAMES[static_cast<int>(v.motion)] + " (add \"MOTION kinematic\")";
+    }
+    if (status.waypointLine != 0 && status.routeLine == 0) {
+        return Where(status.waypointLine) + "WAYPOINT lines make a route only with a ROUTE line";
+    }
+    if (status.routeLine != 0 && s.waypoints.size() < 2) {
+        return Where(status.routeLine) + "a route needs 2 waypoints or more, and this one has " +
+               std::to_string(s.waypoints.size());
+    }
+    if (status.routeLine != 0 && s.next > s.waypoints.size()) {
+        return Where(status.routeLine) + "the next waypoint is " + std::to_string(s.next + 1) +
+               ", and the route has " + std::to_string(s.waypoints.size());
+    }
+    if ((status.triggerLine == 0) != (status.reactionLine == 0)) {
+        return status.triggerLine != 0 ? Where(status.triggerLine) + "a TRIGGER needs a REACTION line"
+                                       : Where(status.reactionLine) + "a REACTION needs a TRIGGER line";
+    }
+    return "";
+}
+
+}  // namespace
+
+void RecordSteering(const HostLine& line, int lineNumber, HostStatus& status)
+{
+    Steering& s = status.steering;
+    const double* n = line.number;
+    s.on = true;
+    status.steeringLine = status.steeringLine != 0 ? status.steeringLine : lineNumber;
+    switch (line.key) {
+    case Key::Course:
+        s.course = CourseOf(n[0]);
+        s.speed = n[1];
+        s.acceleration = n[2];
+        status.hasCourse = true;
+        break;
+    case Key::Route:
+        s.end = static_cast<RouteEnd>(line.integer[0]);
+        s.routeTurn = TurnRule{line.integer[1] != 0, n[0]};
+        s.next = static_cast<size_t>(line.integer[2] - 1);
+        status.routeLine = lineNumber;
+        break;
+    case Key::Waypoint:
+        s.waypoints.push_back(Waypoint{n[0], n[1], n[2], line.integer[0] != 0 ? n[3] : NAN});
+        status.waypointLine = status.waypointLine != 0 ? status.waypointLine : lineNumber;
+        break;
+    case Key::Weave:
+        s.weaveAmplitude = n[0];
+        s.weavePeriod = n[1];
+        s.weavePhase = std::fmod(n[2], TWO_PI) + (std::fmod(n[2], TWO_PI) < 0.0 ? TWO_PI : 0.0);
+        break;
+    case Key::Trigger:
+        s.trigger = static_cast<TriggerKind>(line.integer[0] + 1);
+        s.triggerValue = n[0];
+        s.weapon = line.word;
+        status.triggerLine = lineNumber;
+        break;
+    default:  // REACTION
+        s.reaction = static_cast<ReactionKind>(line.integer[0]);
+        s.side = static_cast<TurnSide>(line.integer[1]);
+        s.angle = s.side == TurnSide::To ? CourseOf(n[0]) : n[0];
+        s.reactionTurn = TurnRule{line.integer[2] != 0, n[1]};
+        s.reactionSpeed = n[2];
+        status.reactionLine = lineNumber;
+        break;
+    }
+}
+
+std::string ApplySteering(Vessel& v, const HostStatus& status)
+{
+    if (!status.steering.on) {
+        return "";
+    }
+    if (std::string problem = Problem(v, status); !problem.empty()) {
+        return problem;
+    }
+    v.steering = status.steering;
+    if (!status.hasCourse) {
+        // Without a COURSE line the vessel goes on as it moves: along its velocity over the ground,
+        // or, at rest, its nose.
+        const physics::Planet& planet = world().physics.planet;
+        const VECTOR3 ground = ToLocal(planet, v.state, GroundVelocity(planet, v.state));
+        v.steering.speed = std::hypot(ground.x, ground.z);
+        const double heading = v.steering.speed > 0.0 ? std::atan2(ground.x, ground.z)
+                                                      : LocalAnglesOf(planet, v.state).heading;
+        v.steering.course = CourseOf(heading * (180.0 / std::numbers::pi));
+    }
+    return "";
+}
+
+void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
+{
+    const Steering& s = v.steering;
+    if (!s.on) {
+        return;
+    }
+    Add(vessel, Line(Key::Course, {s.course, s.speed, s.acceleration}));
+    if (!s.waypoints.empty()) {
+        Add(vessel, Line(Key::Route, {s.routeTurn.value},
+                         {static_cast<long long>(s.end), s.routeTurn.byAcceleration ? 1 : 0,
+                          static_cast<long long>(s.next) + 1}));
+        for (const Waypoint& p : s.waypoints) {
+            Add(vessel, Line(Key::Waypoint, {p.a, p.b, p.speed, p.height}, {std::isnan(p.height) ? 0 : 1}));
+        }
+    }
+    if (s.weaveAmplitude > 0.0) {
+        Add(vessel, Line(Key::Weave, {s.weaveAmplitude, s.weavePeriod, s.weavePhase}));
+    }
+    if (s.trigger == TriggerKind::None) {
+        return;
+    }
+    // A trigger that has fired is written as one due when it fired: the file's first frame fires
+    // it again, to the same effect, as the reaction it set off is written resolved.
+    HostLine trigger = s.fired ? Line(Key::Trigger, {s.firedAt}, {0})
+                               : Line(Key::Trigger, {s.triggerValue}, {static_cast<long long>(s.trigger) - 1});
+    trigger.word = s.fired ? "" : s.weapon;
+    Add(vessel, std::move(trigger));
+    Add(vessel, Line(Key::Reaction, {s.angle, s.reactionTurn.value, s.reactionSpeed},
+                     {static_cast<long long>(s.reaction), static_cast<long long>(s.side),
+                      s.reactionTurn.byAcceleration ? 1 : 0}));
+}
+
+}  // namespace standin

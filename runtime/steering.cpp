@@ -185,6 +185,12 @@ void RouteGoal(const World& w, Vessel& v, double dt, Goal& goal)
 
 }  // namespace
 
+double CourseTo(const World& w, const Vessel& v, const Waypoint& p)
+{
+    const Offset to = OffsetTo(w, v, PlaceOf(w, v, p));
+    return CourseOf(std::atan2(to.east, to.north) / DEG);
+}
+
 std::string FindTriggerWeapons(World& w)
 {
     for (int slot : w.order) {
@@ -258,6 +264,9 @@ void Steer(World& w, Vessel& v, double dt)
 
 void FaceTrack(World& w, Vessel& v)
 {
+    // Its place is worked out again from its position, as it is after a load: so a saved file
+    // flies on to the same bits.
+    v.state.placeMemo = PlaceMemo{};
     const physics::Planet& planet = w.physics.planet;
     const VECTOR3 ground = planet.round ? ToLocal(planet, v.state, GroundVelocity(planet, v.state)) : v.state.vel;
     const double level = std::hypot(ground.x, ground.z);

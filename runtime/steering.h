@@ -21,6 +21,8 @@ std::string FindTriggerWeapons(World& w);
 /// Appends the steering lines of `v` as they load again to the same state.
 void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel);
 
+/// The course from `v` straight to waypoint `p`, deg clockwise from north.
+double CourseTo(const World& w, const Vessel& v, const Waypoint& p);
 /// Fires every trigger whose moment has come, from the world as the frame begins.
 void FireTriggers(World& w);
 /// Sets the velocity the steered vessel `v` flies the next `dt` s at, turning its course and

@@ -122,15 +122,19 @@ std::string ApplySteering(Vessel& v, const HostStatus& status)
         return problem;
     }
     v.steering = status.steering;
-    if (!status.hasCourse) {
-        // Without a COURSE line the vessel goes on as it moves: along its velocity over the ground,
-        // or, at rest, its nose.
+    Steering& s = v.steering;
+    if (!status.hasCourse && s.next < s.waypoints.size()) {
+        // Without a COURSE line a route starts on its way to its next waypoint at that leg's speed.
+        s.speed = s.waypoints[s.next].speed;
+        s.course = CourseTo(world(), v, s.waypoints[s.next]);
+    } else if (!status.hasCourse) {
+        // Otherwise the vessel goes on as it moves: along its velocity over the ground, or, at rest,
+        // its nose.
         const physics::Planet& planet = world().physics.planet;
         const VECTOR3 ground = ToLocal(planet, v.state, GroundVelocity(planet, v.state));
-        v.steering.speed = std::hypot(ground.x, ground.z);
-        const double heading = v.steering.speed > 0.0 ? std::atan2(ground.x, ground.z)
-                                                      : LocalAnglesOf(planet, v.state).heading;
-        v.steering.course = CourseOf(heading * (180.0 / std::numbers::pi));
+        s.speed = std::hypot(ground.x, ground.z);
+        const double heading = s.speed > 0.0 ? std::atan2(ground.x, ground.z) : LocalAnglesOf(planet, v.state).heading;
+        s.course = CourseOf(heading * (180.0 / std::numbers::pi));
     }
     return "";
 }

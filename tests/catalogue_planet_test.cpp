@@ -1,4 +1,5 @@
-// The catalogue's scenario files with the keys of round planets and of plain bodies' mass properties.
+// The catalogue's scenario files with the keys of round planets, of plain bodies' mass properties
+// and of steered vessels.
 #include "catalogue.h"
 
 namespace {
@@ -22,6 +23,37 @@ TEST_F(Catalogue, PlanetScenarioFiles)
         {HEAD + "PLANET earth\nBEGIN_VESSELS\nK1:Karvex\n  LOCATION -90 540 -1e3\n  GROUNDVEL 1 2 3\nEND\nEND_VESSELS\n", nullptr},
         {HEAD + "BEGIN_VESSELS\nt:\n  PMI 1 -1 1\nEND\nEND_VESSELS\n", ":4: expected three finite numbers, none below 0"},
         {HEAD + "BEGIN_VESSELS\nt:\n  CROSS_SECTIONS 1 1 nan\nEND\nEND_VESSELS\n", ":4: expected three finite numbers, none"},
+    };
+    ExpectScenarios(rows);
+}
+
+// Steered vessels: what cannot be flown is refused with its line and why.
+TEST_F(Catalogue, SteeringScenarioFiles)
+{
+    const std::string truck = HEAD + "BEGIN_VESSELS\nK1:Karvex\nEND\nt:\n  MOTION kinematic\n";
+    const std::string route = truck + "  ROUTE stop rate 5\n  WAYPOINT 0 100 10\n";
+    const std::pair<std::string, const char*> rows[] = {
+        {route + "END\nEND_VESSELS\n", ":7: a route needs 2 waypoints or more, and this one has 1"},
+        {route + "  WAYPOINT 100 100 10 5\n  TRIGGER release K1\n  REACTION turn away accel 1.96\nEND\nEND_VESSELS\n", nullptr},
+        {truck + "  ROUTE hold rate 0\nEND\nEND_VESSELS\n", ":7: a turn needs a rate above 0 deg/s"},
+        {truck + "  ROUTE hold accel -1\nEND\nEND_VESSELS\n", ":7: a turn needs a lateral acceleration above 0"},
+        {truck + "  ROUTE sometimes rate 5\nEND\nEND_VESSELS\n", ":7: expected \"ROUTE stop|hold|loop"},
+        {route + "  WAYPOINT 1 2 3\n  ROUTE hold rate 5 4\nEND\nEND_VESSELS\n", ":10: the next waypoint is 4, and the route has 2"},
+        {truck + "  WAYPOINT 0 100 10\n  WAYPOINT 0 200 10\nEND\nEND_VESSELS\n", ":7: WAYPOINT lines make a route only with"},
+        {truck + "  WAYPOINT 0 100 -1\nEND\nEND_VESSELS\n", ":7: a waypoint is reached at a speed above 0 m/s"},
+        {truck + "  COURSE 90 -0.5\nEND\nEND_VESSELS\n", ":7: a speed cannot be below 0 m/s"},
+        {truck + "  COURSE 90 5 0\nEND\nEND_VESSELS\n", ":7: a speed changes at an acceleration above 0"},
+        {truck + "  WEAVE 50 0\nEND\nEND_VESSELS\n", ":7: a weave needs an amplitude and a period above 0"},
+        {truck + "  TRIGGER release Nobody\n  REACTION stop\nEND\nEND_VESSELS\n", ":7: TRIGGER names \"Nobody\", which is no vessel"},
+        {truck + "  TRIGGER range 0 any\n  REACTION stop\nEND\nEND_VESSELS\n", ":7: a trigger's range is above 0 m"},
+        {truck + "  TRIGGER time nan\n  REACTION stop\nEND\nEND_VESSELS\n", ":7: expected \"TRIGGER time <s>\""},
+        {truck + "  TRIGGER time 5\nEND\nEND_VESSELS\n", ":7: a TRIGGER needs a REACTION line"},
+        {truck + "  REACTION speed -3\n  TRIGGER time 5\nEND\nEND_VESSELS\n", ":7: a speed cannot be below 0 m/s"},
+        {truck + "  REACTION turn left 180 rate 5\nEND\nEND_VESSELS\n", ":7: a turn to a side is by more than 0 deg"},
+        {truck + "  REACTION turn sideways rate 5\nEND\nEND_VESSELS\n", ":7: expected \"REACTION turn left|right"},
+        {truck + "  REACTION stop\nEND\nEND_VESSELS\n", ":7: a REACTION needs a TRIGGER line"},
+        {HEAD + "BEGIN_VESSELS\nt:\n  MOTION landed\n  COURSE 0 5\nEND\nEND_VESSELS\n",
+         ":5: steering lines move a kinematic vessel, and \"t\" is landed"},
     };
     ExpectScenarios(rows);
 }

@@ -64,6 +64,12 @@ const KeyRow ROWS[] = {
     {Key::Thl, "THL 07 1", "THL 7 1"},
     {Key::Attached, "ATTACHED 0 -1 The Carrier", "ATTACHED 0 -1 The Carrier"},
     {Key::KeyEvent, "KEY 1.5 57 press ALT shift", "KEY 1.5 0x39 press shift alt"},
+    {Key::Course, "COURSE 90 15", "COURSE 90 15 2"},
+    {Key::Route, "route LOOP accel 1.96133", "ROUTE loop accel 1.96133 1"},
+    {Key::Waypoint, "WAYPOINT 40.08 15.001 15 0", "WAYPOINT 40.08 15.001 15 0"},
+    {Key::Weave, "WEAVE 50 20", "WEAVE 50 20 0"},
+    {Key::Trigger, "TRIGGER range 2e3  The Carrier ", "TRIGGER range 2000 The Carrier"},
+    {Key::Reaction, "REACTION turn Left 90 rate 5 20", "REACTION turn left 90 rate 5 20"},
 };
 
 TEST(ScenarioKeys, EveryKeyReadsBackWhatItWrites)

@@ -162,6 +162,28 @@ TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
     EXPECT_NE(error.find("\"Target\" releases nothing"), std::string::npos) << error;
 }
 
+// A course made from the truck's velocity takes the speed drawn after it; a weave or a trigger's
+// range is set only where the vessel has one.
+TEST(ScenarioDocument, DispersionsSteerAMovingTarget)
+{
+    runner::BatchDefinition spec;
+    spec.scenarioPath = KARVEX_SCENARIO_DIR "/moving_target.scn";
+    spec.base = Parse(spec.scenarioPath);
+    spec.dispersions = {{.quantity = "Truck.course", .vessel = "Truck", .field = "course"},
+                        {.quantity = "Truck.speed", .vessel = "Truck", .field = "speed"}};
+    formats::ScenarioDocument doc;
+    std::string error;
+    ASSERT_TRUE(runner::RunScenario(spec, {135.0, 9.5}, doc, error)) << error;
+    const formats::HostLine& course = *formats::LastLine(*formats::FindVessel(doc, "Truck"), Key::Course);
+    EXPECT_EQ(course.number[0], 135.0);
+    EXPECT_EQ(course.number[1], 9.5);
+    for (const char* field : {"weave_amplitude", "trigger_range"}) {
+        spec.dispersions = {{.quantity = std::string("Truck.") + field, .vessel = "Truck", .field = field}};
+        EXPECT_FALSE(runner::RunScenario(spec, {10.0}, doc, error));
+        EXPECT_NE(error.find("\"Truck\" has no "), std::string::npos) << error;
+    }
+}
+
 // A document edited in code loads as a file would: the later of two lines wins, and a line an edit
 // made is reported at its vessel's header, with the world left as it was.
 using ScenarioDocumentLoad = WorldTest;

@@ -14,8 +14,10 @@ namespace runner {
 
 namespace {
 
-const char* const FIELDS[] = {"x",     "y",       "z",    "vx",       "vy",        "vz",      "speed",
-                              "heading", "pitch", "bank", "latitude", "longitude", "altitude", "release"};
+const char* const FIELDS[] = {"x",        "y",         "z",        "vx",     "vy",
+                              "vz",       "speed",     "heading",  "pitch",  "bank",
+                              "latitude", "longitude", "altitude", "release", "course",
+                              "weave_amplitude", "weave_period", "trigger_range"};
 
 }  // namespace
 
@@ -76,7 +78,7 @@ bool ReadQuantity(const std::string& quantity, Dispersion& d, std::string& why)
     d.setting = quantity == "wind.speed" || quantity == "wind.from" || quantity == "turbulence.seed";
     if (d.vessel.empty() || (!known && !d.setting)) {
         why = "unknown quantity \"" + quantity + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
-              "latitude, longitude, altitude or release, or wind.speed, wind.from or turbulence.seed";
+              "latitude, longitude, altitude, release, course, weave_amplitude, weave_period or trigger_range, or wind.speed, wind.from or turbulence.seed";
         return false;
     }
     return true;

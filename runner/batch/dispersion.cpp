@@ -29,6 +29,35 @@ void SetVector(formats::ScenarioVessel& vessel, Key key, const VECTOR3& value)
     line.number[2] = value.z;
 }
 
+// Sets `d`'s quantity of the steered `vessel` to `value`: its course or speed (on its COURSE line,
+// made from its velocity when it has none), its weave's amplitude or period, or its trigger's range.
+bool Steer(formats::ScenarioVessel& vessel, const Dispersion& d, double value, std::string& error)
+{
+    const std::string& f = d.field;
+    if (f == "course" || f == "speed") {
+        formats::HostLine* course = formats::LastLine(vessel, Key::Course);
+        if (course == nullptr) {
+            const Key key = formats::LastLine(vessel, Key::GroundVel) != nullptr ? Key::GroundVel : Key::Vel;
+            const VECTOR3 vel = Vector(vessel, key);
+            course = &formats::LineFor(vessel, Key::Course);
+            course->number[1] = std::hypot(vel.x, vel.z);
+            course->number[2] = formats::STEERING_ACCELERATION;
+        }
+        // A speed drawn below 0 is a stop, which a COURSE line can hold.
+        course->number[f == "course" ? 0 : 1] = f == "course" ? value : std::fmax(value, 0.0);
+        return true;
+    }
+    const bool weave = f != "trigger_range";
+    formats::HostLine* line = formats::LastLine(vessel, weave ? Key::Weave : Key::Trigger);
+    if (line == nullptr || (!weave && line->integer[0] != 2)) {
+        error = "\"" + d.vessel + "\" has no " + (weave ? "WEAVE line" : "\"TRIGGER range\" line") + " for " + d.quantity;
+        return false;
+    }
+    // A weave's amplitude and period and a trigger's range stay above 0 however they are drawn.
+    line->number[f == "weave_period" ? 1 : 0] = std::fmax(value, f == "weave_period" ? 1e-3 : 1e-6);
+    return true;
+}
+
 // Sets `d`'s quantity of `vessel` to `value`; false with `error` when there is nothing to set.
 bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value, std::string& error)
 {
@@ -48,6 +77,9 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
         vel = Vector(vessel, Key::Vel);
         (f == "vx" ? vel.x : f == "vy" ? vel.y : vel.z) = value;
         SetVector(vessel, Key::Vel, vel);
+    } else if (f == "course" || f == "weave_amplitude" || f == "weave_period" || f == "trigger_range" ||
+               (f == "speed" && formats::LastLine(vessel, Key::Course) != nullptr)) {
+        return Steer(vessel, d, value, error);
     } else if (f == "speed") {
         // The velocity keeps its direction; from rest it points along the nose's heading.
         double speed = std::sqrt(vel.x * vel.x + vel.y * vel.y + vel.z * vel.z);
@@ -151,11 +183,14 @@ std::string ColumnOf(const Dispersion& d)
     if (d.quantity == "turbulence.seed") {
         return d.quantity;  // a whole number, with no unit
     }
-    const char* unit = (f == "x" || f == "y" || f == "z" || f == "altitude")              ? "m"
-                       : (f == "heading" || f == "pitch" || f == "bank")                  ? "rad"
-                       : (f == "latitude" || f == "longitude" || d.quantity == "wind.from") ? "deg"
-                       : f == "release"                                                   ? "s"
-                                                                                          : "m_s";
+    const bool metres = f == "x" || f == "y" || f == "z" || f == "altitude" || f == "weave_amplitude" ||
+                        f == "trigger_range";
+    const bool degrees = f == "latitude" || f == "longitude" || f == "course" || d.quantity == "wind.from";
+    const char* unit = metres                                             ? "m"
+                       : (f == "heading" || f == "pitch" || f == "bank") ? "rad"
+                       : degrees                                          ? "deg"
+                       : (f == "release" || f == "weave_period")          ? "s"
+                                                                          : "m_s";
     return d.quantity + "_" + unit;
 }
 

@@ -65,6 +65,14 @@ void BindFlight(py::module_& m)
     py::class_<Flight>(m, "Flight", "What one run gave back.")
         .def_property_readonly("miss_distance", [](const Flight& f) { return Optional(f.result.missDistance); },
                                "From warhead ignition to the target's centre, m; None without both.")
+        .def_property_readonly("closest_approach", [](const Flight& f) { return Optional(f.result.closestApproach); },
+                               "The least distance between the missile's and the target's centres after release, m; "
+                               "None without both.")
+        .def_property_readonly("time_of_closest_approach",
+                               [](const Flight& f) { return Optional(f.result.closestApproachTime); },
+                               "The simulation time of the closest approach, s; None without it.")
+        .def_property_readonly("relative_speed", [](const Flight& f) { return Optional(f.result.relativeSpeed); },
+                               "The missile's speed relative to the target at ignition, m/s; None without both.")
         .def_property_readonly("summary_json", [](const Flight& f) { return f.summary; },
                                "The text of the run's summary.json.")
         .def_property_readonly("end_time", [](const Flight& f) { return f.result.endTime; },

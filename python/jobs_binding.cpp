@@ -58,7 +58,8 @@ py::tuple SweepFiles(const fs::path& dir)
             numbers[c++].push_back(input);
         }
         outcome.emplace_back(runner::OUTCOMES[static_cast<int>(row.outcome)]);
-        for (double value : {row.miss, row.flight, row.lock, row.east, row.north}) {
+        for (double value :
+             {row.miss, row.flight, row.lock, row.east, row.north, row.closest, row.closestTime, row.relativeSpeed}) {
             numbers[++c].push_back(value);
         }
     }

@@ -50,6 +50,8 @@ def test_run_matches_the_program(tmp_path):
 
     result = karvex.run(str(REFERENCE))
     assert result.miss_distance == expected["miss_distance_m"]
+    assert (result.closest_approach, result.time_of_closest_approach, result.relative_speed) == (
+        expected["closest_approach_m"], expected["time_of_closest_approach_s"], expected["relative_speed_m_s"])
     assert result.summary == expected
     assert [(e.time, e.kind, e.text) for e in result.events] == [
         (e["time_s"], e["kind"], e["text"]) for e in expected["events"]]
@@ -161,6 +163,10 @@ def test_sweep_and_merge_give_the_program_s_rows(tmp_path):
     assert_same_columns(whole.columns, expected)
     assert whole.summary == json.loads((tmp_path / "program" / "summary.json").read_text())
     assert len(whole.runs) == 12 and whole.runs["outcome"].isin(["hit", "miss", "no_lock", "dud", "unfinished"]).all()
+    ignited = whole.runs[whole.runs["miss_m"].notna()]
+    assert list(whole.runs)[-3:] == ["closest_approach_m", "time_of_closest_approach_s", "relative_speed_m_s"]
+    assert len(ignited) and (ignited["closest_approach_m"] <= ignited["miss_m"]).all()
+    assert (ignited["relative_speed_m_s"] > 0).all()
 
     for k in (1, 2):
         karvex.sweep(sweep, shard=f"{k}/2", out=tmp_path / f"shard{k}")

@@ -63,7 +63,8 @@ def run(scenario, modules=None, out=None):
 
     `modules` is the folder of the vessel modules (default: MODULES). With `out`, the run writes
     Debug.log, telemetry.csv, end.scn and summary.json there, as `karvex run` does; without, it
-    writes nothing. Returns a RunResult: miss_distance (m or None), summary (dict), events,
+    writes nothing. Returns a RunResult: miss_distance, closest_approach (m or None),
+    time_of_closest_approach (s or None), relative_speed (m/s or None), summary (dict), events,
     telemetry (numpy arrays by column) and telemetry_frame().
     """
     modules = _modules(modules)

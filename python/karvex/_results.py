@@ -32,7 +32,7 @@ def _arrays(columns):
 
 
 class RunResult:
-    """One run: its miss distance, summary, timeline and telemetry."""
+    """One run: its miss distance, closest approach, summary, timeline and telemetry."""
 
     def __init__(self, flight):
         self._flight = flight
@@ -41,6 +41,24 @@ class RunResult:
     def miss_distance(self):
         """From warhead ignition to the target's centre, m; None when the run has no ignition or no target."""
         return self._flight.miss_distance
+
+    @property
+    def closest_approach(self):
+        """The least distance between the missile's and the target's centres after release, m, with the
+        straight relative motion within each frame; None when the missile was never released or there is
+        no target."""
+        return self._flight.closest_approach
+
+    @property
+    def time_of_closest_approach(self):
+        """The simulation time of the closest approach, s; None without it."""
+        return self._flight.time_of_closest_approach
+
+    @property
+    def relative_speed(self):
+        """The missile's speed relative to the target at warhead ignition, m/s; None when the run has no
+        ignition or no target."""
+        return self._flight.relative_speed
 
     @property
     def end_time(self):

@@ -126,6 +126,9 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
     result.endTime = w.simt;
     result.milestones = observer.milestones();
     result.missDistance = observer.MissDistance();
+    result.closestApproach = observer.ClosestApproachDistance();
+    result.closestApproachTime = observer.ClosestApproachTime();
+    result.relativeSpeed = observer.RelativeSpeed();
     result.ignitionPoint = observer.IgnitionPoint();
     result.targetPoint = observer.TargetPoint();
     result.missOffset = observer.MissOffset();

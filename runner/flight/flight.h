@@ -35,6 +35,9 @@ struct RunResult {
     std::vector<Event> events;         ///< the timeline, in order
     Milestones milestones;             ///< of the watched vessel
     double missDistance = NAN;         ///< ignition point to the target's centre, m
+    double closestApproach = NAN;      ///< least distance from the missile's centre to the target's after release, m
+    double closestApproachTime = NAN;  ///< simulation time of the closest approach, s
+    double relativeSpeed = NAN;        ///< the missile's speed relative to the target at ignition, m/s
     VECTOR3 ignitionPoint{};           ///< global, m, valid with a miss distance
     VECTOR3 targetPoint{};             ///< the target's centre at ignition, global, m
     VECTOR3 missOffset{};              ///< ignition point from the target's centre, its local east, up, north, m

@@ -158,6 +158,7 @@ void Observer::Observe(std::vector<Event>& events)
             if (const standin::Vessel* aim = standin::Find(target)) {
                 targetPoint = aim->state.pos;
                 missDistance = Distance(ignitionPoint, targetPoint);
+                relativeSpeed = Distance(missile->state.vel, aim->state.vel);
                 VECTOR3 d{ignitionPoint.x - targetPoint.x, ignitionPoint.y - targetPoint.y, ignitionPoint.z - targetPoint.z};
                 missOffset = standin::ToLocal(standin::PhysicsSettings().planet, aim->state, d);
             }
@@ -258,6 +259,11 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
         }
     }
     HeadAngles(missile, headAz, headEl);
+    if (aim == nullptr || std::isnan(marks.release) || ParentOf(missile) != nullptr) {
+        closest.Break();  // on its carrier, its distance to the target says nothing of the engagement
+    } else {
+        closest.Sample(now, s.pos, aim->state.pos);
+    }
     if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
         double reach = missile.size + 0.5;
         const physics::Planet& planet = standin::PhysicsSettings().planet;

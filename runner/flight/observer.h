@@ -1,11 +1,12 @@
-// Watching a world from frame to frame: what changed (the timeline), and when the watched missile
-// passed the milestones of an engagement.
+// Watching a world from frame to frame: what changed (the timeline), when the watched missile
+// passed the milestones of an engagement, and how close it came to its target.
 #pragma once
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "runner/flight/closest_approach.h"
 #include "runner/flight/log_reader.h"
 #include "world/world.h"
 
@@ -52,6 +53,13 @@ public:
     const VECTOR3& IgnitionPoint() const { return ignitionPoint; }
     /// Distance from the ignition point to the target's centre then, m; NaN without both.
     double MissDistance() const { return missDistance; }
+    /// The least distance from the watched vessel's centre to the target's since its release, m;
+    /// NaN when it was never released or there is no target.
+    double ClosestApproachDistance() const { return closest.Distance(); }
+    /// The simulation time of that closest approach, s; NaN with it.
+    double ClosestApproachTime() const { return closest.Time(); }
+    /// The watched vessel's speed relative to the target at ignition, m/s; NaN without both.
+    double RelativeSpeed() const { return relativeSpeed; }
     /// Where the target's centre was at ignition (global, m); valid with a miss distance.
     const VECTOR3& TargetPoint() const { return targetPoint; }
     /// The ignition point from the target's centre in the target's local east, up, north, m; valid
@@ -93,6 +101,8 @@ private:
     VECTOR3 missOffset{};
     VECTOR3 ignitionPlace{};
     double missDistance = NAN;
+    double relativeSpeed = NAN;
+    ClosestApproach closest;
 };
 
 }  // namespace runner

@@ -37,6 +37,9 @@ std::string SummaryJson(const std::string& scenario, const RunResult& r)
     summary["time_of_flight_s"] = Number(std::isnan(m.release) ? NAN : landed - m.release);
     summary["time_of_lock_s"] = Number(m.lock);
     summary["miss_distance_m"] = Number(r.missDistance);
+    summary["closest_approach_m"] = Number(r.closestApproach);
+    summary["time_of_closest_approach_s"] = Number(r.closestApproachTime);
+    summary["relative_speed_m_s"] = Number(r.relativeSpeed);
     if (std::isnan(r.missDistance) && std::isnan(m.ignition)) {
         summary["ignition"] = nullptr;
     } else {

@@ -36,6 +36,9 @@ SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
     row.lock = m.lock - m.release;
     row.east = offset ? r.missOffset.x : NAN;
     row.north = offset ? r.missOffset.z : NAN;
+    row.closest = r.closestApproach;
+    row.closestTime = r.closestApproachTime;
+    row.relativeSpeed = r.relativeSpeed;
     return row;
 }
 

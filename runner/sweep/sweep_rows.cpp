@@ -9,9 +9,10 @@ namespace runner {
 
 namespace {
 
-// The fields of runs.csv after the inputs.
+// The fields of runs.csv after the inputs; new ones go at the end, so the old keep their places.
 constexpr const char* RESULT_COLUMNS[] = {"outcome", "miss_m", "time_of_flight_s", "lock_after_release_s",
-                                          "impact_east_m", "impact_north_m"};
+                                          "impact_east_m", "impact_north_m", "closest_approach_m",
+                                          "time_of_closest_approach_s", "relative_speed_m_s"};
 
 }  // namespace
 
@@ -46,7 +47,8 @@ void WriteRow(formats::CsvWriter& csv, const SweepRow& row)
         csv.Optional(value);
     }
     csv.Text(OUTCOMES[static_cast<int>(row.outcome)]);
-    for (double value : {row.miss, row.flight, row.lock, row.east, row.north}) {
+    for (double value :
+         {row.miss, row.flight, row.lock, row.east, row.north, row.closest, row.closestTime, row.relativeSpeed}) {
         csv.Optional(value);
     }
     csv.End();
@@ -70,7 +72,8 @@ bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& ro
         ++outcome;
     }
     row.outcome = static_cast<Outcome>(outcome);
-    for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north}) {
+    for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north, &row.closest, &row.closestTime,
+                          &row.relativeSpeed}) {
         numbers = formats::ParseOptional(fields[++at], *value) && numbers;
     }
     return numbers && outcome < outcomes;

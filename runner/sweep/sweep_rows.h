@@ -24,6 +24,9 @@ struct SweepRow {
     double lock = NAN;           ///< time from release to the seeker's lock, s
     double east = NAN;           ///< warhead ignition east of the target, m
     double north = NAN;          ///< warhead ignition north of the target, m
+    double closest = NAN;        ///< closest approach of the missile's centre to the target's after release, m
+    double closestTime = NAN;    ///< simulation time of the closest approach, s
+    double relativeSpeed = NAN;  ///< the missile's speed relative to the target at warhead ignition, m/s
 };
 
 /// What a sweep's summary says about the sweep itself.

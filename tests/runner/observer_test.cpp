@@ -1,5 +1,5 @@
 // The runner's observer against the module's own outputs: what the missile writes is what the
-// observer looks for.
+// observer looks for; and its closest approach between frames.
 #include <vector>
 
 #include "missile/guided_missile.h"
@@ -25,6 +25,20 @@ TEST_F(ObserverTest, KnowsIgnitionByTheWarheadsDebugText)
     std::vector<runner::Event> events;
     observer.Observe(events);
     EXPECT_EQ(observer.milestones().ignition, zapiGetSimTime());
+}
+
+// Two centres passing 2 m apart between two samples: the closest approach is found inside the
+// frame, from their relative motion; nothing counts across a break.
+TEST(ClosestApproach, FindsTheMinimumBetweenSamplesOfOneStretch)
+{
+    runner::ClosestApproach closest;
+    closest.Sample(1.0, {-3.0, 2.0, 0.0}, {0.0, 0.0, 0.0});
+    closest.Sample(1.5, {3.0, 2.0, 0.0}, {2.0, 0.0, 0.0});
+    EXPECT_DOUBLE_EQ(closest.Distance(), 2.0);
+    EXPECT_DOUBLE_EQ(closest.Time(), 1.375);
+    closest.Break();
+    closest.Sample(2.0, {1.0, -2.0, 0.0}, {0.0, 0.0, 0.0});
+    EXPECT_DOUBLE_EQ(closest.Distance(), 2.0) << "the straight line from the last sample passes 1 m away";
 }
 
 }  // namespace

@@ -28,7 +28,29 @@ protected:
         options.moduleDir = KARVEX_MODULE_DIR;
         options.outDir = out;
         options.afterStep = std::move(afterStep);
+        options.keepTelemetry = true;
         return runner::Run(options);
+    }
+
+    /// |v_a - v_b| in the telemetry sample of `r` nearest to simulation time `at`, m/s.
+    static double TelemetrySpeedOf(const runner::RunResult& r, double at, const std::string& a, const std::string& b)
+    {
+        const runner::TelemetryColumns& t = r.telemetry;
+        auto column = [&](const char* name) { return size_t(std::ranges::find(t.names, name) - t.names.begin()); };
+        const std::vector<double>& time = t.numbers[column("time_s")];
+        size_t near = 0;
+        for (size_t i = 0; i < time.size(); ++i) {
+            near = std::fabs(time[i] - at) < std::fabs(time[near] - at) ? i : near;
+        }
+        double d[3] = {0.0, 0.0, 0.0};
+        for (size_t i = 0; i < time.size(); ++i) {
+            const std::string& vessel = t.texts[column("vessel")][i];
+            const double sign = time[i] != time[near] ? 0.0 : vessel == a ? 1.0 : vessel == b ? -1.0 : 0.0;
+            for (size_t k = 0; k < 3; ++k) {
+                d[k] += sign * t.numbers[column("vx_m_s") + k][i];
+            }
+        }
+        return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     }
 
     /// The kinds of the run's events, in order, without thruster, debug and log lines.
@@ -123,6 +145,13 @@ TEST_F(Runner, EachScenarioEndsAsItsCommentSays)
     EXPECT_FALSE(std::isnan(moving.milestones.lock));
     EXPECT_FALSE(std::isnan(moving.milestones.ignition));
     EXPECT_LT(moving.ignitionPoint.y, 2.0);
+    // Closest after release, within the flight, no farther than at ignition; the speed relative to
+    // the driving truck at ignition is the telemetry's then, up to what half a sample's interval changes.
+    EXPECT_LE(moving.closestApproach, moving.missDistance);
+    EXPECT_GE(moving.closestApproachTime, moving.milestones.release);
+    EXPECT_LE(moving.closestApproachTime, moving.endTime);
+    EXPECT_NEAR(moving.relativeSpeed, TelemetrySpeedOf(moving, moving.milestones.ignition, "K1", "Truck"), 1.0);
+    EXPECT_TRUE(std::isnan(free.closestApproach)) << "never released";
 
     runner::RunResult miss = Fly("miss.scn", "miss");
     EXPECT_TRUE(std::isnan(miss.milestones.lock)) << "out of the seeker's sweep";

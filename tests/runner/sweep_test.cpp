@@ -154,7 +154,7 @@ TEST_F(Sweeps, NameWithACommaKeepsTheColumns)
     formats::CsvReader csv(in);
     size_t records = 0;
     for (std::vector<std::string> fields; csv.Next(fields); ++records) {
-        EXPECT_EQ(fields.size(), 9u) << "record " << records << " of\n" << runs;
+        EXPECT_EQ(fields.size(), 12u) << "record " << records << " of\n" << runs;
     }
     EXPECT_EQ(records, 5u);
     EXPECT_EQ(csv.Error(), "");
@@ -182,14 +182,14 @@ TEST(SweepRows, RunNumberOnlyFromALeadingNumberAndComma)
         runner::SweepRow row;
         return runner::ReadRow(fields, 0, row) ? row.run : -1;
     };
-    EXPECT_EQ(run({"12", "hit", "3.5", "20", "7", "0", "3.5"}), 12);
-    EXPECT_EQ(run({"0", "miss", "", "", "", "", ""}), 0);
-    EXPECT_EQ(run({"x", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
+    EXPECT_EQ(run({"12", "hit", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), 12);
+    EXPECT_EQ(run({"0", "miss", "", "", "", "", "", "", "", ""}), 0);
+    EXPECT_EQ(run({"x", "hit", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), -1);
     EXPECT_EQ(run({"12"}), -1);
-    EXPECT_EQ(run({"-3", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
-    EXPECT_EQ(run({"99999999999999999999", "hit", "3.5", "20", "7", "0", "3.5"}), -1);
-    EXPECT_EQ(run({"12", "won", "3.5", "20", "7", "0", "3.5"}), -1) << "an unknown outcome";
-    EXPECT_EQ(run({"12", "hit", "3.5m", "20", "7", "0", "3.5"}), -1) << "a value that is no number";
+    EXPECT_EQ(run({"-3", "hit", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), -1);
+    EXPECT_EQ(run({"99999999999999999999", "hit", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), -1);
+    EXPECT_EQ(run({"12", "won", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), -1) << "an unknown outcome";
+    EXPECT_EQ(run({"12", "hit", "3.5m", "20", "7", "0", "3.5", "1", "29", "400"}), -1) << "a value that is no number";
 }
 
 // The summary's statistics on rows whose answers are known.
@@ -198,8 +198,8 @@ TEST_F(Sweeps, SummaryCountsOutcomesAndQuantiles)
     runner::SweepMeta meta;
     meta.sweep = "s";
     meta.runs = 5;
-    std::vector<runner::SweepRow> rows = Rows("0,hit,1,20,7,0,1\n1,hit,3,20,7,0,3\n2,miss,12,20,7,0,12\n"
-                                              "3,no_lock,60,20,,0,60\n4,dud,,50,7,,\n");
+    std::vector<runner::SweepRow> rows = Rows("0,hit,1,20,7,0,1,,,\n1,hit,3,20,7,0,3,,,\n2,miss,12,20,7,0,12,,,\n"
+                                              "3,no_lock,60,20,,0,60,,,\n4,dud,,50,7,,,,,\n");
     std::string json = runner::SummaryJson(meta, rows);
     EXPECT_NE(json.find("\"outcomes\": {\n    \"hit\": 2,\n    \"miss\": 1,\n    \"no_lock\": 1,\n    \"dud\": 1"),
               std::string::npos) << json;

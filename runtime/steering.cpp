@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "attachments.h"
-#include "attitude.h"
+#include "physics/flight_state.h"
 #include "handles.h"
 #include "local_frame.h"
 #include "steering.h"
@@ -253,6 +253,9 @@ void Steer(World& w, Vessel& v, double dt)
     const double sinCourse = std::sin(s.course * DEG), cosCourse = std::cos(s.course * DEG);
     const physics::Vec3 ground(s.speed * sinCourse + across * cosCourse, goal.climb,
                                s.speed * cosCourse - across * sinCourse);
+    for (int i = 0; i < 3; ++i) {
+        s.track[i] = ground[i];
+    }
     const physics::Planet& planet = w.physics.planet;
     if (!planet.round) {
         v.state.vel = physics::ToVector3(ground);
@@ -267,11 +270,26 @@ void FaceTrack(World& w, Vessel& v)
     // Its place is worked out again from its position, as it is after a load: so a saved file
     // flies on to the same bits.
     v.state.placeMemo = PlaceMemo{};
+    // The nose along the track, the wings level: the attitude's axes straight from the velocity
+    // over the ground it flew the frame at (the same in the local axes it has arrived in).
+    const double* g = v.steering.track;
+    const double level = std::sqrt(g[0] * g[0] + g[2] * g[2]), speed = std::sqrt(level * level + g[1] * g[1]);
+    const double sinHeading = level > 0.0 ? g[0] / level : std::sin(v.steering.course * DEG);
+    const double cosHeading = level > 0.0 ? g[2] / level : std::cos(v.steering.course * DEG);
+    const double sinPitch = speed > 0.0 ? g[1] / speed : 0.0, cosPitch = speed > 0.0 ? level / speed : 1.0;
+    physics::Mat3 local;
+    local.col(0) = physics::Vec3(cosHeading, 0.0, -sinHeading);
+    local.col(1) = physics::Vec3(-sinPitch * sinHeading, cosPitch, -sinPitch * cosHeading);
+    local.col(2) = physics::Vec3(cosPitch * sinHeading, sinPitch, cosPitch * cosHeading);
     const physics::Planet& planet = w.physics.planet;
-    const VECTOR3 ground = planet.round ? ToLocal(planet, v.state, GroundVelocity(planet, v.state)) : v.state.vel;
-    const double level = std::hypot(ground.x, ground.z);
-    const double heading = level > 0.0 ? std::atan2(ground.x, ground.z) : v.steering.course * DEG;
-    SetStateAngles(v.state, std::atan2(ground.y, level), 0.0, heading);
+    const physics::Mat3 rot = planet.round ? physics::Mat3(LocalAxesAt(planet, v.state) * local) : local;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            v.state.rot[i][j] = rot(i, j);
+        }
+    }
+    physics::QuatFromRot(v.state);
+    v.state.anglesExact = false;
     v.state.angVel = VECTOR3{0.0, 0.0, 0.0};
 }
 

@@ -80,6 +80,7 @@ struct Steering {
     double angle = 0.0;               ///< deg: how far (Left, Right) or onto which course (To)
     TurnRule reactionTurn;            ///< how the reacting turn goes
     double reactionSpeed = NAN;       ///< m/s; NaN keeps the speed (Turn)
+    double track[3]{};                ///< the velocity over the ground it flies this frame at, local east, up, north, m/s
 };
 
 /// `deg` as a course in [0, 360).

@@ -1,5 +1,6 @@
 // The flight model's costs: the missile's airfoil coefficient function, one physics frame per
-// dynamic vessel, and the reference engagement flown whole.
+// dynamic vessel, the reference engagement flown whole, and its sweep against a still target and
+// against one driving a route.
 #include <algorithm>
 #include <fstream>
 #include <string>
@@ -10,7 +11,9 @@
 #include "formats/scenario_keys.h"
 #include "missile/airfoil.h"
 #include "physics/integrator.h"
+#include "runner/batch/dispersion.h"
 #include "runner/flight/flight.h"
+#include "runner/sweep/sweep_definition.h"
 #include "runtime/host_control.h"
 
 namespace {
@@ -95,6 +98,44 @@ void BM_ReferenceEngagement(benchmark::State& state)
     state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
 }
 
+// The first ten runs of the reference sweep in still air, one after another, without files: against
+// its still target (0), and against the target driving a route to and fro across the track at
+// 15 m/s (1), side by side; runs per second.
+void BM_MovingTargetSweep(benchmark::State& state)
+{
+    runner::BatchDefinition spec;
+    std::string error;
+    if (!runner::ReadSweep(KARVEX_SCENARIO_DIR "/reference_still.sweep", spec, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    if (state.range(0) == 1) {
+        formats::ScenarioVessel& target = *formats::FindVessel(spec.base, "Target");
+        for (const char* text : {"MOTION kinematic", "ROUTE loop rate 6", "WAYPOINT 40.0824067 15.001 15 0",
+                                 "WAYPOINT 40.0824067 14.999 15 0"}) {
+            formats::ScenarioLine& line = target.lines.emplace_back();
+            formats::ReadScenarioLine(text, formats::Section::Vessel, line, error);
+        }
+    }
+    runner::RunOptions options;
+    options.scenario = spec.scenarioPath;
+    options.moduleDir = KARVEX_MODULE_DIR;
+    formats::ScenarioDocument doc;
+    options.document = &doc;
+    double simulated = 0.0;
+    for (auto _ : state) {
+        for (long long run = 0; run < 10; ++run) {
+            runner::RunScenario(spec, runner::DrawInputs(spec, run), doc, error);
+            runner::RunResult r = runner::Run(options);
+            simulated += r.endTime;
+            benchmark::DoNotOptimize(r.missDistance);
+        }
+    }
+    state.counters["sim_s_per_s"] = benchmark::Counter(simulated, benchmark::Counter::kIsRate);
+    state.counters["runs_per_s"] = benchmark::Counter(10.0 * static_cast<double>(state.iterations()),
+                                                      benchmark::Counter::kIsRate);
+}
+
 BENCHMARK(BM_AirfoilCoefficients);
 BENCHMARK(BM_PhysicsStep)->Arg(1)->Arg(10)->Arg(100);
 // On a shared machine the fastest of many interleaved repetitions is the figure least disturbed:
@@ -105,6 +146,12 @@ BENCHMARK(BM_ReferenceEngagement)
     ->Arg(0)
     ->Arg(1)
     ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+BENCHMARK(BM_MovingTargetSweep)
+    ->ArgName("target")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 

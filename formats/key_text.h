@@ -77,6 +77,8 @@ ReadFunction ReadWeave;
 ReadFunction ReadTrigger;
 /// A reaction: a turn (to a side, away or onto a course), a new speed, or a stop.
 ReadFunction ReadReaction;
+/// A place's sines and cosines of latitude and longitude (each pair of unit length) and height (m).
+ReadFunction ReadPlace;
 /// " <n>".
 WriteFunction WriteOne;
 /// " <course> <speed> <acceleration>".
@@ -89,6 +91,8 @@ WriteFunction WriteWaypoint;
 WriteFunction WriteTrigger;
 /// The reaction as REACTION reads it.
 WriteFunction WriteReaction;
+/// " <sin lat> <cos lat> <sin lon> <cos lon> <height>".
+WriteFunction WritePlace;
 /// " <speed> <from>", and " power <exponent>" for the power law.
 WriteFunction WriteWind;
 /// " <level> <seed>".

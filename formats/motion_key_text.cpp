@@ -247,4 +247,23 @@ void WriteReaction(const HostLine& value, std::string& out)
     }
 }
 
+bool ReadPlace(const char* line, const char* rest, HostLine& value, std::string& why)
+{
+    const double* n = value.number;
+    if (!ReadNumbers(rest, value.number, 5) || std::fabs(n[0] * n[0] + n[1] * n[1] - 1.0) > 1e-9 ||
+        std::fabs(n[2] * n[2] + n[3] * n[3] - 1.0) > 1e-9) {
+        return Fail(line, "expected \"PLACE <sin latitude> <cos latitude> <sin longitude> <cos longitude> <height, m>\", "
+                          "each sine and cosine a pair of unit length", why);
+    }
+    return true;
+}
+
+void WritePlace(const HostLine& value, std::string& out)
+{
+    for (int i = 0; i < 5; ++i) {
+        out += ' ';
+        AppendNumber(out, value.number[i]);
+    }
+}
+
 }  // namespace formats

@@ -55,10 +55,11 @@ enum class Key : uint8_t {
     Weave,      ///< WEAVE <amplitude m> <period s> [<phase rad>]: a sinusoidal weave across its course
     Trigger,    ///< TRIGGER time <s>|release <weapon>|range <m> <weapon>: when it reacts
     Reaction,   ///< REACTION turn ...|speed <m/s>|stop: how it reacts
+    Place,      ///< PLACE <sin, cos of latitude> <sin, cos of longitude> <height m>: exactly where it is
 };
 
 /// Number of keys in the table.
-inline constexpr int KEY_COUNT = static_cast<int>(Key::Reaction) + 1;
+inline constexpr int KEY_COUNT = static_cast<int>(Key::Place) + 1;
 
 /// Where a key may stand.
 enum class Section : uint8_t {
@@ -73,7 +74,7 @@ struct HostLine {
                              ///< WIND: speed, from, exponent; GUST: start, length, east, up, north;
                              ///< COURSE: course, speed, acceleration; ROUTE: turn; WAYPOINT: a, b,
                              ///< speed, height; WEAVE: amplitude, period, phase; TRIGGER: time or
-                             ///< range; REACTION: angle, turn, speed (NaN: kept)
+                             ///< range; REACTION: angle, turn, speed (NaN: kept); PLACE: its five
     long long integer[3]{};  ///< PRP, THL: index; ATTACHED: own point, parent point (-1: origin);
                              ///< KEY: code, 1 press / 0 release, modifier bits; MOTION: its mode;
                              ///< PLANET: 0 flat, 1 earth; WIND: 0 constant, 1 power;

@@ -59,6 +59,8 @@ constexpr KeyEntry TABLE[KEY_COUNT] = {
      WriteTrigger},
     {Key::Reaction, V, "REACTION", "turn left|right|away|to [<angle>] rate|accel <turn> [<speed>]|speed <speed>|stop",
      "deg, deg/s or m/s^2, m/s", ReadReaction, WriteReaction},
+    {Key::Place, V, "PLACE", "<sin latitude> <cos latitude> <sin longitude> <cos longitude> <height>",
+     "global longitude, m", ReadPlace, WritePlace},
 };
 
 constexpr bool InKeyOrder()

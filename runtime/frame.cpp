@@ -88,15 +88,11 @@ void Move(World& w, Vessel& v, int slot, double mass, double dt)
         break;
     case Motion::Kinematic:
         if (v.steering.on) {
-            Steer(w, v, dt);
-        }
-        if (planet.round) {
+            FlySteered(w, v, dt);
+        } else if (planet.round) {
             physics::StepKinematicRound(v.state, planet, dt);
         } else {
             physics::StepKinematic(v.state, dt);
-        }
-        if (v.steering.on) {
-            FaceTrack(w, v);
         }
         break;
     case Motion::Landed:

@@ -104,7 +104,8 @@ std::string Record(const Vessel& v, const HostLine& line, HostStatus& status)
     case Key::Waypoint:
     case Key::Weave:
     case Key::Trigger:
-    case Key::Reaction: RecordSteering(line, world().scenario.currentLine, status); break;
+    case Key::Reaction:
+    case Key::Place: RecordSteering(line, world().scenario.currentLine, status); break;
     default: break;  // run settings never stand in a vessel's block
     }
     return "";

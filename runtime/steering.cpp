@@ -5,6 +5,7 @@
 
 #include "attachments.h"
 #include "physics/flight_state.h"
+#include "physics/locale.h"
 #include "handles.h"
 #include "local_frame.h"
 #include "steering.h"
@@ -53,14 +54,15 @@ Offset OffsetTo(const World& w, const Vessel& v, const VECTOR3& point)
     return Offset{local.x, local.z, local.y};
 }
 
-// Where waypoint `p` is now, at the vessel's own height, global, m.
+// Where waypoint `p` is now, global, m: over the flat ground at the vessel's own height, over a
+// round planet on the ellipsoid (what lies east and north of the vessel differs by no more).
 VECTOR3 PlaceOf(const World& w, const Vessel& v, const Waypoint& p)
 {
     const physics::Planet& planet = w.physics.planet;
     if (!planet.round) {
         return VECTOR3{p.a, v.state.pos.y, p.b};
     }
-    return GlobalOf(planet, physics::Geodetic{p.a * DEG, p.b * DEG, AltitudeOf(planet, v.state)}, w.simt);
+    return physics::ToVector3(physics::PlanetTurn(planet, w.simt) * physics::ToVec3(p.fixed));
 }
 
 double Distance(const VECTOR3& a, const VECTOR3& b)
@@ -111,6 +113,7 @@ struct Goal {
     double speed;       // m/s
     double rate = 0.0;  // deg/s
     double climb = 0.0; // m/s
+    double sine = NAN, cosine = NAN;  // of the course, when the route's offset gives them
 };
 
 void ReactionGoal(const World& w, const Vessel& v, Goal& goal)
@@ -151,7 +154,7 @@ void RouteGoal(const World& w, Vessel& v, double dt, Goal& goal)
     if (s.next < count) {
         to = Aim(w, v, s.waypoints[s.next]);
         // Reached within this frame: make for the next.
-        if (std::hypot(to.east, to.north) <= s.speed * dt) {
+        if (std::sqrt(to.east * to.east + to.north * to.north) <= s.speed * dt) {
             s.next = s.end == RouteEnd::Loop ? (s.next + 1) % count : s.next + 1;
             to = s.next < count ? Aim(w, v, s.waypoints[s.next]) : to;
         }
@@ -161,8 +164,10 @@ void RouteGoal(const World& w, Vessel& v, double dt, Goal& goal)
         return;
     }
     const Waypoint& p = s.waypoints[s.next];
-    const double distance = std::hypot(to.east, to.north);
+    const double distance = std::sqrt(to.east * to.east + to.north * to.north);
     goal.course = CourseOf(std::atan2(to.east, to.north) / DEG);
+    goal.sine = distance > 0.0 ? to.east / distance : NAN;
+    goal.cosine = distance > 0.0 ? to.north / distance : NAN;
     goal.speed = p.speed;
     if (s.end == RouteEnd::Stop && s.next + 1 == count) {
         goal.speed = std::fmin(goal.speed, std::sqrt(2.0 * s.acceleration * distance));  // brakes onto the last
@@ -177,10 +182,94 @@ void RouteGoal(const World& w, Vessel& v, double dt, Goal& goal)
         const double radius = s.speed / (goal.rate * DEG);
         const double side = TurnOf(goal.course - s.course) >= 0.0 ? radius : -radius;
         const double centreEast = side * std::cos(s.course * DEG), centreNorth = -side * std::sin(s.course * DEG);
-        if (std::hypot(to.east - centreEast, to.north - centreNorth) < radius) {
+        const double east = to.east - centreEast, north = to.north - centreNorth;
+        if (east * east + north * north < radius * radius) {
             goal.rate = 0.0;
         }
     }
+}
+
+// Turns the course and changes the speed of `v` toward where its route or reaction takes it over
+// the next `dt` s; returns the velocity over the ground it flies them at, local east, up, north, m/s.
+physics::Vec3 Steer(World& w, Vessel& v, double dt)
+{
+    Steering& s = v.steering;
+    Goal goal{s.course, s.speed};
+    if (s.fired) {
+        ReactionGoal(w, v, goal);
+    } else if (!s.waypoints.empty()) {
+        RouteGoal(w, v, dt, goal);
+    }
+    const double change = s.acceleration * dt;
+    s.speed = std::fabs(goal.speed - s.speed) <= change ? goal.speed : s.speed + std::copysign(change, goal.speed - s.speed);
+    const double turn = TurnOf(goal.course - s.course), most = goal.rate * dt;
+    const bool onGoal = std::fabs(turn) <= most;
+    s.course = onGoal ? goal.course : CourseOf(s.course + std::copysign(most, turn));
+    // The weave moves the vessel across its course by the change of amplitude * sin(phase), while
+    // it moves at all.
+    double across = 0.0;
+    if (s.weaveAmplitude > 0.0 && s.speed > 0.0) {
+        const double phase = s.weavePhase + TWO_PI * dt / s.weavePeriod;
+        across = s.weaveAmplitude * (std::sin(phase) - std::sin(s.weavePhase)) / dt;
+        s.weavePhase = phase >= TWO_PI ? phase - TWO_PI : phase;
+    }
+    // On the course to its waypoint the offset gives the course's sine and cosine.
+    const bool given = onGoal && !std::isnan(goal.sine);
+    const double sinCourse = given ? goal.sine : std::sin(s.course * DEG);
+    const double cosCourse = given ? goal.cosine : std::cos(s.course * DEG);
+    const physics::Vec3 ground(s.speed * sinCourse + across * cosCourse, goal.climb,
+                               s.speed * cosCourse - across * sinCourse);
+    return ground;
+}
+
+
+// Moves `v` over `dt` s at `ground` (local east, up, north, m/s) above the round planet, keeping its
+// height rate and its velocity over the ground in its local axes; returns its new local axes.
+physics::Mat3 MoveOverRound(const physics::Planet& planet, Vessel& v, const physics::Vec3& ground, double dt)
+{
+    const physics::Place here = physics::PlaceOfState(planet, v.state);
+    const double e2 = physics::EccentricitySquared(planet);
+    const double w = 1.0 - e2 * here.sinLat * here.sinLat;
+    const double meridian = planet.radius * (1.0 - e2) / (w * std::sqrt(w));  // radius of curvature north-south
+    const double across = (planet.radius / std::sqrt(w) + here.height) * here.cosLat;
+    const double north = ground.z() * dt / (meridian + here.height);
+    const double east = (std::fabs(across) > 1e-9 * planet.radius ? ground.x() * dt / across : 0.0) + planet.rotation * dt;
+    physics::Place next = here;
+    physics::TurnSinCos(next.sinLat, next.cosLat, north);
+    physics::TurnSinCos(next.sinLon, next.cosLon, east);
+    next.height = here.height + ground.y() * dt;
+    const physics::Vec3 pos = physics::PositionOfPlace(planet, next);
+    const physics::Mat3 axes = physics::LocalAxes(next);
+    v.state.pos = physics::ToVector3(pos);
+    v.state.vel = physics::ToVector3(axes * ground + physics::Spin(planet).cross(pos));
+    // The next frame starts from this place, which a save writes (PLACE) so that the file flies on
+    // to the same bits.
+    v.state.placeMemo = PlaceMemo{v.state.pos, planet.radius, planet.flattening, next};
+    return axes;
+}
+
+// Points `v` along `ground`, the velocity over the ground it flew the frame at (local east, up,
+// north, the same in the local axes `axes` it has arrived in), its wings level.
+void FaceTrack(Vessel& v, const physics::Vec3& ground, const physics::Mat3& axes)
+{
+    const double level = std::sqrt(ground.x() * ground.x() + ground.z() * ground.z());
+    const double speed = std::sqrt(level * level + ground.y() * ground.y());
+    const double sinHeading = level > 0.0 ? ground.x() / level : std::sin(v.steering.course * DEG);
+    const double cosHeading = level > 0.0 ? ground.z() / level : std::cos(v.steering.course * DEG);
+    const double sinPitch = speed > 0.0 ? ground.y() / speed : 0.0, cosPitch = speed > 0.0 ? level / speed : 1.0;
+    physics::Mat3 local;
+    local.col(0) = physics::Vec3(cosHeading, 0.0, -sinHeading);
+    local.col(1) = physics::Vec3(-sinPitch * sinHeading, cosPitch, -sinPitch * cosHeading);
+    local.col(2) = physics::Vec3(cosPitch * sinHeading, sinPitch, cosPitch * cosHeading);
+    const physics::Mat3 rot = axes * local;
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            v.state.rot[i][j] = rot(i, j);
+        }
+    }
+    physics::QuatFromRot(v.state);
+    v.state.anglesExact = false;
+    v.state.angVel = VECTOR3{0.0, 0.0, 0.0};
 }
 
 }  // namespace
@@ -229,68 +318,17 @@ void FireTriggers(World& w)
     }
 }
 
-void Steer(World& w, Vessel& v, double dt)
+void FlySteered(World& w, Vessel& v, double dt)
 {
-    Steering& s = v.steering;
-    Goal goal{s.course, s.speed};
-    if (s.fired) {
-        ReactionGoal(w, v, goal);
-    } else if (!s.waypoints.empty()) {
-        RouteGoal(w, v, dt, goal);
-    }
-    const double change = s.acceleration * dt;
-    s.speed = std::fabs(goal.speed - s.speed) <= change ? goal.speed : s.speed + std::copysign(change, goal.speed - s.speed);
-    const double turn = TurnOf(goal.course - s.course), most = goal.rate * dt;
-    s.course = std::fabs(turn) <= most ? goal.course : CourseOf(s.course + std::copysign(most, turn));
-    // The weave moves the vessel across its course by the change of amplitude * sin(phase), while
-    // it moves at all.
-    double across = 0.0;
-    if (s.weaveAmplitude > 0.0 && s.speed > 0.0) {
-        const double phase = s.weavePhase + TWO_PI * dt / s.weavePeriod;
-        across = s.weaveAmplitude * (std::sin(phase) - std::sin(s.weavePhase)) / dt;
-        s.weavePhase = phase >= TWO_PI ? phase - TWO_PI : phase;
-    }
-    const double sinCourse = std::sin(s.course * DEG), cosCourse = std::cos(s.course * DEG);
-    const physics::Vec3 ground(s.speed * sinCourse + across * cosCourse, goal.climb,
-                               s.speed * cosCourse - across * sinCourse);
-    for (int i = 0; i < 3; ++i) {
-        s.track[i] = ground[i];
-    }
+    const physics::Vec3 ground = Steer(w, v, dt);
     const physics::Planet& planet = w.physics.planet;
-    if (!planet.round) {
-        v.state.vel = physics::ToVector3(ground);
+    if (planet.round) {
+        FaceTrack(v, ground, MoveOverRound(planet, v, ground, dt));
         return;
     }
-    const physics::Vec3 pos = physics::ToVec3(v.state.pos);
-    v.state.vel = physics::ToVector3(LocalAxesAt(planet, v.state) * ground + physics::Spin(planet).cross(pos));
-}
-
-void FaceTrack(World& w, Vessel& v)
-{
-    // Its place is worked out again from its position, as it is after a load: so a saved file
-    // flies on to the same bits.
-    v.state.placeMemo = PlaceMemo{};
-    // The nose along the track, the wings level: the attitude's axes straight from the velocity
-    // over the ground it flew the frame at (the same in the local axes it has arrived in).
-    const double* g = v.steering.track;
-    const double level = std::sqrt(g[0] * g[0] + g[2] * g[2]), speed = std::sqrt(level * level + g[1] * g[1]);
-    const double sinHeading = level > 0.0 ? g[0] / level : std::sin(v.steering.course * DEG);
-    const double cosHeading = level > 0.0 ? g[2] / level : std::cos(v.steering.course * DEG);
-    const double sinPitch = speed > 0.0 ? g[1] / speed : 0.0, cosPitch = speed > 0.0 ? level / speed : 1.0;
-    physics::Mat3 local;
-    local.col(0) = physics::Vec3(cosHeading, 0.0, -sinHeading);
-    local.col(1) = physics::Vec3(-sinPitch * sinHeading, cosPitch, -sinPitch * cosHeading);
-    local.col(2) = physics::Vec3(cosPitch * sinHeading, sinPitch, cosPitch * cosHeading);
-    const physics::Planet& planet = w.physics.planet;
-    const physics::Mat3 rot = planet.round ? physics::Mat3(LocalAxesAt(planet, v.state) * local) : local;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            v.state.rot[i][j] = rot(i, j);
-        }
-    }
-    physics::QuatFromRot(v.state);
-    v.state.anglesExact = false;
-    v.state.angVel = VECTOR3{0.0, 0.0, 0.0};
+    v.state.vel = physics::ToVector3(ground);
+    v.state.pos = VECTOR3{v.state.pos.x + ground.x() * dt, v.state.pos.y + ground.y() * dt, v.state.pos.z + ground.z() * dt};
+    FaceTrack(v, ground, physics::Mat3::Identity());
 }
 
 }  // namespace standin

@@ -25,10 +25,8 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel);
 double CourseTo(const World& w, const Vessel& v, const Waypoint& p);
 /// Fires every trigger whose moment has come, from the world as the frame begins.
 void FireTriggers(World& w);
-/// Sets the velocity the steered vessel `v` flies the next `dt` s at, turning its course and
-/// changing its speed toward where its route or reaction takes it.
-void Steer(World& w, Vessel& v, double dt);
-/// Points the steered vessel `v` along the track it has just flown, level across it.
-void FaceTrack(World& w, Vessel& v);
+/// Flies the steered vessel `v` over `dt` s: its course and speed turned toward where its route or
+/// reaction takes it, its weave laid across them, its nose along the track it flies.
+void FlySteered(World& w, Vessel& v, double dt);
 
 }  // namespace standin

@@ -5,6 +5,8 @@
 
 #include "formats/scenario_keys.h"
 #include "local_frame.h"
+#include "physics/geodesy.h"
+#include "physics/locale.h"
 #include "scenario.h"
 #include "steering.h"
 
@@ -16,6 +18,7 @@ using formats::HostLine;
 using formats::Key;
 
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
+constexpr double DEG = std::numbers::pi / 180.0;
 
 HostLine Line(Key key, std::initializer_list<double> numbers, std::initializer_list<long long> integers = {})
 {
@@ -72,6 +75,12 @@ void RecordSteering(const HostLine& line, int lineNumber, HostStatus& status)
 {
     Steering& s = status.steering;
     const double* n = line.number;
+    if (line.key == Key::Place) {
+        status.hasPlace = true;
+        status.place = physics::Place{n[0], n[1], n[2], n[3], n[4]};
+        status.placeLine = lineNumber;
+        return;
+    }
     s.on = true;
     status.steeringLine = status.steeringLine != 0 ? status.steeringLine : lineNumber;
     switch (line.key) {
@@ -115,6 +124,15 @@ void RecordSteering(const HostLine& line, int lineNumber, HostStatus& status)
 
 std::string ApplySteering(Vessel& v, const HostStatus& status)
 {
+    const physics::Planet& planet = world().physics.planet;
+    if (status.hasPlace && !planet.round) {
+        return Where(status.placeLine) + "PLACE places a vessel over a round planet, and this scenario's is flat";
+    }
+    if (status.hasPlace) {
+        // Exactly where a save found it: its position, and the place the next frame starts from.
+        v.state.pos = physics::ToVector3(physics::PositionOfPlace(planet, status.place));
+        v.state.placeMemo = PlaceMemo{v.state.pos, planet.radius, planet.flattening, status.place};
+    }
     if (!status.steering.on) {
         return "";
     }
@@ -123,6 +141,10 @@ std::string ApplySteering(Vessel& v, const HostStatus& status)
     }
     v.steering = status.steering;
     Steering& s = v.steering;
+    for (Waypoint& p : s.waypoints) {
+        p.fixed = planet.round ? physics::ToVector3(physics::PositionOf(planet, physics::Geodetic{p.a * DEG, p.b * DEG, 0.0}))
+                               : VECTOR3{};
+    }
     if (!status.hasCourse && s.next < s.waypoints.size()) {
         // Without a COURSE line a route starts on its way to its next waypoint at that leg's speed.
         s.speed = s.waypoints[s.next].speed;
@@ -130,11 +152,10 @@ std::string ApplySteering(Vessel& v, const HostStatus& status)
     } else if (!status.hasCourse) {
         // Otherwise the vessel goes on as it moves: along its velocity over the ground, or, at rest,
         // its nose.
-        const physics::Planet& planet = world().physics.planet;
         const VECTOR3 ground = ToLocal(planet, v.state, GroundVelocity(planet, v.state));
         s.speed = std::hypot(ground.x, ground.z);
         const double heading = s.speed > 0.0 ? std::atan2(ground.x, ground.z) : LocalAnglesOf(planet, v.state).heading;
-        s.course = CourseOf(heading * (180.0 / std::numbers::pi));
+        s.course = CourseOf(heading / DEG);
     }
     return "";
 }
@@ -146,6 +167,10 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
         return;
     }
     Add(vessel, Line(Key::Course, {s.course, s.speed, s.acceleration}));
+    if (const physics::Planet& planet = world().physics.planet; planet.round) {
+        const physics::Place& p = physics::PlaceOfState(planet, v.state);
+        Add(vessel, Line(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
+    }
     if (!s.waypoints.empty()) {
         Add(vessel, Line(Key::Route, {s.routeTurn.value},
                          {static_cast<long long>(s.end), s.routeTurn.byAcceleration ? 1 : 0,

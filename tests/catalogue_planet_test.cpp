@@ -52,6 +52,8 @@ TEST_F(Catalogue, SteeringScenarioFiles)
         {truck + "  REACTION turn left 180 rate 5\nEND\nEND_VESSELS\n", ":7: a turn to a side is by more than 0 deg"},
         {truck + "  REACTION turn sideways rate 5\nEND\nEND_VESSELS\n", ":7: expected \"REACTION turn left|right"},
         {truck + "  REACTION stop\nEND\nEND_VESSELS\n", ":7: a REACTION needs a TRIGGER line"},
+        {truck + "  PLACE 0.6 0.8 0 1 0\nEND\nEND_VESSELS\n", ":7: PLACE places a vessel over a round planet"},
+        {truck + "  PLACE 0.6 0.6 0 1 0\nEND\nEND_VESSELS\n", ":7: expected \"PLACE <sin latitude>"},
         {HEAD + "BEGIN_VESSELS\nt:\n  MOTION landed\n  COURSE 0 5\nEND\nEND_VESSELS\n",
          ":5: steering lines move a kinematic vessel, and \"t\" is landed"},
     };

@@ -70,6 +70,7 @@ const KeyRow ROWS[] = {
     {Key::Weave, "WEAVE 50 20", "WEAVE 50 20 0"},
     {Key::Trigger, "TRIGGER range 2e3  The Carrier ", "TRIGGER range 2000 The Carrier"},
     {Key::Reaction, "REACTION turn Left 90 rate 5 20", "REACTION turn left 90 rate 5 20"},
+    {Key::Place, "PLACE 0.6 0.8 -1 0 1e-3", "PLACE 0.6 0.8 -1 0 0.001"},
 };
 
 TEST(ScenarioKeys, EveryKeyReadsBackWhatItWrites)

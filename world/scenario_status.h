@@ -46,6 +46,9 @@ struct HostStatus {
     std::string parentName;        ///< the parent vessel's name
     Steering steering;             ///< what its steering lines said
     bool hasCourse = false;        ///< a COURSE line gave the course and speed
+    bool hasPlace = false;         ///< a PLACE line gave the place exactly
+    physics::Place place{};        ///< what it gave, longitude in the global frame
+    int placeLine = 0;             ///< its line number
     int steeringLine = 0;          ///< line number of its first steering line, 0 for none
     int routeLine = 0;             ///< of its ROUTE line
     int waypointLine = 0;          ///< of its first WAYPOINT line

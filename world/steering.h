@@ -23,6 +23,7 @@ struct Waypoint {
     double b = 0.0;          ///< z (m) over the flat ground, longitude (deg) over a round planet
     double speed = 0.0;      ///< speed to reach it at, m/s, above 0
     double height = NAN;     ///< height to reach it at, m; NaN: keep the height it has
+    VECTOR3 fixed{};         ///< over a round planet, its point on the ellipsoid, planet-fixed, m
 };
 
 /// What a route does past its last waypoint.
@@ -80,7 +81,6 @@ struct Steering {
     double angle = 0.0;               ///< deg: how far (Left, Right) or onto which course (To)
     TurnRule reactionTurn;            ///< how the reacting turn goes
     double reactionSpeed = NAN;       ///< m/s; NaN keeps the speed (Turn)
-    double track[3]{};                ///< the velocity over the ground it flies this frame at, local east, up, north, m/s
 };
 
 /// `deg` as a course in [0, 360).

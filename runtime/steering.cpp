@@ -217,9 +217,7 @@ physics::Vec3 Steer(World& w, Vessel& v, double dt)
     const bool given = onGoal && !std::isnan(goal.sine);
     const double sinCourse = given ? goal.sine : std::sin(s.course * DEG);
     const double cosCourse = given ? goal.cosine : std::cos(s.course * DEG);
-    const physics::Vec3 ground(s.speed * sinCourse + across * cosCourse, goal.climb,
-                               s.speed * cosCourse - across * sinCourse);
-    return ground;
+    return physics::Vec3(s.speed * sinCourse + across * cosCourse, goal.climb, s.speed * cosCourse - across * sinCourse);
 }
 
 
@@ -239,7 +237,7 @@ physics::Mat3 MoveOverRound(const physics::Planet& planet, Vessel& v, const phys
     physics::TurnSinCos(next.sinLon, next.cosLon, east);
     next.height = here.height + ground.y() * dt;
     const physics::Vec3 pos = physics::PositionOfPlace(planet, next);
-    const physics::Mat3 axes = physics::LocalAxes(next);
+    physics::Mat3 axes = physics::LocalAxes(next);
     v.state.pos = physics::ToVector3(pos);
     v.state.vel = physics::ToVector3(axes * ground + physics::Spin(planet).cross(pos));
     // The next frame starts from this place, which a save writes (PLACE) so that the file flies on

@@ -92,7 +92,7 @@ void RecordSteering(const HostLine& line, int lineNumber, HostStatus& status)
         break;
     case Key::Route:
         s.end = static_cast<RouteEnd>(line.integer[0]);
-        s.routeTurn = TurnRule{line.integer[1] != 0, n[0]};
+        s.routeTurn = TurnRule{n[0], line.integer[1] != 0};
         s.next = static_cast<size_t>(line.integer[2] - 1);
         status.routeLine = lineNumber;
         break;
@@ -115,7 +115,7 @@ void RecordSteering(const HostLine& line, int lineNumber, HostStatus& status)
         s.reaction = static_cast<ReactionKind>(line.integer[0]);
         s.side = static_cast<TurnSide>(line.integer[1]);
         s.angle = s.side == TurnSide::To ? CourseOf(n[0]) : n[0];
-        s.reactionTurn = TurnRule{line.integer[2] != 0, n[1]};
+        s.reactionTurn = TurnRule{n[1], line.integer[2] != 0};
         s.reactionSpeed = n[2];
         status.reactionLine = lineNumber;
         break;

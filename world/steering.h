@@ -13,8 +13,8 @@ namespace standin {
 
 /// How fast a vessel turns.
 struct TurnRule {
-    bool byAcceleration = false;  ///< false: `value` is a rate; true: a lateral acceleration
     double value = 0.0;           ///< deg/s, or m/s^2
+    bool byAcceleration = false;  ///< false: `value` is a rate; true: a lateral acceleration
 };
 
 /// A point a route makes for.
@@ -59,28 +59,28 @@ enum class TurnSide : uint8_t {
 /// A kinematic vessel's steering. A free, weapon-like vessel is one with a module that flies
 /// dynamically and hangs on no parent.
 struct Steering {
-    bool on = false;            ///< the vessel is steered: its velocity comes from what follows
+    std::vector<Waypoint> waypoints;  ///< the route, empty for none
+    std::string weapon;               ///< the trigger's weapon, "" for any
+    HostHandle weaponHandle = nullptr;  ///< the named weapon, found when the scenario loads
+    TurnRule routeTurn;               ///< how it turns between legs
+    TurnRule reactionTurn;            ///< how the reacting turn goes
     double course = 0.0;        ///< over the ground, deg clockwise from north, in [0, 360)
     double speed = 0.0;         ///< over the ground, m/s
     double acceleration = 2.0;  ///< how fast its speed changes, m/s^2
-    std::vector<Waypoint> waypoints;  ///< the route, empty for none
-    RouteEnd end = RouteEnd::Hold;    ///< what it does past the last waypoint
-    TurnRule routeTurn;               ///< how it turns between legs
     size_t next = 0;                  ///< the waypoint it makes for; waypoints.size() past the last
     double weaveAmplitude = 0.0;      ///< lateral, m; 0 for no weave
     double weavePeriod = 0.0;         ///< s
     double weavePhase = 0.0;          ///< rad, in [0, 2 pi)
-    TriggerKind trigger = TriggerKind::None;
     double triggerValue = 0.0;        ///< s for a time, m for a range
-    std::string weapon;               ///< the trigger's weapon, "" for any
-    HostHandle weaponHandle = nullptr;  ///< the named weapon, found when the scenario loads
-    bool fired = false;               ///< the trigger has fired and the reaction rules
     double firedAt = 0.0;             ///< simulation time it fired, s
+    double angle = 0.0;               ///< deg: how far (Left, Right) or onto which course (To)
+    double reactionSpeed = NAN;       ///< m/s; NaN keeps the speed (Turn)
+    bool on = false;            ///< the vessel is steered: its velocity comes from what follows
+    bool fired = false;               ///< the trigger has fired and the reaction rules
+    RouteEnd end = RouteEnd::Hold;    ///< what it does past the last waypoint
+    TriggerKind trigger = TriggerKind::None;
     ReactionKind reaction = ReactionKind::Turn;
     TurnSide side = TurnSide::Away;
-    double angle = 0.0;               ///< deg: how far (Left, Right) or onto which course (To)
-    TurnRule reactionTurn;            ///< how the reacting turn goes
-    double reactionSpeed = NAN;       ///< m/s; NaN keeps the speed (Turn)
 };
 
 /// `deg` as a course in [0, 360).

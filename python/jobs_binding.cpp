@@ -80,24 +80,31 @@ py::tuple EnvelopeFiles(const fs::path& dir)
     std::istringstream csv(TextOf(dir / "envelope.csv"));
     std::vector<runner::EnvelopeRow> rows;
     std::string error;
-    if (!runner::ReadEnvelopeRows(csv, rows, error)) {
+    bool targets = false;
+    if (!runner::ReadEnvelopeRows(csv, rows, error, &targets)) {
         Raise(runner::EXIT_SCENARIO, (dir / "envelope.csv").string() + ": " + error);
     }
-    std::vector<double> altitude, speed, bearing, rmin, rmax;
+    std::vector<double> altitude, speed, targetSpeed, targetCourse, bearing, rmin, rmax;
     std::vector<long long> interval, flights;
     for (const runner::EnvelopeRow& row : rows) {
         altitude.push_back(row.altitude);
         speed.push_back(row.speed);
+        targetSpeed.push_back(row.targetSpeed);
+        targetCourse.push_back(row.targetCourse);
         bearing.push_back(row.bearing);
         interval.push_back(row.interval);
         rmin.push_back(row.rmin);
         rmax.push_back(row.rmax);
         flights.push_back(row.flights);
     }
-    const py::object values[] = {Array(altitude), Array(speed), Array(bearing), Array(interval),
-                                 Array(rmin),     Array(rmax),  Array(flights)};
+    // The target's speed and course follow the release speed when the file gives target speeds.
+    std::vector<py::object> values = {Array(altitude), Array(speed), Array(bearing), Array(interval),
+                                      Array(rmin),     Array(rmax),  Array(flights)};
+    if (targets) {
+        values.insert(values.begin() + 2, {Array(targetSpeed), Array(targetCourse)});
+    }
     py::dict columns;
-    std::istringstream header(runner::ENVELOPE_HEADER);
+    std::istringstream header(targets ? runner::ENVELOPE_TARGET_HEADER : runner::ENVELOPE_HEADER);
     size_t c = 0;
     for (std::string name; std::getline(header, name, ',');) {
         columns[py::str(name)] = values[c++];

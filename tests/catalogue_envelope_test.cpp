@@ -37,6 +37,17 @@ TEST_F(Catalogue, EnvelopeFiles)
         {good + "VARY wind.speed uniform 0 5\nPROBABILITY 0.5\nRUNS 100001\n", ":11: RUNS must be a whole number"},
         {good + "VARY Carrier.speed normal 230 5\nPROBABILITY 0.5\n", ":9: the envelope sets Carrier.speed itself"},
         {good + "CARRIER Target\n", ":9: a second CARRIER line"},
+        {good + "TARGET_SPEEDS 0 10 1e308\nTARGET_COURSES -90 0 90 270 1e6\n", nullptr},
+        {good + "TARGET_SPEEDS -1\n", ":9: TARGET_SPEEDS must be numbers from 0 up, m/s, got \"-1\""},
+        {good + "TARGET_SPEEDS inf\n", ":9: TARGET_SPEEDS must be numbers from 0 up"},
+        {good + "TARGET_SPEEDS ; none\n", ":9: TARGET_SPEEDS needs one or more target speeds"},
+        {good + "TARGET_SPEEDS 10 10\n", ":9: TARGET_SPEEDS gives \"10\" twice"},
+        {good + "TARGET_SPEEDS 10\nTARGET_COURSES nan\n", ":10: TARGET_COURSES must be finite numbers, deg"},
+        {good + "TARGET_SPEEDS 10\nTARGET_COURSES\n", ":10: TARGET_COURSES needs one or more target courses"},
+        {good + "TARGET_SPEEDS 10\nTARGET_SPEEDS 20\n", ":10: a second TARGET_SPEEDS line"},
+        {good + "TARGET_COURSES 90\n", ":9: TARGET_COURSES needs TARGET_SPEEDS"},
+        {good + "TARGET_SPEEDS 5\nVARY Target.heading normal 0 1\nPROBABILITY 0.5\n",
+         ":10: the envelope sets Target.heading itself"},
         {good + BIG + "\n", ":9: unknown line"},
     };
     catalogue::ExpectDefinitionFiles(rows, "c.envelope", [](std::string& why) {

@@ -21,23 +21,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One bearing of one release condition: the envelope's unit of work.
+// One bearing of one release condition and target motion: the envelope's unit of work.
 struct Unit {
-    size_t condition = 0, bearing = 0;
+    size_t release = 0, target = 0, bearing = 0;
     BearingSearch found;
 };
 
 // Searches every unit of `units` on the option's threads; false with `failure` when a flight fails.
 bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
-               const std::vector<ReleaseCondition>& conditions, std::vector<Unit>& units, std::string& failure)
+               const std::vector<ReleaseCondition>& conditions, const std::vector<TargetMotion>& targets,
+               std::vector<Unit>& units, std::string& failure)
 {
     const SequentialRule rule = RuleOf(def);
     auto search = [&](size_t k, std::string& why) {
         Unit& unit = units[k];
-        const ReleaseCondition& c = conditions[unit.condition];
+        const ReleaseCondition& c = conditions[unit.release];
+        const TargetMotion& target = targets[unit.target];
         const double bearing = def.bearings[unit.bearing];
         unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
-            return why.empty() ? ProbePoint(def, rule, options.moduleDir, c, bearing, range, why) : Probe{};
+            return why.empty() ? ProbePoint(def, rule, options.moduleDir, c, target, bearing, range, why) : Probe{};
         });
         return why.empty();
     };
@@ -46,12 +48,15 @@ bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
 
 // The rows of envelope.csv for `units`, and each condition's tally.
 std::vector<EnvelopeRow> RowsOf(const EnvelopeDefinition& def, const std::vector<ReleaseCondition>& conditions,
-                                const std::vector<Unit>& units, std::vector<ConditionTally>& tallies)
+                                const std::vector<TargetMotion>& targets, const std::vector<Unit>& units,
+                                std::vector<ConditionTally>& tallies)
 {
     std::vector<EnvelopeRow> rows;
     for (const Unit& unit : units) {
-        const ReleaseCondition& c = conditions[unit.condition];
-        EnvelopeRow row{c.altitude, c.speed, def.bearings[unit.bearing], 0, NAN, NAN, unit.found.flights};
+        const ReleaseCondition& c = conditions[unit.release];
+        const TargetMotion& target = targets[unit.target];
+        EnvelopeRow row{c.altitude, c.speed, def.bearings[unit.bearing], 0, NAN, NAN, unit.found.flights,
+                        target.speed, target.course};
         if (unit.found.intervals.empty()) {
             rows.push_back(row);
         }
@@ -61,7 +66,7 @@ std::vector<EnvelopeRow> RowsOf(const EnvelopeDefinition& def, const std::vector
             row.rmax = interval.rmax;
             rows.push_back(row);
         }
-        ConditionTally& tally = tallies[unit.condition];
+        ConditionTally& tally = tallies[unit.release * targets.size() + unit.target];
         tally.probes += unit.found.probes;
         tally.flights += unit.found.flights;
         tally.undecided += unit.found.undecided;
@@ -77,9 +82,17 @@ void Report(const std::string& text, long long releaseFlights)
         return value.is_null() ? std::string("-") : formats::FormatNumber(value.get<double>()) + " m";
     };
     for (const nlohmann::ordered_json& c : json.at("conditions")) {
-        std::printf("%s m, %s m/s: on the track %s to %s, across %s, %s km2; %lld flights, %lld undecided\n",
+        std::string target;
+        if (c.contains("target_speed_m_s")) {
+            const double speed = c.at("target_speed_m_s").get<double>();
+            target = speed == 0.0 ? ", target still"
+                                  : ", target at " + formats::FormatNumber(speed) + " m/s, " +
+                                        formats::FormatNumber(c.at("target_course_deg").get<double>()) +
+                                        " deg off the track";
+        }
+        std::printf("%s m, %s m/s%s: on the track %s to %s, across %s, %s km2; %lld flights, %lld undecided\n",
                     formats::FormatNumber(c.at("altitude_m").get<double>()).c_str(),
-                    formats::FormatNumber(c.at("speed_m_s").get<double>()).c_str(),
+                    formats::FormatNumber(c.at("speed_m_s").get<double>()).c_str(), target.c_str(),
                     metres(c.at("rmin_on_track_m")).c_str(),
                     metres(c.at("rmax_on_track_m")).c_str(), metres(c.at("max_cross_range_m")).c_str(),
                     formats::FormatNumber(c.at("area_km2").get<double>()).c_str(), c.at("flights").get<long long>(),
@@ -131,13 +144,15 @@ int Envelope(const EnvelopeOptions& options)
             }
         }
     }
-    const size_t total = conditions.size() * def.bearings.size();
+    const std::vector<TargetMotion> targets = TargetMotions(def.targetSpeeds, def.targetCourses);
+    const size_t bearings = def.bearings.size(), perRelease = targets.size() * bearings;
     long long first = 0, last = 0;
-    ShardRange(static_cast<long long>(total), options.shard, options.shards, first, last);
+    const auto total = static_cast<long long>(conditions.size()) * static_cast<long long>(perRelease);
+    ShardRange(total, options.shard, options.shards, first, last);
     for (auto k = static_cast<size_t>(first); k < static_cast<size_t>(last); ++k) {
-        units.push_back({k / def.bearings.size(), k % def.bearings.size(), {}});
+        units.push_back({k / perRelease, k % perRelease / bearings, k % bearings, {}});
     }
-    if (code == EXIT_OK && !SearchAll(def, fly, conditions, units, error)) {
+    if (code == EXIT_OK && !SearchAll(def, fly, conditions, targets, units, error)) {
         code = EXIT_SCENARIO;
     }
     fs::current_path(previous);
@@ -146,8 +161,8 @@ int Envelope(const EnvelopeOptions& options)
         Complain("envelope", "%s", error.c_str());
         return code;
     }
-    std::vector<ConditionTally> tallies(conditions.size());
-    const std::vector<EnvelopeRow> rows = RowsOf(def, conditions, units, tallies);
+    std::vector<ConditionTally> tallies(conditions.size() * targets.size());
+    const std::vector<EnvelopeRow> rows = RowsOf(def, conditions, targets, units, tallies);
     const EnvelopeMeta meta = EnvelopeMetaOf(def, conditions.front().release.targetSize, options.shard, options.shards);
     if (!WriteEnvelope(out.string(), meta, rows, tallies)) {
         Complain("envelope", "cannot write envelope.csv and envelope.json in %s", out.c_str());

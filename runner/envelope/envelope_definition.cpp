@@ -1,12 +1,14 @@
-// Envelope files: each line read on its own, then the checks between lines and against the base
-// scenario.
+// Envelope files: each line read on its own, then the checks between lines, and those against the
+// base scenario (envelope_scenario_check.cpp).
 #include "runner/envelope/envelope_definition.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
 #include "runner/batch/definition_lines.h"
+#include "runner/envelope/envelope_scenario_check.h"
 
 namespace runner {
 
@@ -16,16 +18,16 @@ constexpr const char* ENVELOPE_MAGIC = "KARVEX-ENVELOPE 1";
 
 // The statements of an envelope file, in the order the message for an unknown line lists them.
 enum Statement : int {
-    Scenario, Carrier, Altitudes, Speeds, Bearings, Range, Tolerance, Scan, Setting, Vary, Probability, Confidence,
-    Runs, Seed, STATEMENT_COUNT
+    Scenario, Carrier, Altitudes, Speeds, TargetSpeeds, TargetCourses, Bearings, Range, Tolerance, Scan, Setting,
+    Vary, Probability, Confidence, Runs, Seed, STATEMENT_COUNT
 };
-const char* const NAMES[STATEMENT_COUNT] = {"SCENARIO", "CARRIER", "ALTITUDES", "SPEEDS", "BEARINGS",
-                                            "RANGE", "TOLERANCE", "SCAN", "SETTING", "VARY", "PROBABILITY",
-                                            "CONFIDENCE", "RUNS", "SEED"};
+const char* const NAMES[STATEMENT_COUNT] = {"SCENARIO", "CARRIER", "ALTITUDES", "SPEEDS", "TARGET_SPEEDS",
+                                            "TARGET_COURSES", "BEARINGS", "RANGE", "TOLERANCE", "SCAN", "SETTING",
+                                            "VARY", "PROBABILITY", "CONFIDENCE", "RUNS", "SEED"};
 // What follows each keyword, for a line with too few or too many words (lists and VARY say their own).
-const char* const USAGES[STATEMENT_COUNT] = {"<file>", "<vessel>", "", "", "", "<min m> <max m>", "<m>", "<m>",
-                                             "<settings line>", "", "<probability>", "<confidence>", "<runs>",
-                                             "<seed>"};
+const char* const USAGES[STATEMENT_COUNT] = {"<file>", "<vessel>", "", "", "", "", "", "<min m> <max m>", "<m>",
+                                             "<m>", "<settings line>", "", "<probability>", "<confidence>",
+                                             "<runs>", "<seed>"};
 
 // What the lines read so far tell beyond the definition itself.
 struct Reading {
@@ -48,7 +50,8 @@ std::string RestOfLine(const std::string& line, const std::vector<std::string>& 
     return formats::Trim(text.substr(text.find(w[1], text.find(w[0]) + w[0].size())));
 }
 
-// One or more numbers, each as `ok` allows, bearings strictly rising; false with `why`.
+// One or more numbers, each as `ok` allows, bearings strictly rising, a target's speeds and courses
+// each once; false with `why`.
 bool ReadList(Statement s, const std::vector<std::string>& w, bool (*ok)(double), const char* needs,
               const char* rule, std::vector<double>& values, std::string& why)
 {
@@ -64,6 +67,11 @@ bool ReadList(Statement s, const std::vector<std::string>& w, bool (*ok)(double)
         }
         if (s == Bearings && !values.empty() && value <= values.back()) {
             why = "BEARINGS must rise strictly, got \"" + w[k] + "\" after \"" + w[k - 1] + "\"";
+            return false;
+        }
+        const bool target = s == TargetSpeeds || s == TargetCourses;
+        if (target && std::find(values.begin(), values.end(), value) != values.end()) {
+            why = std::string(NAMES[s]) + " gives \"" + w[k] + "\" twice";
             return false;
         }
         values.push_back(value);
@@ -116,6 +124,12 @@ bool ReadValue(const std::string& path, const std::string& line, const std::vect
     case Speeds:
         return ReadList(s, w, [](double v) { return v > 0.0; }, "speeds, m/s", "numbers above 0, m/s", def.speeds,
                         why);
+    case TargetSpeeds:
+        return ReadList(s, w, [](double v) { return v >= 0.0; }, "target speeds, m/s", "numbers from 0 up, m/s",
+                        def.targetSpeeds, why);
+    case TargetCourses:
+        return ReadList(s, w, [](double) { return true; }, "target courses, deg", "finite numbers, deg",
+                        def.targetCourses, why);
     case Bearings:
         return ReadList(s, w, [](double v) { return v >= -180.0 && v <= 180.0; }, "bearings, deg",
                         "numbers from -180 to 180, deg", def.bearings, why);
@@ -140,8 +154,8 @@ bool ReadStatement(const std::string& path, const std::string& line, const std::
         ++s;
     }
     if (s == STATEMENT_COUNT) {
-        why = "unknown line \"" + line + "\": expected SCENARIO, CARRIER, ALTITUDES, SPEEDS, BEARINGS, RANGE, "
-              "TOLERANCE, SCAN, SETTING, VARY, PROBABILITY, CONFIDENCE, RUNS or SEED";
+        why = "unknown line \"" + line + "\": expected SCENARIO, CARRIER, ALTITUDES, SPEEDS, TARGET_SPEEDS, "
+              "TARGET_COURSES, BEARINGS, RANGE, TOLERANCE, SCAN, SETTING, VARY, PROBABILITY, CONFIDENCE, RUNS or SEED";
         return false;
     }
     const bool repeatable = s == Setting || s == Vary;
@@ -150,7 +164,8 @@ bool ReadStatement(const std::string& path, const std::string& line, const std::
         return false;
     }
     // Lists and VARY check their own words; a name or a settings line may hold blanks.
-    const bool list = s == Altitudes || s == Speeds || s == Bearings || s == Vary;
+    const bool list = s == Altitudes || s == Speeds || s == TargetSpeeds || s == TargetCourses || s == Bearings ||
+                      s == Vary;
     const bool rest = s == Carrier || s == Setting;
     const size_t words = s == Range ? 3 : 2;
     if (!list && (rest ? w.size() < 2 : w.size() != words)) {
@@ -198,63 +213,15 @@ bool CheckStatements(const std::string& path, EnvelopeDefinition& def, const Rea
                         " m) and " + range + r.given[Scan] + "\"",
                     error);
     }
-    // Without dispersions a probe point is one flight.
-    def.batch.runs = !def.Probabilistic() ? 1 : r.lineOf[Runs] != 0 ? def.batch.runs : DEFAULT_POINT_RUNS;
-    return true;
-}
-
-// What the envelope sets at each probe point itself: the carrier's height and speed at release,
-// and where the target stands.
-bool SetByEnvelope(const Dispersion& d, const EnvelopeDefinition& def)
-{
-    const std::string& f = d.field;
-    if (d.setting) {
-        return false;
-    }
-    if (d.vessel == def.carrier) {
-        return f == "altitude" || f == "y" || f == "speed" || f == "vx" || f == "vy" || f == "vz";
-    }
-    return d.vessel == def.target && (f == "x" || f == "z" || f == "latitude" || f == "longitude");
-}
-
-// The target, the carrier and the dispersions against the base scenario; false with `error`.
-bool CheckScenario(const std::string& path, EnvelopeDefinition& def, const Reading& r, std::string& error)
-{
-    BatchDefinition& spec = def.batch;
-    // The target flown is the last TARGET setting: the base scenario's, or a SETTING line's after it.
-    const formats::HostLine* target = nullptr;
-    for (const std::vector<formats::HostLine>* settings : {&spec.base.settings, &spec.settings}) {
-        for (const formats::HostLine& line : *settings) {
-            target = line.key == formats::Key::Target ? &line : target;
-        }
-    }
-    if (target == nullptr) {
-        return Fail(path, 0,
-                    "the scenario " + spec.scenarioPath + " has no TARGET line: the envelope places the target", error);
-    }
-    def.target = target->word;
-    if (formats::FindVessel(spec.base, def.target) == nullptr) {
-        return Fail(path, 0, "the scenario's TARGET \"" + def.target + "\" names no vessel in " + spec.scenarioPath,
+    if (r.lineOf[TargetCourses] != 0 && !def.TargetConditions()) {
+        return Fail(path, r.lineOf[TargetCourses], "TARGET_COURSES needs TARGET_SPEEDS: a still target has no course",
                     error);
     }
-    if (formats::FindVessel(spec.base, def.carrier) == nullptr) {
-        return Fail(path, r.lineOf[Carrier],
-                    "no vessel named \"" + def.carrier + "\" in the scenario " + spec.scenarioPath, error);
+    if (def.TargetConditions() && def.targetCourses.empty()) {
+        def.targetCourses = {0.0};  // along the track, away from the carrier
     }
-    if (def.carrier == def.target) {
-        return Fail(path, r.lineOf[Carrier], "the carrier \"" + def.carrier + "\" is the scenario's target", error);
-    }
-    for (size_t k = 0; k < spec.dispersions.size(); ++k) {
-        if (SetByEnvelope(spec.dispersions[k], def)) {
-            return Fail(path, r.varyLines[k], "the envelope sets " + spec.dispersions[k].quantity + " itself", error);
-        }
-    }
-    // Every quantity must name something in the base scenario.
-    formats::ScenarioDocument doc;
-    std::string why;
-    if (!RunScenario(spec, std::vector<double>(spec.dispersions.size(), 0.0), doc, why)) {
-        return Fail(path, 0, why, error);
-    }
+    // Without dispersions a probe point is one flight.
+    def.batch.runs = !def.Probabilistic() ? 1 : r.lineOf[Runs] != 0 ? def.batch.runs : DEFAULT_POINT_RUNS;
     return true;
 }
 
@@ -293,7 +260,21 @@ bool ReadEnvelope(const std::string& path, EnvelopeDefinition& def, std::string&
     if (!magic) {
         return Fail(path, 1, notEnvelope, error);
     }
-    return CheckStatements(path, def, r, error) && CheckScenario(path, def, r, error);
+    return CheckStatements(path, def, r, error) && CheckEnvelopeScenario(def, r.lineOf[Carrier], r.varyLines, error);
+}
+
+std::vector<TargetMotion> TargetMotions(const std::vector<double>& speeds, const std::vector<double>& courses)
+{
+    std::vector<TargetMotion> motions;
+    for (double speed : speeds) {
+        if (speed == 0.0) {
+            motions.push_back({});
+        }
+        for (size_t k = 0; speed > 0.0 && k < courses.size(); ++k) {
+            motions.push_back({speed, courses[k]});
+        }
+    }
+    return motions.empty() ? std::vector<TargetMotion>{TargetMotion{}} : motions;
 }
 
 }  // namespace runner

@@ -15,6 +15,21 @@ inline constexpr long long MAX_POINT_RUNS = 100000;
 /// The cap on runs a probe point of a probabilistic envelope flies when the file gives none.
 inline constexpr long long DEFAULT_POINT_RUNS = 100;
 
+/// How the target moves in one condition of an envelope.
+struct TargetMotion {
+    double speed = 0.0;   ///< over the ground, m/s; 0 leaves the target as the base scenario has it
+    double course = NAN;  ///< off the release track, deg, right positive; NaN for a still target
+
+    bool operator==(const TargetMotion& o) const
+    {
+        return speed == o.speed && (course == o.course || (std::isnan(course) && std::isnan(o.course)));
+    }
+};
+
+/// The target conditions of target speeds `speeds` (m/s) and courses `courses` (deg), speeds outer:
+/// a still target once, a moving one on each course; without speeds, the still target alone.
+std::vector<TargetMotion> TargetMotions(const std::vector<double>& speeds, const std::vector<double>& courses);
+
 /// A parsed envelope file.
 struct EnvelopeDefinition {
     std::string path;                ///< the envelope file
@@ -25,6 +40,9 @@ struct EnvelopeDefinition {
     std::string target;              ///< the base scenario's target (its TARGET setting)
     std::vector<double> altitudes;   ///< release altitudes, m, in file order (ALTITUDES)
     std::vector<double> speeds;      ///< release speeds over the ground, m/s, in file order (SPEEDS)
+    std::vector<double> targetSpeeds;   ///< target speeds over the ground, m/s, in file order (TARGET_SPEEDS)
+    std::vector<double> targetCourses;  ///< target courses off the release track, deg, right positive
+                                        ///< (TARGET_COURSES; 0 alone when only speeds are given)
     std::vector<double> bearings;    ///< target bearings off the release track, deg, right positive, rising (BEARINGS)
     double rangeMin = 0.0;           ///< nearest range searched, m (RANGE)
     double rangeMax = 0.0;           ///< farthest range searched, m (RANGE)
@@ -35,6 +53,8 @@ struct EnvelopeDefinition {
 
     /// Whether each probe point is a small Monte Carlo rather than one flight.
     bool Probabilistic() const { return !batch.dispersions.empty(); }
+    /// Whether the file gives the target's speeds: its outputs then name each condition's.
+    bool TargetConditions() const { return !targetSpeeds.empty(); }
 };
 
 /// The coarse step when the file gives none: a sixteenth of the range interval, never below the

@@ -62,16 +62,20 @@ ReleasePoint PointOf(const physics::Planet& planet, const standin::Vessel& v, do
 int FindRelease(const RunOptions& options, ReleasePoint& point, std::string& error)
 {
     bool carried = false, released = false;
+    long long frames = 0;
     RunOptions fly = options;
     fly.afterStep = [&]() {
         if (released) {
             return;
         }
         const standin::World& w = standin::world();
+        ++frames;
         const standin::Vessel* v = Named(w.run.watch);
         bool held = v != nullptr && Carried(*v);
         if (carried && v != nullptr && !held) {
             point = PointOf(w.physics.planet, *v, w.simt);
+            // Every frame is one step long, and a kinematic vessel moves a step's worth in each.
+            point.flown = static_cast<double>(frames) * w.run.step;
             released = true;
         }
         carried = carried || held;
@@ -100,6 +104,36 @@ void TargetPlace(const ReleasePoint& point, double range, double bearing, double
         return;
     }
     const physics::Geodetic where = physics::GeodeticOf(point.planet, at);
+    first = where.latitude / DEG;
+    second = where.longitude / DEG;
+}
+
+double TargetCourse(const ReleasePoint& point, double course)
+{
+    const double heading = std::fmod(point.track / DEG + course, 360.0);
+    return heading < 0.0 ? heading + 360.0 : heading;
+}
+
+void TargetStart(const ReleasePoint& point, double range, double bearing, const TargetMotion& motion, double& first,
+                 double& second)
+{
+    TargetPlace(point, range, bearing, first, second);
+    if (motion.speed == 0.0) {
+        return;
+    }
+    const double back = motion.speed * point.flown, course = TargetCourse(point, motion.course) * DEG;
+    if (!point.round) {
+        first -= back * std::sin(course);
+        second -= back * std::cos(course);
+        return;
+    }
+    // Back along the level axes where the target stands at release: over the few hundred metres it
+    // drives before then, the ground falls away from that plane by millimetres.
+    const physics::Geodetic at{first * DEG, second * DEG, 0.0};
+    const physics::Mat3 axes = physics::LocalAxes(at.latitude, at.longitude);
+    const physics::Vec3 start = physics::PositionOf(point.planet, at) -
+                                back * (std::sin(course) * axes.col(0) + std::cos(course) * axes.col(2));
+    const physics::Geodetic where = physics::GeodeticOf(point.planet, start);
     first = where.latitude / DEG;
     second = where.longitude / DEG;
 }

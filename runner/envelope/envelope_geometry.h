@@ -5,6 +5,7 @@
 #include <string>
 
 #include "physics/geodesy.h"
+#include "runner/envelope/envelope_definition.h"
 #include "runner/flight/flight.h"
 
 namespace runner {
@@ -19,6 +20,7 @@ struct ReleasePoint {
     physics::Vec3 east{}, north{};  ///< the local level axes there, unit vectors in the same frame
     double track = 0.0;         ///< the missile's course over the ground at release, from north toward east, rad
     double targetSize = 0.0;    ///< the scenario's target's size, m
+    double flown = 0.0;         ///< from the scenario's start to the end of the releasing frame, s
 };
 
 /// Flies `options` (a scenario with its watched vessel carried) and finds where the watched vessel
@@ -31,5 +33,15 @@ int FindRelease(const RunOptions& options, ReleasePoint& point, std::string& err
 /// the x and z of its POS (m) over the flat ground. Ranges are measured in the level plane at the
 /// release point; the target lies on the ground beneath (along the normal).
 void TargetPlace(const ReleasePoint& point, double range, double bearing, double& first, double& second);
+
+/// The course over the ground, deg clockwise from north in [0, 360), of a target moving `course`
+/// deg off the release track (right positive).
+double TargetCourse(const ReleasePoint& point, double course);
+
+/// Where a target moving as `motion` starts, so that it stands at `range` m and `bearing` deg
+/// (as TargetPlace puts it) at the end of the releasing frame: back along its course by its speed
+/// times the time flown to the release. A still target starts where TargetPlace puts it.
+void TargetStart(const ReleasePoint& point, double range, double bearing, const TargetMotion& motion, double& first,
+                 double& second);
 
 }  // namespace runner

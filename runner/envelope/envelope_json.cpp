@@ -35,14 +35,15 @@ std::vector<double> Shares(const std::vector<double>& bearings)
     return share;
 }
 
-// The condition at `altitude` m and `speed` m/s from its rows.
-Json Condition(const EnvelopeMeta& meta, double altitude, double speed, const std::vector<EnvelopeRow>& rows,
-               const ConditionTally& tally)
+// The condition at `altitude` m and `speed` m/s, its target moving as `target`, from its rows.
+Json Condition(const EnvelopeMeta& meta, double altitude, double speed, const TargetMotion& target,
+               const std::vector<EnvelopeRow>& rows, const ConditionTally& tally)
 {
     const std::vector<double> share = Shares(meta.bearings);
     double nearest = NAN, farthest = NAN, across = NAN, area = 0.0;
     for (const EnvelopeRow& row : rows) {
-        if (row.altitude != altitude || row.speed != speed || row.interval == 0) {
+        if (row.altitude != altitude || row.speed != speed || row.interval == 0 ||
+            !(TargetMotion{row.targetSpeed, row.targetCourse} == target)) {
             continue;
         }
         if (row.bearing == 0.0) {
@@ -57,11 +58,15 @@ Json Condition(const EnvelopeMeta& meta, double altitude, double speed, const st
             area += angle * 0.5 * (row.rmax * row.rmax - row.rmin * row.rmin);
         }
     }
-    return {{"altitude_m", altitude},         {"speed_m_s", speed},
-            {"rmin_on_track_m", NumberOrNull(nearest)}, {"rmax_on_track_m", NumberOrNull(farthest)},
-            {"max_cross_range_m", NumberOrNull(across)}, {"area_km2", area / 1e6},
-            {"probes", tally.probes},         {"flights", tally.flights},
-            {"undecided", tally.undecided}};
+    Json condition = {{"altitude_m", altitude}, {"speed_m_s", speed}};
+    if (meta.targetConditions) {
+        condition["target_speed_m_s"] = target.speed;
+        condition["target_course_deg"] = NumberOrNull(target.course);
+    }
+    condition.update({{"rmin_on_track_m", NumberOrNull(nearest)}, {"rmax_on_track_m", NumberOrNull(farthest)},
+                      {"max_cross_range_m", NumberOrNull(across)}, {"area_km2", area / 1e6},
+                      {"probes", tally.probes}, {"flights", tally.flights}, {"undecided", tally.undecided}});
+    return condition;
 }
 
 }  // namespace
@@ -81,6 +86,10 @@ std::string EnvelopeJson(const EnvelopeMeta& meta, const std::vector<EnvelopeRow
     json["scan_limit_m"] = meta.scan;
     json["altitudes_m"] = meta.altitudes;
     json["speeds_m_s"] = meta.speeds;
+    if (meta.targetConditions) {
+        json["target_speeds_m_s"] = meta.targetSpeeds;
+        json["target_courses_deg"] = meta.targetCourses;
+    }
     json["bearings_deg"] = meta.bearings;
     json["probability"] = NumberOrNull(meta.probability);
     json["confidence"] = NumberOrNull(meta.confidence);
@@ -96,14 +105,17 @@ std::string EnvelopeJson(const EnvelopeMeta& meta, const std::vector<EnvelopeRow
     ConditionTally total;
     Json conditions = Json::array();
     size_t c = 0;
+    const std::vector<TargetMotion> targets = TargetMotionsOf(meta);
     for (double altitude : meta.altitudes) {
         for (double speed : meta.speeds) {
-            const ConditionTally tally = c < tallies.size() ? tallies[c] : ConditionTally{};
-            total.probes += tally.probes;
-            total.flights += tally.flights;
-            total.undecided += tally.undecided;
-            conditions.push_back(Condition(meta, altitude, speed, rows, tally));
-            ++c;
+            for (const TargetMotion& target : targets) {
+                const ConditionTally tally = c < tallies.size() ? tallies[c] : ConditionTally{};
+                total.probes += tally.probes;
+                total.flights += tally.flights;
+                total.undecided += tally.undecided;
+                conditions.push_back(Condition(meta, altitude, speed, target, rows, tally));
+                ++c;
+            }
         }
     }
     json["probes"] = total.probes;
@@ -134,6 +146,11 @@ bool ReadEnvelopeJson(std::istream& in, EnvelopeMeta& meta, std::vector<Conditio
         meta.altitudes = json.at("altitudes_m").get<std::vector<double>>();
         meta.speeds = json.at("speeds_m_s").get<std::vector<double>>();
         meta.bearings = json.at("bearings_deg").get<std::vector<double>>();
+        meta.targetConditions = json.contains("target_speeds_m_s");
+        if (meta.targetConditions) {
+            meta.targetSpeeds = json.at("target_speeds_m_s").get<std::vector<double>>();
+            meta.targetCourses = json.at("target_courses_deg").get<std::vector<double>>();
+        }
         meta.probabilistic = !json.at("probability").is_null();
         if (meta.probabilistic) {
             meta.probability = json.at("probability").get<double>();
@@ -153,7 +170,9 @@ bool ReadEnvelopeJson(std::istream& in, EnvelopeMeta& meta, std::vector<Conditio
         return false;
     }
     const bool ranges = meta.tolerance > 0.0 && meta.scan >= meta.tolerance && meta.rangeMax > meta.rangeMin;
-    return ranges && tallies.size() == meta.altitudes.size() * meta.speeds.size();
+    const bool targets = !meta.targetConditions || (!meta.targetSpeeds.empty() && !meta.targetCourses.empty());
+    return ranges && targets &&
+           tallies.size() == meta.altitudes.size() * meta.speeds.size() * TargetMotionsOf(meta).size();
 }
 
 }  // namespace runner

@@ -29,8 +29,14 @@ bool ReadShard(const std::filesystem::path& dir, EnvelopeMeta& meta, std::vector
         return false;
     }
     std::string error;
-    if (!ReadEnvelopeRows(csv, rows, error)) {
+    bool targets = false;
+    if (!ReadEnvelopeRows(csv, rows, error, &targets)) {
         Complain("merge", "%s/envelope.csv: %s", dir.c_str(), error.c_str());
+        return false;
+    }
+    if (targets != meta.targetConditions) {
+        Complain("merge", "%s/envelope.csv %s the target columns its envelope.json names", dir.c_str(),
+                 targets ? "has" : "lacks");
         return false;
     }
     return true;
@@ -43,23 +49,28 @@ bool SameEnvelope(const EnvelopeMeta& a, const EnvelopeMeta& b)
     return a.envelope == b.envelope && a.scenario == b.scenario && a.target == b.target &&
            a.targetSize == b.targetSize && a.rangeMin == b.rangeMin && a.rangeMax == b.rangeMax &&
            a.tolerance == b.tolerance && a.scan == b.scan && a.altitudes == b.altitudes && a.speeds == b.speeds &&
-           a.bearings == b.bearings && a.probabilistic == b.probabilistic && same(a.probability, b.probability) &&
+           a.bearings == b.bearings && a.targetConditions == b.targetConditions &&
+           a.targetSpeeds == b.targetSpeeds && a.targetCourses == b.targetCourses &&
+           a.probabilistic == b.probabilistic && same(a.probability, b.probability) &&
            same(a.confidence, b.confidence) && a.cap == b.cap && a.seed == b.seed && a.inputs == b.inputs &&
            a.settings == b.settings;
 }
 
-// The unit (condition, then bearing) of `row` in `meta`'s order; -1 when it has none.
-long long UnitOf(const EnvelopeMeta& meta, const EnvelopeRow& row)
+// The unit (condition, then bearing) of `row` in the order of `meta` and its `targets`; -1 when it
+// has none.
+long long UnitOf(const EnvelopeMeta& meta, const std::vector<TargetMotion>& targets, const EnvelopeRow& row)
 {
-    auto index = [](const std::vector<double>& v, double x) {
+    auto index = [](const auto& v, const auto& x) {
         const auto at = std::find(v.begin(), v.end(), x);
         return at == v.end() ? -1LL : static_cast<long long>(at - v.begin());
     };
     const long long a = index(meta.altitudes, row.altitude), s = index(meta.speeds, row.speed),
+                    t = index(targets, TargetMotion{row.targetSpeed, row.targetCourse}),
                     b = index(meta.bearings, row.bearing);
-    const long long speeds = static_cast<long long>(meta.speeds.size());
-    const long long bearings = static_cast<long long>(meta.bearings.size());
-    return a < 0 || s < 0 || b < 0 ? -1 : (a * speeds + s) * bearings + b;
+    const auto speeds = static_cast<long long>(meta.speeds.size());
+    const auto motions = static_cast<long long>(targets.size());
+    const auto bearings = static_cast<long long>(meta.bearings.size());
+    return a < 0 || s < 0 || t < 0 || b < 0 ? -1 : ((a * speeds + s) * motions + t) * bearings + b;
 }
 
 }  // namespace
@@ -71,6 +82,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
     std::vector<ConditionTally> tallies;
     std::vector<std::pair<long long, EnvelopeRow>> rows;
     std::vector<int> owner;  // the shard each unit came from, -1 for none yet
+    std::vector<TargetMotion> targets;
     for (size_t s = 0; s < shardDirs.size(); ++s) {
         EnvelopeMeta mine;
         std::vector<ConditionTally> mineTallies;
@@ -81,7 +93,8 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
         if (s == 0) {
             meta = mine;
             tallies.assign(mineTallies.size(), ConditionTally{});
-            owner.assign(meta.altitudes.size() * meta.speeds.size() * meta.bearings.size(), -1);
+            targets = TargetMotionsOf(meta);
+            owner.assign(tallies.size() * meta.bearings.size(), -1);
         } else if (!SameEnvelope(mine, meta)) {
             Complain("merge", "%s is a shard of another envelope than %s", shardDirs[s].c_str(), shardDirs[0].c_str());
             return EXIT_SCENARIO;
@@ -92,7 +105,7 @@ int MergeEnvelope(const std::vector<std::string>& shardDirs, const std::string& 
             tallies[c].undecided += mineTallies[c].undecided;
         }
         for (const EnvelopeRow& row : mineRows) {
-            const long long unit = UnitOf(meta, row);
+            const long long unit = UnitOf(meta, targets, row);
             const int from = static_cast<int>(s);
             if (unit < 0 || (owner[static_cast<size_t>(unit)] >= 0 && owner[static_cast<size_t>(unit)] != from)) {
                 Complain("merge", "a row of %s is of no bearing of the envelope or in two shards",

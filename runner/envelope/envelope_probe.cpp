@@ -6,6 +6,7 @@
 #include "physics/random.h"
 #include "runner/envelope/envelope_point.h"
 #include "runner/flight/outcome.h"
+#include "world/vessel.h"
 
 namespace runner {
 
@@ -38,14 +39,33 @@ RunOptions FlightOf(const std::string& moduleDir, const formats::ScenarioDocumen
     return fly;
 }
 
-// The seed of the probe point at `range` m and `bearing` deg of `c` under `seed`.
-uint64_t PointSeed(uint64_t seed, const ReleaseCondition& c, double bearing, double range)
+// The seed of the probe point at `range` m and `bearing` deg of `c` under `seed`; a moving
+// target's speed and course key it too, and a still one's draws are those of an envelope without
+// target speeds.
+uint64_t PointSeed(uint64_t seed, const ReleaseCondition& c, const TargetMotion& target, double bearing, double range)
 {
     uint64_t key = physics::Mix(seed);
     for (double coordinate : {c.altitude, c.speed, bearing, range}) {
         key = physics::Mix(key + std::bit_cast<uint64_t>(coordinate));
     }
+    if (target.speed > 0.0) {
+        for (double coordinate : {target.speed, target.course}) {
+            key = physics::Mix(key + std::bit_cast<uint64_t>(coordinate));
+        }
+    }
     return key;
+}
+
+// Makes `target` of `doc` a kinematic vessel driving on `course` deg at `speed` m/s, reaching that
+// speed at the host's usual rate when something changes it.
+void SetMoving(formats::ScenarioDocument& doc, const std::string& target, double course, double speed)
+{
+    formats::ScenarioVessel& v = *formats::FindVessel(doc, target);
+    formats::LineFor(v, formats::Key::Motion).integer[0] = static_cast<long long>(standin::Motion::Kinematic);
+    formats::HostLine& line = formats::LineFor(v, formats::Key::Course);
+    line.number[0] = course;
+    line.number[1] = speed;
+    line.number[2] = formats::STEERING_ACCELERATION;
 }
 
 }  // namespace
@@ -78,22 +98,33 @@ SequentialRule RuleOf(const EnvelopeDefinition& def)
     return def.Probabilistic() ? SequentialRule(def.probability, def.confidence, def.batch.runs) : SequentialRule();
 }
 
-Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
-                 const ReleaseCondition& condition, double bearing, double range, std::string& error)
+bool PointScenario(const EnvelopeDefinition& def, const ReleaseCondition& condition, const TargetMotion& target,
+                   double bearing, double range, const std::vector<double>& draws, formats::ScenarioDocument& doc,
+                   std::string& error)
 {
-    std::vector<double> values = {condition.altitude, condition.speed, 0.0, 0.0};
-    TargetPlace(condition.release, range, bearing, values[2], values[3]);
+    std::vector<double> inputs = {condition.altitude, condition.speed, 0.0, 0.0};
+    TargetStart(condition.release, range, bearing, target, inputs[2], inputs[3]);
+    inputs.insert(inputs.end(), draws.begin(), draws.end());
+    if (!RunScenario(condition.spec, inputs, doc, error)) {
+        return false;
+    }
+    if (target.speed > 0.0) {
+        SetMoving(doc, def.target, TargetCourse(condition.release, target.course), target.speed);
+    }
+    return true;
+}
+
+Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
+                 const ReleaseCondition& condition, const TargetMotion& target, double bearing, double range,
+                 std::string& error)
+{
     BatchDefinition draws;
     draws.dispersions = def.batch.dispersions;
-    draws.seed = PointSeed(def.batch.seed, condition, bearing, range);
+    draws.seed = PointSeed(def.batch.seed, condition, target, bearing, range);
     // One flight of the scenario with the draws of run `run`; whether it hit.
     auto fly = [&](long long run) {
-        std::vector<double> inputs = values;
-        for (double drawn : DrawInputs(draws, run)) {
-            inputs.push_back(drawn);
-        }
         formats::ScenarioDocument doc;
-        if (!error.empty() || !RunScenario(condition.spec, inputs, doc, error)) {
+        if (!error.empty() || !PointScenario(def, condition, target, bearing, range, DrawInputs(draws, run), doc, error)) {
             return false;
         }
         const RunResult result = Run(FlightOf(moduleDir, doc));

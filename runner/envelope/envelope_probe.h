@@ -29,10 +29,18 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
 /// The rule that decides the points of `def`: none when each point is one flight.
 SequentialRule RuleOf(const EnvelopeDefinition& def);
 
-/// The verdict at `range` m and `bearing` deg of `condition`: one flight, or with dispersions the
-/// Monte Carlo that `rule` (RuleOf's) decides, whose draws are keyed by the point's own coordinates.
-/// Sets `error` when a flight cannot be flown.
+/// The scenario of `condition` of `def` with the target at `range` m and `bearing` deg when the
+/// missile is released, moving as `target`, and the envelope's dispersions drawn as `draws` (one a
+/// dispersion); false with `error` when it cannot be built.
+bool PointScenario(const EnvelopeDefinition& def, const ReleaseCondition& condition, const TargetMotion& target,
+                   double bearing, double range, const std::vector<double>& draws, formats::ScenarioDocument& doc,
+                   std::string& error);
+
+/// The verdict at `range` m and `bearing` deg of `condition` with its target moving as `target`:
+/// one flight, or with dispersions the Monte Carlo that `rule` (RuleOf's) decides, whose draws are
+/// keyed by the point's own coordinates. Sets `error` when a flight cannot be flown.
 Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
-                 const ReleaseCondition& condition, double bearing, double range, std::string& error);
+                 const ReleaseCondition& condition, const TargetMotion& target, double bearing, double range,
+                 std::string& error);
 
 }  // namespace runner

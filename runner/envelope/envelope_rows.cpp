@@ -10,13 +10,32 @@ namespace runner {
 
 namespace {
 
-// A row of envelope.csv: finite numbers, ranges both given or both empty, a whole interval from 0
-// that is 0 exactly when the ranges are empty.
-bool ReadRow(const std::vector<std::string>& f, EnvelopeRow& row)
+// The target columns of a row of envelope.csv: a speed from 0, and a finite course exactly when it
+// is above 0.
+bool ReadTarget(const std::string& speed, const std::string& course, EnvelopeRow& row)
+{
+    if (!formats::ParseField(speed, row.targetSpeed) || !(row.targetSpeed >= 0.0 && std::isfinite(row.targetSpeed))) {
+        return false;
+    }
+    if (course.empty()) {
+        return row.targetSpeed == 0.0;
+    }
+    return formats::ParseField(course, row.targetCourse) && std::isfinite(row.targetCourse) && row.targetSpeed > 0.0;
+}
+
+// A row of envelope.csv, with the target columns after the speed when `targets`: finite numbers,
+// ranges both given or both empty, a whole interval from 0 that is 0 exactly when the ranges are empty.
+bool ReadRow(std::vector<std::string> f, bool targets, EnvelopeRow& row)
 {
     using formats::ParseField;
-    if (f.size() != 7 || !ParseField(f[0], row.altitude) || !ParseField(f[1], row.speed) ||
-        !ParseField(f[2], row.bearing) || !ParseField(f[3], row.interval) || !ParseField(f[6], row.flights)) {
+    if (f.size() != (targets ? 9u : 7u) || (targets && !ReadTarget(f[2], f[3], row))) {
+        return false;
+    }
+    if (targets) {
+        f.erase(f.begin() + 2, f.begin() + 4);
+    }
+    if (!ParseField(f[0], row.altitude) || !ParseField(f[1], row.speed) || !ParseField(f[2], row.bearing) ||
+        !ParseField(f[3], row.interval) || !ParseField(f[6], row.flights)) {
         return false;
     }
     const bool empty = f[4].empty() && f[5].empty();
@@ -43,6 +62,9 @@ EnvelopeMeta EnvelopeMetaOf(const EnvelopeDefinition& def, double targetSize, in
     meta.altitudes = def.altitudes;
     meta.speeds = def.speeds;
     meta.bearings = def.bearings;
+    meta.targetConditions = def.TargetConditions();
+    meta.targetSpeeds = def.targetSpeeds;
+    meta.targetCourses = def.targetCourses;
     meta.probabilistic = def.Probabilistic();
     if (meta.probabilistic) {
         meta.probability = def.probability;
@@ -57,11 +79,17 @@ EnvelopeMeta EnvelopeMetaOf(const EnvelopeDefinition& def, double targetSize, in
     return meta;
 }
 
+std::vector<TargetMotion> TargetMotionsOf(const EnvelopeMeta& meta)
+{
+    return TargetMotions(meta.targetSpeeds, meta.targetCourses);
+}
+
 long long DenseProbes(const EnvelopeMeta& meta)
 {
     const double steps = std::floor((meta.rangeMax - meta.rangeMin) / meta.tolerance);
     const long long perBearing = static_cast<long long>(steps) + 1;
-    return perBearing * static_cast<long long>(meta.bearings.size() * meta.altitudes.size() * meta.speeds.size());
+    const size_t conditions = meta.altitudes.size() * meta.speeds.size() * TargetMotionsOf(meta).size();
+    return perBearing * static_cast<long long>(meta.bearings.size() * conditions);
 }
 
 bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::vector<EnvelopeRow>& rows,
@@ -69,17 +97,21 @@ bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::
 {
     formats::CsvWriter csv;
     for (const EnvelopeRow& row : rows) {
-        csv.Number(row.altitude).Number(row.speed).Number(row.bearing).Whole(row.interval);
+        csv.Number(row.altitude).Number(row.speed);
+        if (meta.targetConditions) {
+            csv.Number(row.targetSpeed).Optional(row.targetCourse);
+        }
+        csv.Number(row.bearing).Whole(row.interval);
         csv.Optional(row.rmin).Optional(row.rmax).Whole(row.flights).End();
     }
     std::ofstream out(std::filesystem::path(dir) / "envelope.csv");
-    out << ENVELOPE_HEADER << '\n' << csv.Result();
+    out << (meta.targetConditions ? ENVELOPE_TARGET_HEADER : ENVELOPE_HEADER) << '\n' << csv.Result();
     std::ofstream json(std::filesystem::path(dir) / "envelope.json");
     json << EnvelopeJson(meta, rows, tallies);
     return static_cast<bool>(out) && static_cast<bool>(json);
 }
 
-bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::string& error)
+bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::string& error, bool* targets)
 {
     formats::CsvReader csv(in);
     std::vector<std::string> fields;
@@ -88,14 +120,18 @@ bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::str
     for (const std::string& field : fields) {
         header += (header.empty() ? "" : ",") + field;
     }
-    if (!read || header != ENVELOPE_HEADER) {
+    const bool withTargets = header == ENVELOPE_TARGET_HEADER;
+    if (targets != nullptr) {
+        *targets = withTargets;
+    }
+    if (!read || (header != ENVELOPE_HEADER && !withTargets)) {
         error = csv.Error().empty() ? "not an envelope.csv: expected the header " + std::string(ENVELOPE_HEADER)
                                     : csv.Error();
         return false;
     }
     for (size_t count = 1; csv.Next(fields); ++count) {
         EnvelopeRow row;
-        if (!csv.Ended() || !ReadRow(fields, row)) {
+        if (!csv.Ended() || !ReadRow(fields, withTargets, row)) {
             error = "row " + std::to_string(count) + (csv.Ended() ? " is no interval's row" : " is cut short");
             return false;
         }

@@ -1,11 +1,17 @@
-// Envelope files: what a bad one is refused for and where, and every field of a good one.
+// Envelope files: what a bad one is refused for and where, every field of a good one, and what its
+// target speeds add to the envelope's own files.
 #include <cmath>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "runner/envelope/envelope_definition.h"
+#include <nlohmann/json.hpp>
+
+#include "runner/envelope/envelope.h"
+#include "runner/envelope/envelope_rows.h"
+#include "runner/program/exit_codes.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -67,7 +73,8 @@ TEST_F(EnvelopeFiles, GoodFileReadsBackEveryField)
 {
     std::ofstream("good.envelope") << "; release conditions to search\nKARVEX-ENVELOPE 1  \n\n"
                                       "scenario " KARVEX_SCENARIO_DIR "/reference.scn\nCarrier Carrier ; the host\n"
-                                      "ALTITUDES 1500 2500.5\nSPEEDS 230\nBEARINGS -45 0 12.5 180\n"
+                                      "ALTITUDES 1500 2500.5\nSPEEDS 230\nTARGET_SPEEDS 12 0\n"
+                                      "TARGET_COURSES 90 -45\nBEARINGS -45 0 12.5 180\n"
                                       "RANGE 1000 9000\nTOLERANCE 25\nSETTING WIND 4 270\n"
                                       "VARY Carrier.heading normal 0 0.01\nPROBABILITY 0.8\nSEED 17\n";
     runner::EnvelopeDefinition def;
@@ -80,6 +87,9 @@ TEST_F(EnvelopeFiles, GoodFileReadsBackEveryField)
     EXPECT_EQ(def.altitudes, (std::vector<double>{1500.0, 2500.5}));
     EXPECT_EQ(def.speeds, (std::vector<double>{230.0}));
     EXPECT_EQ(def.bearings, (std::vector<double>{-45.0, 0.0, 12.5, 180.0}));
+    const std::vector<runner::TargetMotion> motions = runner::TargetMotions(def.targetSpeeds, def.targetCourses);
+    EXPECT_EQ(motions, (std::vector<runner::TargetMotion>{{12.0, 90.0}, {12.0, -45.0}, {0.0, NAN}}))
+        << "a still target has no course, and is flown once";
     EXPECT_EQ(def.rangeMin, 1000.0);
     EXPECT_EQ(def.rangeMax, 9000.0);
     EXPECT_EQ(def.tolerance, 25.0);
@@ -104,6 +114,64 @@ TEST_F(EnvelopeFiles, GoodFileReadsBackEveryField)
     EXPECT_EQ(def.batch.runs, 1);
     EXPECT_EQ(def.scan, 100.0);
     EXPECT_TRUE(std::isnan(def.probability));
+    EXPECT_FALSE(def.TargetConditions());
+    std::ofstream("still.envelope") << BODY + "TARGET_SPEEDS 0\n";
+    ASSERT_TRUE(runner::ReadEnvelope("still.envelope", def, error)) << error;
+    EXPECT_EQ(def.targetCourses, (std::vector<double>{0.0})) << "along the track unless the file says";
+}
+
+// Target speeds add their columns and fields, and only they do: the still target's figures are
+// those of the file without them; and shards of a moving-target envelope merge to one run's bytes.
+TEST_F(EnvelopeFiles, TargetSpeedsAddColumnsThatShardsMerge)
+{
+    std::string still = ReadFile(KARVEX_TEST_DATA_DIR "/small.envelope");
+    still.replace(still.find("large_target.scn"), 16, KARVEX_TEST_DATA_DIR "/large_target.scn");
+    std::ofstream("still.envelope") << still;
+    std::ofstream("moving.envelope") << still + "TARGET_SPEEDS 0 15\nTARGET_COURSES 90 180\n";
+    auto fly = [](const char* file, const std::string& out, int shard, int shards) {
+        runner::EnvelopeOptions o;
+        o.envelopeFile = file;
+        o.moduleDir = KARVEX_MODULE_DIR;
+        o.outDir = out;
+        o.plot = false;
+        o.quiet = true;
+        o.shard = shard;
+        o.shards = shards;
+        EXPECT_EQ(runner::Envelope(o), runner::EXIT_OK) << out;
+    };
+    fly("still.envelope", "still", 1, 1);
+    fly("moving.envelope", "moving", 1, 1);
+    fly("moving.envelope", "half1", 1, 2);
+    fly("moving.envelope", "half2", 2, 2);
+    ASSERT_EQ(runner::MergeEnvelope({"half2", "half1"}, "merged", false, ""), runner::EXIT_OK);
+    for (const char* file : {"/envelope.csv", "/envelope.json"}) {
+        EXPECT_EQ(ReadFile(std::string("merged") + file), ReadFile(std::string("moving") + file)) << file;
+    }
+    std::istringstream stillCsv(ReadFile("still/envelope.csv")), movingCsv(ReadFile("moving/envelope.csv"));
+    std::vector<runner::EnvelopeRow> stillRows, movingRows;
+    std::string error;
+    bool targets = true;
+    ASSERT_TRUE(runner::ReadEnvelopeRows(stillCsv, stillRows, error, &targets)) << error;
+    EXPECT_FALSE(targets);
+    ASSERT_TRUE(runner::ReadEnvelopeRows(movingCsv, movingRows, error, &targets)) << error;
+    EXPECT_TRUE(targets);
+    ASSERT_EQ(movingRows.size(), stillRows.size() * 3) << "one row a bearing here, for three target conditions";
+    for (size_t k = 0; k < stillRows.size(); ++k) {
+        EXPECT_EQ(movingRows[k].rmin, stillRows[k].rmin);
+        EXPECT_EQ(movingRows[k].rmax, stillRows[k].rmax);
+        EXPECT_EQ(movingRows[k].flights, stillRows[k].flights);
+    }
+    nlohmann::json stillJson = nlohmann::json::parse(ReadFile("still/envelope.json"));
+    nlohmann::json movingJson = nlohmann::json::parse(ReadFile("moving/envelope.json"));
+    EXPECT_FALSE(stillJson.contains("target_speeds_m_s"));
+    EXPECT_EQ(movingJson["target_courses_deg"], nlohmann::json({90.0, 180.0}));
+    ASSERT_EQ(movingJson["conditions"].size(), 3u);
+    EXPECT_EQ(movingJson["conditions"][2]["target_course_deg"], 180.0);
+    nlohmann::json& first = movingJson["conditions"][0];
+    EXPECT_TRUE(first["target_course_deg"].is_null());
+    first.erase("target_speed_m_s");
+    first.erase("target_course_deg");
+    EXPECT_EQ(first, stillJson["conditions"][0]);
 }
 
 }  // namespace

@@ -37,6 +37,22 @@ SUMMARY = {
          "max_cross_range_m": 5200, "area_km2": 33.1, "flights": 91, "undecided": 0}]}
 
 
+# Against a moving target: still, and at 12 m/s on two courses, from one release condition.
+TARGET_CSV = """altitude_m,speed_m_s,target_speed_m_s,target_course_deg,bearing_deg,interval,\
+rmin_m,rmax_m,flights
+2000,230,0,,0,1,6500,9700,20
+2000,230,12,0,0,1,5900,6200,18
+2000,230,12,90,0,0,,,15
+"""
+TARGET_CONDITIONS = [
+    {"altitude_m": 2000, "speed_m_s": 230, "target_speed_m_s": 0, "target_course_deg": None,
+     "rmin_on_track_m": 6500, "rmax_on_track_m": 9700},
+    {"altitude_m": 2000, "speed_m_s": 230, "target_speed_m_s": 12, "target_course_deg": 0,
+     "rmin_on_track_m": 5900, "rmax_on_track_m": 6200},
+    {"altitude_m": 2000, "speed_m_s": 230, "target_speed_m_s": 12, "target_course_deg": 90,
+     "rmin_on_track_m": None, "rmax_on_track_m": None}]
+
+
 def plot(folder):
     return subprocess.run([sys.executable, SCRIPT, folder], capture_output=True, text=True,
                           timeout=120)
@@ -62,6 +78,17 @@ class EnvelopePlot(unittest.TestCase):
         self.assertGreater(width, 800)
         self.assertGreater(height, 400)
         self.assertGreater(len(np.unique(image.reshape(-1, image.shape[2]), axis=0)), 10)
+
+    def test_draws_a_panel_for_each_target_course(self):
+        with open(os.path.join(self.folder, "envelope.csv"), "w", encoding="utf-8") as f:
+            f.write(TARGET_CSV)
+        with open(os.path.join(self.folder, "envelope.json"), "w", encoding="utf-8") as f:
+            json.dump(dict(SUMMARY, bearings_deg=[0], target_speeds_m_s=[0, 12],
+                           target_courses_deg=[0, 90], conditions=TARGET_CONDITIONS), f)
+        done = plot(self.folder)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        image = matplotlib.image.imread(os.path.join(self.folder, "envelope.png"))
+        self.assertGreater(image.shape[1], 1600, "two course panels beside the range panel")
 
     def test_names_the_missing_table(self):
         done = plot(self.folder)

@@ -13,6 +13,7 @@
 #include "runner/envelope/envelope_probe.h"
 #include "runner/envelope/envelope_rows.h"
 #include "runner/program/exit_codes.h"
+#include "runtime/local_frame.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -59,7 +60,9 @@ TEST_F(Envelopes, BisectionFindsTheDenseScansIntervals)
               runner::EXIT_OK)
         << error;
     for (double bearing : def.bearings) {
-        auto probe = [&](double range) { return runner::ProbePoint(def, rule, KARVEX_MODULE_DIR, c, bearing, range, error); };
+        auto probe = [&](double range) {
+            return runner::ProbePoint(def, rule, KARVEX_MODULE_DIR, c, {}, bearing, range, error);
+        };
         const runner::BearingSearch bisected =
             runner::SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, probe);
         std::vector<double> ranges;
@@ -153,6 +156,78 @@ TEST_F(Envelopes, TargetsArePlacedFromTheReleasePointAlongTheTrack)
         return physics::PositionOf(earth.planet, {lat * deg, lon * deg, 0.0});
     };
     EXPECT_NEAR((ground(-45.0) - ground(45.0)).norm(), 8000.0 * std::numbers::sqrt2, 0.1);
+}
+
+// Where the target stands and how it moves over the ground, deg and m/s, at the end of the frame
+// that lets the missile go, flying `doc`: latitude and longitude over a round planet, x and z over
+// the flat ground.
+struct Seen {
+    double first = NAN, second = NAN, course = NAN, speed = NAN;
+};
+
+Seen TargetAtRelease(const formats::ScenarioDocument& doc)
+{
+    Seen seen;
+    bool held = false;
+    runner::RunOptions fly;
+    fly.moduleDir = KARVEX_MODULE_DIR;
+    fly.scenario = doc.path;
+    fly.document = &doc;
+    fly.afterStep = [&]() {
+        const standin::World& w = standin::world();
+        const standin::Vessel *missile = nullptr, *target = nullptr;
+        for (int slot : w.order) {
+            const standin::Vessel& v = w.vessels[static_cast<size_t>(slot)];
+            missile = v.name == w.run.watch ? &v : missile;
+            target = v.name == w.run.target ? &v : target;
+        }
+        const bool carried = missile != nullptr && !missile->attachments.empty() &&
+                             missile->attachments[0].toParent && standin::Find(missile->attachments[0].mate) != nullptr;
+        if (held && !carried && std::isnan(seen.speed)) {
+            const physics::Planet& planet = w.physics.planet;
+            const physics::Geodetic where = standin::GeographicOf(planet, target->state, w.simt);
+            const double deg = std::numbers::pi / 180.0;
+            seen.first = planet.round ? where.latitude / deg : target->state.pos.x;
+            seen.second = planet.round ? where.longitude / deg : target->state.pos.z;
+            const VECTOR3 ground =
+                standin::ToLocal(planet, target->state, standin::GroundVelocity(planet, target->state));
+            seen.course = std::fmod(std::atan2(ground.x, ground.z) / deg + 360.0, 360.0);
+            seen.speed = std::hypot(ground.x, ground.z);
+        }
+        held = held || carried;
+    };
+    EXPECT_EQ(runner::Run(fly).exitCode, runner::EXIT_OK);
+    return seen;
+}
+
+// A target driving at 20 m/s on a course 135 degrees right of the track starts back along it, so
+// that when the missile is let go it stands at its range and bearing, on that course at that speed:
+// over the flat ground and over the Earth.
+TEST_F(Envelopes, MovingTargetsStandAtTheirRangeAndBearingAtRelease)
+{
+    for (const char* scenario : {KARVEX_TEST_DATA_DIR "/large_target.scn", KARVEX_SCENARIO_DIR "/reference.scn"}) {
+        std::ofstream("moving.envelope") << "KARVEX-ENVELOPE 1\nSCENARIO " << scenario
+                                         << "\nCARRIER Carrier\nALTITUDES 2000\nSPEEDS 230\nTARGET_SPEEDS 20\n"
+                                            "TARGET_COURSES 135\nBEARINGS 15\nRANGE 6000 9000\nTOLERANCE 50\n";
+        runner::EnvelopeDefinition def;
+        std::string error;
+        ASSERT_TRUE(runner::ReadEnvelope("moving.envelope", def, error)) << error;
+        runner::ReleaseCondition c;
+        ASSERT_EQ(runner::PrepareCondition(def, KARVEX_MODULE_DIR, 2000.0, 230.0, c, error), runner::EXIT_OK) << error;
+        formats::ScenarioDocument doc;
+        ASSERT_TRUE(runner::PointScenario(def, c, {20.0, 135.0}, 15.0, 7000.0, {}, doc, error)) << error;
+        const Seen seen = TargetAtRelease(doc);
+        double first = 0.0, second = 0.0;
+        runner::TargetPlace(c.release, 7000.0, 15.0, first, second);
+        // Metres of a degree of latitude and of longitude, or 1 over the flat ground.
+        const double north = c.release.round ? 111.0e3 : 1.0, east = c.release.round ? 85.0e3 : 1.0;
+        EXPECT_NEAR(std::hypot((seen.first - first) * north, (seen.second - second) * east), 0.0, 0.01) << scenario;
+        EXPECT_NEAR(seen.speed, 20.0, 1e-6) << scenario;
+        EXPECT_NEAR(seen.course, 135.0, 0.1) << scenario << ": the track runs north";
+        runner::TargetStart(c.release, 7000.0, 15.0, {20.0, 135.0}, first, second);
+        EXPECT_NEAR(std::hypot((seen.first - first) * north, (seen.second - second) * east), 20.0 * 5.0, 1.0)
+            << scenario << ": it drove there for the 5 s before release";
+    }
 }
 
 // envelope.json's figures come from the rows: Rmin and Rmax on the track, the largest cross-range,

@@ -233,4 +233,27 @@ ScenarioVessel* FindVessel(ScenarioDocument& doc, const std::string& name)
     return nullptr;
 }
 
+HostLine MakeHostLine(Key key, std::initializer_list<double> numbers, std::initializer_list<long long> integers)
+{
+    HostLine line;
+    line.key = key;
+    size_t i = 0;
+    for (double n : numbers) {
+        line.number[i++] = n;
+    }
+    i = 0;
+    for (long long n : integers) {
+        line.integer[i++] = n;
+    }
+    return line;
+}
+
+void AddHostLine(ScenarioVessel& vessel, HostLine value)
+{
+    ScenarioLine line;
+    line.host = true;
+    line.value = std::move(value);
+    vessel.lines.push_back(std::move(line));
+}
+
 }  // namespace formats

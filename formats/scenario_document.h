@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <istream>
 #include <string>
 #include <vector>
@@ -124,6 +125,10 @@ bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& li
 /// `line` as a file writes it, without indentation.
 std::string LineText(const ScenarioLine& line);
 
+/// A host line of `key` holding `numbers` and `integers`, in order.
+HostLine MakeHostLine(Key key, std::initializer_list<double> numbers, std::initializer_list<long long> integers = {});
+/// Appends the host line `value` to `vessel`'s lines.
+void AddHostLine(ScenarioVessel& vessel, HostLine value);
 /// The last `key` line of `vessel`, null when it has none.
 HostLine* LastLine(ScenarioVessel& vessel, Key key);
 /// The last `key` line of `vessel`, made at its start when it has none (numbers zero).

@@ -21,28 +21,17 @@ using formats::Key;
 
 HostLine Numbers(Key key, std::initializer_list<double> values)
 {
-    HostLine line;
-    line.key = key;
-    size_t i = 0;
-    for (double v : values) {
-        line.number[i++] = v;
-    }
-    return line;
+    return formats::MakeHostLine(key, values);
 }
 
 HostLine Entry(Key key, size_t index, double value)
 {
-    HostLine line = Numbers(key, {value});
-    line.integer[0] = static_cast<long long>(index);
-    return line;
+    return formats::MakeHostLine(key, {value}, {static_cast<long long>(index)});
 }
 
 void Add(formats::ScenarioVessel& vessel, HostLine value)
 {
-    formats::ScenarioLine line;
-    line.host = true;
-    line.value = std::move(value);
-    vessel.lines.push_back(std::move(line));
+    formats::AddHostLine(vessel, std::move(value));
 }
 
 // Attachments and key events of the vessel in `slot`, as far as they will load again.

@@ -14,34 +14,13 @@ namespace standin {
 
 namespace {
 
+using formats::AddHostLine;
 using formats::HostLine;
 using formats::Key;
+using formats::MakeHostLine;
 
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
 constexpr double DEG = std::numbers::pi / 180.0;
-
-HostLine Line(Key key, std::initializer_list<double> numbers, std::initializer_list<long long> integers = {})
-{
-    HostLine line;
-    line.key = key;
-    size_t i = 0;
-    for (double n : numbers) {
-        line.number[i++] = n;
-    }
-    i = 0;
-    for (long long n : integers) {
-        line.integer[i++] = n;
-    }
-    return line;
-}
-
-void Add(formats::ScenarioVessel& vessel, HostLine value)
-{
-    formats::ScenarioLine line;
-    line.host = true;
-    line.value = std::move(value);
-    vessel.lines.push_back(std::move(line));
-}
 
 // Why the steering lines of `status` cannot be flown, "" when they can.
 std::string Problem(const Vessel& v, const HostStatus& status)
@@ -166,34 +145,34 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
     if (!s.on) {
         return;
     }
-    Add(vessel, Line(Key::Course, {s.course, s.speed, s.acceleration}));
+    AddHostLine(vessel, MakeHostLine(Key::Course, {s.course, s.speed, s.acceleration}));
     if (const physics::Planet& planet = world().physics.planet; planet.round) {
         const physics::Place& p = physics::PlaceOfState(planet, v.state);
-        Add(vessel, Line(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
+        AddHostLine(vessel, MakeHostLine(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
     }
     if (!s.waypoints.empty()) {
-        Add(vessel, Line(Key::Route, {s.routeTurn.value},
-                         {static_cast<long long>(s.end), s.routeTurn.byAcceleration ? 1 : 0,
-                          static_cast<long long>(s.next) + 1}));
+        const long long next = static_cast<long long>(s.next) + 1;
+        AddHostLine(vessel, MakeHostLine(Key::Route, {s.routeTurn.value},
+                                         {static_cast<long long>(s.end), s.routeTurn.byAcceleration ? 1 : 0, next}));
         for (const Waypoint& p : s.waypoints) {
-            Add(vessel, Line(Key::Waypoint, {p.a, p.b, p.speed, p.height}, {std::isnan(p.height) ? 0 : 1}));
+            AddHostLine(vessel, MakeHostLine(Key::Waypoint, {p.a, p.b, p.speed, p.height}, {std::isnan(p.height) ? 0 : 1}));
         }
     }
     if (s.weaveAmplitude > 0.0) {
-        Add(vessel, Line(Key::Weave, {s.weaveAmplitude, s.weavePeriod, s.weavePhase}));
+        AddHostLine(vessel, MakeHostLine(Key::Weave, {s.weaveAmplitude, s.weavePeriod, s.weavePhase}));
     }
     if (s.trigger == TriggerKind::None) {
         return;
     }
     // A trigger that has fired is written as one due when it fired: the file's first frame fires
     // it again, to the same effect, as the reaction it set off is written resolved.
-    HostLine trigger = s.fired ? Line(Key::Trigger, {s.firedAt}, {0})
-                               : Line(Key::Trigger, {s.triggerValue}, {static_cast<long long>(s.trigger) - 1});
+    HostLine trigger = s.fired ? MakeHostLine(Key::Trigger, {s.firedAt}, {0})
+                               : MakeHostLine(Key::Trigger, {s.triggerValue}, {static_cast<long long>(s.trigger) - 1});
     trigger.word = s.fired ? "" : s.weapon;
-    Add(vessel, std::move(trigger));
-    Add(vessel, Line(Key::Reaction, {s.angle, s.reactionTurn.value, s.reactionSpeed},
-                     {static_cast<long long>(s.reaction), static_cast<long long>(s.side),
-                      s.reactionTurn.byAcceleration ? 1 : 0}));
+    AddHostLine(vessel, std::move(trigger));
+    AddHostLine(vessel, MakeHostLine(Key::Reaction, {s.angle, s.reactionTurn.value, s.reactionSpeed},
+                                     {static_cast<long long>(s.reaction), static_cast<long long>(s.side),
+                                      s.reactionTurn.byAcceleration ? 1 : 0}));
 }
 
 }  // namespace standin

@@ -1,25 +1,16 @@
-// Each frame of a steered vessel: its trigger, then its course and speed turned toward where its
-// route or reaction takes it, a weave laid across them, and the velocity and attitude that follow.
+// Each frame of a steered vessel: its course and speed turned toward where its route or reaction
+// takes it, a weave laid across them, and the velocity and attitude that follow.
 #include <cmath>
 #include <numbers>
 
-#include "attachments.h"
 #include "physics/flight_state.h"
 #include "physics/locale.h"
-#include "handles.h"
 #include "local_frame.h"
 #include "steering.h"
 
 namespace standin {
 
 namespace {
-
-bool Carried(const Vessel& v)
-{
-    const Attachment* childPoint = nullptr;
-    const Attachment* parentPoint = nullptr;
-    return ParentOf(v, &childPoint, &parentPoint) != nullptr;
-}
 
 constexpr double DEG = std::numbers::pi / 180.0;
 constexpr double TWO_PI = 2.0 * std::numbers::pi;
@@ -63,48 +54,6 @@ VECTOR3 PlaceOf(const World& w, const Vessel& v, const Waypoint& p)
         return VECTOR3{p.a, v.state.pos.y, p.b};
     }
     return physics::ToVector3(physics::PlanetTurn(planet, w.simt) * physics::ToVec3(p.fixed));
-}
-
-double Distance(const VECTOR3& a, const VECTOR3& b)
-{
-    return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
-}
-
-// The weapon `v`'s trigger watches: the named one once free of its carrier, or else the nearest
-// vessel with a module that flies free; null for none.
-const Vessel* WeaponOf(const World& w, const Vessel& v, bool named)
-{
-    const Steering& s = v.steering;
-    if (named && !s.weapon.empty()) {
-        const Vessel* weapon = LiveVessel(s.weaponHandle);
-        return weapon != nullptr && !Carried(*weapon) ? weapon : nullptr;
-    }
-    const Vessel* nearest = nullptr;
-    double best = HUGE_VAL;
-    for (int slot : w.order) {
-        const Vessel& o = w.vessels[static_cast<size_t>(slot)];
-        if (&o == &v || o.className.empty() || o.motion != Motion::Dynamic || Carried(o)) {
-            continue;
-        }
-        const double d = Distance(o.state.pos, v.state.pos);
-        nearest = d < best ? &o : nearest;
-        best = d < best ? d : best;
-    }
-    return nearest;
-}
-
-void Fire(Steering& s, double simt)
-{
-    s.fired = true;
-    s.firedAt = simt;
-    if (s.reaction == ReactionKind::Turn && (s.side == TurnSide::Left || s.side == TurnSide::Right)) {
-        s.angle = CourseOf(s.course + (s.side == TurnSide::Left ? -s.angle : s.angle));
-        s.side = TurnSide::To;
-    }
-    // The evasive motion ends the route and the weave.
-    s.waypoints.clear();
-    s.next = 0;
-    s.weaveAmplitude = 0.0;
 }
 
 // What the vessel's route asks of it this frame.
@@ -276,44 +225,6 @@ double CourseTo(const World& w, const Vessel& v, const Waypoint& p)
 {
     const Offset to = OffsetTo(w, v, PlaceOf(w, v, p));
     return CourseOf(std::atan2(to.east, to.north) / DEG);
-}
-
-std::string FindTriggerWeapons(World& w)
-{
-    for (int slot : w.order) {
-        Steering& s = w.vessels[static_cast<size_t>(slot)].steering;
-        if (s.weapon.empty()) {
-            continue;
-        }
-        s.weaponHandle = nullptr;
-        for (int other : w.order) {
-            const Vessel& o = w.vessels[static_cast<size_t>(other)];
-            s.weaponHandle = o.name == s.weapon ? o.handle : s.weaponHandle;
-        }
-        if (s.weaponHandle == nullptr) {
-            return s.weapon;
-        }
-    }
-    return "";
-}
-
-void FireTriggers(World& w)
-{
-    for (int slot : w.order) {
-        Vessel& v = w.vessels[static_cast<size_t>(slot)];
-        Steering& s = v.steering;
-        if (!s.on || s.fired || s.trigger == TriggerKind::None) {
-            continue;
-        }
-        const Vessel* weapon = s.trigger == TriggerKind::Time ? nullptr : WeaponOf(w, v, true);
-        const bool due = s.trigger == TriggerKind::Time      ? w.simt >= s.triggerValue
-                         : s.trigger == TriggerKind::Release ? weapon != nullptr
-                                                             : weapon != nullptr &&
-                                                                   Distance(weapon->state.pos, v.state.pos) <= s.triggerValue;
-        if (due) {
-            Fire(s, w.simt);
-        }
-    }
 }
 
 void FlySteered(World& w, Vessel& v, double dt)

@@ -23,6 +23,9 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel);
 
 /// The course from `v` straight to waypoint `p`, deg clockwise from north.
 double CourseTo(const World& w, const Vessel& v, const Waypoint& p);
+/// The weapon `v`'s trigger watches (`named`: the one it names, once free of its carrier), or else
+/// the nearest vessel with a module that flies free, dynamically; null for none.
+const Vessel* WeaponOf(const World& w, const Vessel& v, bool named);
 /// Fires every trigger whose moment has come, from the world as the frame begins.
 void FireTriggers(World& w);
 /// Flies the steered vessel `v` over `dt` s: its course and speed turned toward where its route or

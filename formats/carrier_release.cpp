@@ -33,7 +33,34 @@ double ActionTime(const std::vector<std::string>& w)
     return *end == '\0' && std::isfinite(t) ? t : NAN;
 }
 
+// The station of an action line "AT <time> <station> <action> ...", -1 for a station that is no
+// whole number.
+long Station(const std::vector<std::string>& w)
+{
+    char* end = nullptr;
+    long station = std::strtol(w[2].c_str(), &end, 10);
+    return *end == '\0' && station >= 0 ? station : -1;
+}
+
 }  // namespace
+
+std::string StationlessAction(const ScenarioVessel& vessel, int& line)
+{
+    long stations = 0;
+    for (const ScenarioLine& l : vessel.lines) {
+        std::vector<std::string> w = l.host ? std::vector<std::string>{} : Words(l.text);
+        if (!w.empty() && strcasecmp(w[0].c_str(), "STATION") == 0) {
+            ++stations;
+        } else if (!std::isnan(ActionTime(w)) && Station(w) >= stations) {
+            line = l.line;
+            return "\"" + vessel.name + "\" has no station " + w[2] + " for \"" + l.text + "\" (" +
+                   (stations == 0 ? std::string("no STATION line comes before it")
+                                  : "its stations are 0 to " + std::to_string(stations - 1)) +
+                   ")";
+        }
+    }
+    return "";
+}
 
 bool MoveRelease(ScenarioVessel& vessel, double time)
 {

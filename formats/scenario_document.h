@@ -135,6 +135,9 @@ HostLine* LastLine(ScenarioVessel& vessel, Key key);
 HostLine& LineFor(ScenarioVessel& vessel, Key key);
 /// The vessel named `name`, null when there is none.
 ScenarioVessel* FindVessel(ScenarioDocument& doc, const std::string& name);
+/// Why the carrier `vessel` cannot carry out one of its actions ("AT <s> <station> <action> ..."),
+/// with `line` set to its line: a station it declared no "STATION" line for before it; "" when it can.
+std::string StationlessAction(const ScenarioVessel& vessel, int& line);
 /// Moves the carrier `vessel`'s actions due at its first release ("AT <s> <station> RELEASE ...")
 /// to `time` s; false when it releases nothing.
 bool MoveRelease(ScenarioVessel& vessel, double time);

@@ -17,9 +17,13 @@ HostStatus* OpenStatus(const void* status, int slot);
 void ParseHostLine(int slot, const char* line, HostStatus& status);
 /// Applies `status` to the vessel in `slot`.
 void ApplyHostStatus(int slot, HostStatus& status);
-/// Reads the run settings of `doc` into `run`, a later line winning; the clock, the damping and the
-/// planet go to the world at once. `watchLine` and `targetLine` get the lines of WATCH and TARGET.
-/// "" or why they cannot be applied ("file:line: why").
-std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run, int& watchLine, int& targetLine);
+/// Reads the run settings of `doc` into `run`, a later line winning (every WATCH and TARGET line
+/// counting, in order); the clock, the damping and the planet go to the world at once. "" or why
+/// they cannot be applied ("file:line: why").
+std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run);
+/// Checks the WATCH and TARGET lines of `doc` against the vessels loaded from it: each names a
+/// vessel, once; a watched one is a weapon (a module vessel that can hang from a carrier); no
+/// target is also watched. "" or why not ("file:line: why").
+std::string CheckWatched(const formats::ScenarioDocument& doc);
 
 }  // namespace standin

@@ -157,13 +157,16 @@ bool Apply(const formats::ScenarioDocument& doc)
     w.scenario = ScenarioFile{};
     w.scenario.path = doc.path;
     w.scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
-    int watchLine = 0, targetLine = 0;
     RunSettings run;
-    if (std::string why = ApplySettings(doc, run, watchLine, targetLine); !why.empty()) {
+    if (std::string why = ApplySettings(doc, run); !why.empty()) {
         return Fail(why);
     }
     std::vector<PendingAttachment> pending;
     for (const formats::ScenarioVessel& vessel : doc.vessels) {
+        int line = 0;
+        if (std::string why = formats::StationlessAction(vessel, line); !why.empty()) {
+            return Fail(Where(line) + why);
+        }
         if (!LoadVessel(vessel, pending)) {
             return false;
         }
@@ -176,11 +179,8 @@ bool Apply(const formats::ScenarioDocument& doc)
     if (std::string weapon = FindTriggerWeapons(w); !weapon.empty()) {
         return Fail(Where(TriggerLine(doc, weapon)) + "TRIGGER names \"" + weapon + "\", which is no vessel");
     }
-    if (!run.watch.empty() && SlotNamed(run.watch) < 0) {
-        return Fail(Where(watchLine) + "WATCH names \"" + run.watch + "\", which is no vessel");
-    }
-    if (!run.target.empty() && SlotNamed(run.target) < 0) {
-        return Fail(Where(targetLine) + "TARGET names \"" + run.target + "\", which is no vessel");
+    if (std::string why = CheckWatched(doc); !why.empty()) {
+        return Fail(why);
     }
     w.run = run;
     w.scenario = ScenarioFile{};

@@ -164,10 +164,10 @@ formats::ScenarioDocument SaveDocument(const char* path)
         }
     }
     AddWeather(w.physics.weather, doc.settings);
-    for (const auto& [key, name] : {std::pair{Key::Watch, &w.run.watch}, std::pair{Key::Target, &w.run.target}}) {
-        if (!name->empty()) {
+    for (const auto& [key, names] : {std::pair{Key::Watch, &w.run.watches}, std::pair{Key::Target, &w.run.targets}}) {
+        for (const std::string& name : *names) {
             HostLine line = Numbers(key, {});
-            line.word = *name;
+            line.word = name;
             doc.settings.push_back(std::move(line));
         }
     }

@@ -66,9 +66,16 @@ std::string SetWeather(const formats::HostLine& s, int line, physics::Weather& w
     return "";
 }
 
+void AddName(const std::string& name, std::vector<std::string>& names)
+{
+    if (!name.empty()) {
+        names.push_back(name);
+    }
+}
+
 }  // namespace
 
-std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run, int& watchLine, int& targetLine)
+std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run)
 {
     World& w = world();
     w.simt = 0.0;
@@ -83,8 +90,9 @@ std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run
         case formats::Key::End: run.endTime = s.number[0]; break;
         case formats::Key::Telemetry: run.telemetryRate = s.number[0]; break;
         case formats::Key::Damping: w.physics.rotationalDamping = s.number[0]; break;
-        case formats::Key::Watch: run.watch = s.word; watchLine = doc.settingLines[i]; break;
-        case formats::Key::Target: run.target = s.word; targetLine = doc.settingLines[i]; break;
+        // A line naming no vessel names none.
+        case formats::Key::Watch: AddName(s.word, run.watches); break;
+        case formats::Key::Target: AddName(s.word, run.targets); break;
         case formats::Key::Planet: w.physics.planet = s.integer[0] == 1 ? physics::EARTH : physics::Planet{}; break;
         case formats::Key::PlanetRadius:
         case formats::Key::PlanetFlattening:
@@ -107,6 +115,8 @@ std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run
         default: break;  // vessel keys never stand among the settings
         }
     }
+    run.watch = run.watches.empty() ? "" : run.watches.front();
+    run.target = run.targets.empty() ? "" : run.targets.front();
     return "";
 }
 

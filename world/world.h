@@ -28,8 +28,10 @@ struct RunSettings {
     double step = 0.01;          ///< frame length, s (100 Hz)
     double endTime = 60.0;       ///< the run ends at this simulation time, s
     double telemetryRate = 10.0; ///< telemetry samples per second
-    std::string watch;           ///< the run ends early once this vessel is gone ("" for none)
-    std::string target;          ///< the vessel the watched one is meant to hit ("" for none)
+    std::string watch;           ///< the first watched weapon ("" for none)
+    std::string target;          ///< the first target ("" for none)
+    std::vector<std::string> watches;  ///< every watched weapon, in file order: the run ends early once all are gone
+    std::vector<std::string> targets;  ///< every vessel the watched weapons are meant to hit, in file order
 };
 
 /// What kind of failure the last control call met.

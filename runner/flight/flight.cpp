@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "runner/flight/outcome.h"
 #include "runner/flight/telemetry.h"
 #include "runtime/host_control.h"
 #include "weapon/observable.h"
@@ -108,14 +110,23 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
         }
     };
     size_t printed = 0;
+    size_t width = 0;  // a salvo's timeline names each line's weapon in a column this wide
+    for (const std::string& name : w.run.watches) {
+        width = observer.Salvo() ? std::max(width, name.size()) : 0;
+    }
     sample();
     while (w.simt < end - 1e-9 * step && !observer.WatchGone()) {
         standin::Step(step);
         observer.Observe(result.events);
         if (options.timeline != nullptr) {
             for (; printed < result.events.size(); ++printed) {
-                std::fprintf(options.timeline, "%s%s\n", Stamp(result.events[printed].time).c_str(),
-                             result.events[printed].text.c_str());
+                const Event& e = result.events[printed];
+                if (width > 0) {
+                    std::fprintf(options.timeline, "%s%-*s | %s\n", Stamp(e.time).c_str(), static_cast<int>(width),
+                                 e.weapon.c_str(), e.text.c_str());
+                } else {
+                    std::fprintf(options.timeline, "%s%s\n", Stamp(e.time).c_str(), e.text.c_str());
+                }
             }
         }
         sample();
@@ -124,16 +135,29 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
         }
     }
     result.endTime = w.simt;
-    result.milestones = observer.milestones();
-    result.missDistance = observer.MissDistance();
-    result.closestApproach = observer.ClosestApproachDistance();
-    result.closestApproachTime = observer.ClosestApproachTime();
-    result.relativeSpeed = observer.RelativeSpeed();
-    result.ignitionPoint = observer.IgnitionPoint();
-    result.targetPoint = observer.TargetPoint();
-    result.missOffset = observer.MissOffset();
     result.round = standin::PhysicsSettings().planet.round;
-    result.ignitionPlace = observer.IgnitionPlace();
+    result.salvo = observer.Salvo();
+    result.weapons = observer.Weapons();
+    result.targets = observer.Targets();
+    SettleTargets(result);
+    if (result.weapons.empty()) {
+        return;
+    }
+    // The run's own fields are its first weapon's.
+    const WeaponRecord& first = result.weapons.front();
+    result.milestones = first.milestones;
+    result.missDistance = first.missDistance;
+    result.closestApproach = first.closestApproach;
+    result.closestApproachTime = first.closestApproachTime;
+    result.relativeSpeed = first.relativeSpeed;
+    result.ignitionPoint = first.ignitionPoint;
+    result.targetPoint = first.targetPoint;
+    result.missOffset = first.missOffset;
+    result.ignitionPlace = first.ignitionPlace;
+    if (result.salvo && !first.target.empty()) {
+        result.target = first.target;
+        result.targetSize = first.targetSize;
+    }
 }
 
 // Writes the end-of-run scenario and the summary beside the log and the telemetry.
@@ -182,7 +206,7 @@ RunResult Run(const RunOptions& options)
     WorkingDirectory cwd(flyIn.string());
     RunResult result = Prepare();
     const standin::World& w = standin::world();
-    Observer observer(w.run.watch, w.run.target, !flyIn.empty());
+    Observer observer(w.run.watches, w.run.targets, !flyIn.empty());
     Telemetry telemetry;
     if (!outDir.empty() && !telemetry.Open((outDir / "telemetry.csv").string())) {
         Clear();

@@ -33,7 +33,7 @@ struct RunResult {
     int exitCode = EXIT_OK;            ///< an ExitCode
     std::string error;                 ///< why it failed, "" when it did not
     std::vector<Event> events;         ///< the timeline, in order
-    Milestones milestones;             ///< of the watched vessel
+    Milestones milestones;             ///< of the (first) watched weapon
     double missDistance = NAN;         ///< ignition point to the target's centre, m
     double closestApproach = NAN;      ///< least distance from the missile's centre to the target's after release, m
     double closestApproachTime = NAN;  ///< simulation time of the closest approach, s
@@ -49,6 +49,9 @@ struct RunResult {
     double targetSize = NAN;           ///< m
     std::vector<std::string> written;  ///< paths of the files written
     TelemetryColumns telemetry;        ///< with keepTelemetry: the columns of telemetry.csv
+    bool salvo = false;                ///< more than one watched weapon or target
+    std::vector<WeaponRecord> weapons; ///< every watched weapon, in watch order (the first gives the fields above)
+    std::vector<TargetRecord> targets; ///< every target, in order
 };
 
 /// Flies `options.scenario` in a fresh world.

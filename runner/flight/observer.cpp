@@ -32,21 +32,17 @@ double Bank(const standin::VesselState& s)
     return std::atan2(-s.rot[1][0], s.rot[1][1]);
 }
 
-// `global` relative to `s`'s position, in its body frame.
-VECTOR3 ToBody(const standin::VesselState& s, const VECTOR3& global)
-{
-    double d[3] = {global.x - s.pos.x, global.y - s.pos.y, global.z - s.pos.z};
-    double b[3];
-    for (int j = 0; j < 3; ++j) {
-        b[j] = s.rot[0][j] * d[0] + s.rot[1][j] * d[1] + s.rot[2][j] * d[2];
-    }
-    return VECTOR3{b[0], b[1], b[2]};
-}
-
 double Distance(const VECTOR3& a, const VECTOR3& b)
 {
     double x = a.x - b.x, y = a.y - b.y, z = a.z - b.z;
     return std::sqrt(x * x + y * y + z * z);
+}
+
+void Mark(double& milestone)
+{
+    if (std::isnan(milestone)) {
+        milestone = zapiGetSimTime();
+    }
 }
 
 HostHandle Named(const std::string& name)
@@ -99,15 +95,28 @@ void ReportThrusters(const std::string& name, const std::vector<double>& was, co
 
 }  // namespace
 
-Observer::Observer(const std::string& watchVessel, const std::string& targetVessel, bool readDebugLog)
-    : watchName(watchVessel), targetName(targetVessel), readLog(readDebugLog), log(observable::LOG_FILE)
+Observer::Observer(const std::vector<std::string>& watches, const std::vector<std::string>& targetList,
+                   bool readDebugLog)
+    : targetNames(targetList), salvo(watches.size() > 1 || targetList.size() > 1), readLog(readDebugLog),
+      log(observable::LOG_FILE)
 {
-    watch = Named(watchName);
-    target = Named(targetName);
+    for (const std::string& name : targetNames) {
+        targets.push_back(Named(name));
+        const standin::Vessel* t = standin::Find(targets.back());
+        targetSizes.push_back(t != nullptr ? t->size : NAN);
+    }
+    for (const std::string& name : watches) {
+        Watched w{Named(name), {}, false, 0.0, 0.0, std::vector<ClosestApproach>(targets.size())};
+        w.record.name = name;
+        weapons.push_back(std::move(w));
+    }
     for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
         HostHandle h = zapiGetVesselByIndex(static_cast<int>(i));
         const standin::Vessel& v = *standin::Find(h);
-        Tracked t{h, v.name, {}, ParentOf(v), false};
+        Tracked t{h, v.name, {}, ParentOf(v), false, -1};
+        for (size_t k = 0; k < weapons.size(); ++k) {
+            t.weapon = weapons[k].handle == h ? static_cast<int>(k) : t.weapon;
+        }
         for (const standin::Thruster& thruster : v.thrusters) {
             t.levels.push_back(thruster.level);
         }
@@ -117,15 +126,9 @@ Observer::Observer(const std::string& watchVessel, const std::string& targetVess
     keysSeen = 0;
 }
 
-void Observer::Mark(double& milestone)
-{
-    if (std::isnan(milestone)) {
-        milestone = zapiGetSimTime();
-    }
-}
-
 void Observer::Observe(std::vector<Event>& events)
 {
+    const size_t first = events.size();
     const double now = zapiGetSimTime();
     standin::World& w = standin::world();
     for (; keysSeen < w.keys.size() && w.keys[keysSeen].delivered; ++keysSeen) {
@@ -143,33 +146,70 @@ void Observer::Observe(std::vector<Event>& events)
     if (debugString != debug) {
         debugString = debug;
         events.push_back({now, "debug", "", "debug string: " + debugString});
-        warheadLit =
-            warheadLit || (watch != nullptr && debugString == watchName + observable::DEBUG_WARHEAD_IGNITION);
-    }
-    if (warheadLit && std::isnan(marks.ignition)) {
-        Mark(marks.ignition);
-        if (const standin::Vessel* missile = standin::Find(watch)) {
-            ignitionPoint = missile->state.pos;
-            if (const physics::Planet& planet = standin::PhysicsSettings().planet; planet.round) {
-                constexpr double DEG = 180.0 / std::numbers::pi;
-                physics::Geodetic g = standin::GeographicOf(planet, missile->state, zapiGetSimTime());
-                ignitionPlace = VECTOR3{g.latitude * DEG, g.longitude * DEG, g.height};
-            }
-            if (const standin::Vessel* aim = standin::Find(target)) {
-                targetPoint = aim->state.pos;
-                missDistance = Distance(ignitionPoint, targetPoint);
-                relativeSpeed = Distance(missile->state.vel, aim->state.vel);
-                VECTOR3 d{ignitionPoint.x - targetPoint.x, ignitionPoint.y - targetPoint.y, ignitionPoint.z - targetPoint.z};
-                missOffset = standin::ToLocal(standin::PhysicsSettings().planet, aim->state, d);
-            }
+        for (Watched& weapon : weapons) {
+            weapon.warheadLit = weapon.warheadLit || (weapon.handle != nullptr &&
+                                                      debugString == weapon.record.name + observable::DEBUG_WARHEAD_IGNITION);
         }
     }
-    if (const standin::Vessel* missile = standin::Find(watch)) {
-        ObserveWatch(*missile, events);
+    for (Watched& weapon : weapons) {
+        if (weapon.warheadLit && std::isnan(weapon.record.milestones.ignition)) {
+            Ignite(weapon);
+        }
+        if (const standin::Vessel* missile = standin::Find(weapon.handle)) {
+            ObserveWatch(weapon, *missile, events);
+        }
     }
     if (readLog) {
         ReadLog(events);
     }
+    if (salvo) {
+        NameWeapons(events, first);
+    }
+}
+
+void Observer::Ignite(Watched& w)
+{
+    Mark(w.record.milestones.ignition);
+    const standin::Vessel* missile = standin::Find(w.handle);
+    if (missile == nullptr) {
+        return;
+    }
+    WeaponRecord& r = w.record;
+    r.ignitionPoint = missile->state.pos;
+    if (const physics::Planet& planet = standin::PhysicsSettings().planet; planet.round) {
+        constexpr double DEG = 180.0 / std::numbers::pi;
+        physics::Geodetic g = standin::GeographicOf(planet, missile->state, zapiGetSimTime());
+        r.ignitionPlace = VECTOR3{g.latitude * DEG, g.longitude * DEG, g.height};
+    }
+    const int k = NearestTarget(r.ignitionPoint);
+    if (k < 0) {
+        return;
+    }
+    const standin::Vessel* aim = standin::Find(targets[static_cast<size_t>(k)]);
+    r.target = aim->name;
+    r.targetSize = aim->size;
+    r.targetPoint = aim->state.pos;
+    r.missDistance = Distance(r.ignitionPoint, r.targetPoint);
+    r.relativeSpeed = Distance(missile->state.vel, aim->state.vel);
+    VECTOR3 d{r.ignitionPoint.x - r.targetPoint.x, r.ignitionPoint.y - r.targetPoint.y,
+              r.ignitionPoint.z - r.targetPoint.z};
+    r.missOffset = standin::ToLocal(standin::PhysicsSettings().planet, aim->state, d);
+}
+
+int Observer::NearestTarget(const VECTOR3& pos) const
+{
+    int nearest = -1;
+    double least = 0.0;
+    for (size_t k = 0; k < targets.size(); ++k) {
+        if (const standin::Vessel* aim = standin::Find(targets[k])) {
+            const double d = Distance(pos, aim->state.pos);
+            if (nearest < 0 || d < least) {
+                nearest = static_cast<int>(k);
+                least = d;
+            }
+        }
+    }
+    return nearest;
 }
 
 void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
@@ -178,13 +218,14 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
         return;
     }
     const double now = zapiGetSimTime();
+    Watched* watched = t.weapon >= 0 ? &weapons[static_cast<size_t>(t.weapon)] : nullptr;
     const standin::Vessel* v = standin::Find(t.handle);
     if (v == nullptr) {
         t.gone = true;
         events.push_back({now, "deleted", t.name, t.name + " deleted"});
-        if (t.handle == watch) {
-            watchGone = true;
-            Mark(marks.removal);
+        if (watched != nullptr) {
+            ++gone;
+            Mark(watched->record.milestones.removal);
         }
         return;
     }
@@ -197,8 +238,9 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
         } else {
             events.push_back({now, "release", t.name,
                               t.name + " released" + (was != nullptr ? " by " + was->name : std::string())});
-            if (t.handle == watch) {
-                Mark(marks.release);
+            if (watched != nullptr) {
+                Mark(watched->record.milestones.release);
+                watched->record.carrier = was != nullptr ? was->name : watched->record.carrier;
             }
         }
         t.parent = parent;
@@ -213,8 +255,8 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
         return;  // most frames: nothing to report
     }
     ReportThrusters(t.name, t.levels, *v, count, now, events);
-    if (t.handle == watch) {
-        ObserveEngines(t.levels, *v, count);
+    if (watched != nullptr) {
+        ObserveEngines(*watched, t.levels, *v, count);
     }
     t.levels.resize(v->thrusters.size());
     for (size_t i = 0; i < v->thrusters.size(); ++i) {
@@ -222,14 +264,14 @@ void Observer::ObserveVessel(Tracked& t, std::vector<Event>& events)
     }
 }
 
-void Observer::ObserveEngines(const std::vector<double>& was, const standin::Vessel& v, size_t count)
+void Observer::ObserveEngines(Watched& w, const std::vector<double>& was, const standin::Vessel& v, size_t count)
 {
     // The motor: the thrusters on the vessel's first resource; the warhead: those on another.
     bool lit = false, cut = false, burning = false;
     for (size_t i = 0; i < count; ++i) {
         double from = was[i], to = v.thrusters[i].level;
         if (standin::RecordIndex(v.thrusters[i].resource) != 0) {
-            warheadLit = warheadLit || (from == 0.0 && to > 0.0);
+            w.warheadLit = w.warheadLit || (from == 0.0 && to > 0.0);
             continue;
         }
         lit = lit || (from == 0.0 && to > 0.0);
@@ -237,32 +279,36 @@ void Observer::ObserveEngines(const std::vector<double>& was, const standin::Ves
         burning = burning || to > 0.0;
     }
     if (lit) {
-        Mark(marks.motorLit);
+        Mark(w.record.milestones.motorLit);
     }
     if (cut && burning) {
-        Mark(marks.boosterCut);
+        Mark(w.record.milestones.boosterCut);
     }
 }
 
-void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& events)
+void Observer::ObserveWatch(Watched& w, const standin::Vessel& missile, std::vector<Event>& events)
 {
     const double now = zapiGetSimTime();
-    const standin::Vessel* aim = standin::Find(target);
+    Milestones& marks = w.record.milestones;
     const standin::VesselState& s = missile.state;
     // The seeker looks for its target where its head pointed at the end of the last frame.
-    if (aim != nullptr && std::isnan(marks.lock)) {
-        VECTOR3 d = ToBody(s, aim->state.pos);
-        double r = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-        if (d.z > 0.0 && r > 0.0 && std::hypot(std::asin(d.x / r) - headAz, std::asin(d.y / r) - headEl) < HEAD_HALF_FOV) {
-            Mark(marks.lock);
-            events.push_back({now, "lock", missile.name, missile.name + "'s seeker head is on " + aim->name});
-        }
+    const standin::Vessel* aim = targets.empty() ? nullptr : standin::Find(targets.front());
+    if (salvo) {
+        ObserveHead(w, missile, events);
+    } else if (aim != nullptr && std::isnan(marks.lock) && HeadOff(s, aim->state.pos, w.headAz, w.headEl) < HEAD_HALF_FOV) {
+        Mark(marks.lock);
+        w.record.lockTarget = aim->name;
+        events.push_back({now, "lock", missile.name, missile.name + "'s seeker head is on " + aim->name});
     }
-    HeadAngles(missile, headAz, headEl);
-    if (aim == nullptr || std::isnan(marks.release) || ParentOf(missile) != nullptr) {
-        closest.Break();  // on its carrier, its distance to the target says nothing of the engagement
-    } else {
-        closest.Sample(now, s.pos, aim->state.pos);
+    HeadAngles(missile, w.headAz, w.headEl);
+    const bool carried = std::isnan(marks.release) || ParentOf(missile) != nullptr;
+    for (size_t k = 0; k < targets.size(); ++k) {
+        const standin::Vessel* t = standin::Find(targets[k]);
+        if (t == nullptr || carried) {
+            w.closest[k].Break();  // on its carrier, its distance to a target says nothing of the engagement
+        } else {
+            w.closest[k].Sample(now, s.pos, t->state.pos);
+        }
     }
     if (std::isnan(marks.impact) && ParentOf(missile) == nullptr) {
         double reach = missile.size + 0.5;
@@ -273,11 +319,15 @@ void Observer::ObserveWatch(const standin::Vessel& missile, std::vector<Event>& 
         double h = round ? standin::AltitudeOf(planet, s) : s.pos.y;
         bool ground = !(h - std::fabs(reach * std::sin(theta)) > 0.0 && h - std::fabs(reach * std::sin(phi)) > 0.0 &&
                         h - std::fabs(reach * std::cos(theta)) > 0.0);
-        bool hit = aim != nullptr && Distance(s.pos, aim->state.pos) < missile.size + aim->size;
-        if (ground || hit) {
+        const standin::Vessel* hit = nullptr;
+        for (size_t k = 0; k < targets.size() && hit == nullptr; ++k) {
+            const standin::Vessel* t = standin::Find(targets[k]);
+            hit = t != nullptr && Distance(s.pos, t->state.pos) < missile.size + t->size ? t : nullptr;
+        }
+        if (ground || hit != nullptr) {
             Mark(marks.impact);
             events.push_back({now, "impact", missile.name,
-                              missile.name + " touches " + (hit ? aim->name : std::string("the ground"))});
+                              missile.name + " touches " + (hit != nullptr ? hit->name : std::string("the ground"))});
         }
     }
 }
@@ -291,8 +341,13 @@ void Observer::ReadLog(std::vector<Event>& events)
     while (log.NextLine(line)) {
         bool command = line.find(sentCommand) != std::string::npos;
         events.push_back({now, command ? "command" : "log", "", (command ? "command: " : "log: ") + line});
-        if (!watchName.empty() && line.find(observable::LOG_WARHEAD_BURNED) == 0) {
-            Mark(marks.burnOut);
+        const int named = NamedIn(line);
+        lastNamed = named >= 0 ? named : lastNamed;
+        // A removal record names its vessel on a line of its own before the reason.
+        const int burned = salvo ? lastNamed : (weapons.empty() ? -1 : 0);
+        if (burned >= 0 && line.find(observable::LOG_WARHEAD_BURNED) == 0) {
+            Mark(weapons[static_cast<size_t>(burned)].record.milestones.burnOut);
+            events.back().weapon = salvo ? weapons[static_cast<size_t>(burned)].record.name : "";
         }
     }
 }

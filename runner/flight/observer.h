@@ -1,5 +1,6 @@
-// Watching a world from frame to frame: what changed (the timeline), when the watched missile
-// passed the milestones of an engagement, and how close it came to its target.
+// Watching a world from frame to frame: what changed (the timeline), when each watched weapon
+// passed the milestones of an engagement, what its seeker head was on, and how close it came to
+// its targets.
 #pragma once
 
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "runner/flight/closest_approach.h"
 #include "runner/flight/log_reader.h"
+#include "runner/flight/weapon_record.h"
 #include "world/world.h"
 
 namespace runner {
@@ -15,59 +17,36 @@ namespace runner {
 /// One thing that happened during a run.
 struct Event {
     double time;         ///< simulation time, s
-    std::string kind;    ///< attach, release, thruster, debug, log, command, key, deleted, lock, impact
+    std::string kind;    ///< attach, release, thruster, debug, log, command, key, deleted, lock, impact;
+                         ///< in a salvo also friend and seeker (the head on a friend, on nothing)
     std::string vessel;  ///< the vessel it concerns ("" for none)
     std::string text;    ///< one line for the timeline
-};
-
-/// Simulation times at which the watched vessel passed each milestone, s; NaN when it did not.
-struct Milestones {
-    double release = NAN;     ///< let go by its carrier
-    double motorLit = NAN;    ///< a thruster on its first resource came on
-    double boosterCut = NAN;  ///< one such thruster went off while another stayed on
-    double lock = NAN;        ///< its seeker, looking where its head last pointed, first saw the target within 2.5°
-    double impact = NAN;      ///< it first touched the target or the ground
-    double ignition = NAN;    ///< its warhead ignited: its debug string said so, or thrusters on another
-                              ///< resource than the motor's came on
-    double burnOut = NAN;     ///< the log recorded that its charge had burned
-    double removal = NAN;     ///< it was deleted
+    std::string weapon = {};  ///< in a salvo, the watched weapon it concerns ("" for none)
 };
 
 /// Follows the vessels of the current world from frame to frame.
 class Observer {
 public:
-    /// Starts from the world as it is; `watch` and `target` name vessels ("" for none); with
-    /// `readLog`, "Debug.log" in the working directory is read as it grows.
-    Observer(const std::string& watch, const std::string& target, bool readLog);
+    /// Starts from the world as it is; `watches` and `targets` name vessels; with `readLog`,
+    /// "Debug.log" in the working directory is read as it grows. More than one of either makes a
+    /// salvo: every weapon's head is then classed against every vessel, and events name their weapon.
+    Observer(const std::vector<std::string>& watches, const std::vector<std::string>& targets, bool readLog);
     Observer(const Observer&) = delete;
     Observer& operator=(const Observer&) = delete;
 
     /// Appends to `events` what changed since the last call (or since construction).
     void Observe(std::vector<Event>& events);
 
-    /// The watched vessel's milestones so far.
-    const Milestones& milestones() const { return marks; }
-    /// True once the watched vessel has been deleted.
-    bool WatchGone() const { return watchGone; }
-    /// Where the watched vessel was when its warhead ignited (global, m); valid once ignition is set.
-    const VECTOR3& IgnitionPoint() const { return ignitionPoint; }
-    /// Distance from the ignition point to the target's centre then, m; NaN without both.
-    double MissDistance() const { return missDistance; }
-    /// The least distance from the watched vessel's centre to the target's since its release, m;
-    /// NaN when it was never released or there is no target.
-    double ClosestApproachDistance() const { return closest.Distance(); }
-    /// The simulation time of that closest approach, s; NaN with it.
-    double ClosestApproachTime() const { return closest.Time(); }
-    /// The watched vessel's speed relative to the target at ignition, m/s; NaN without both.
-    double RelativeSpeed() const { return relativeSpeed; }
-    /// Where the target's centre was at ignition (global, m); valid with a miss distance.
-    const VECTOR3& TargetPoint() const { return targetPoint; }
-    /// The ignition point from the target's centre in the target's local east, up, north, m; valid
-    /// with a miss distance.
-    const VECTOR3& MissOffset() const { return missOffset; }
-    /// Over a round planet, the ignition point's latitude, planet-fixed longitude (deg) and geodetic
-    /// height (m); valid once ignition is set.
-    const VECTOR3& IgnitionPlace() const { return ignitionPlace; }
+    /// True for a salvo: more than one watched weapon or target.
+    bool Salvo() const { return salvo; }
+    /// The first watched weapon's milestones so far.
+    const Milestones& milestones() const { return weapons.empty() ? none : weapons.front().record.milestones; }
+    /// True once every watched weapon has been deleted (never without one).
+    bool WatchGone() const { return !weapons.empty() && gone == weapons.size(); }
+    /// Every watched weapon's record so far, its closest approach settled, in watch order.
+    std::vector<WeaponRecord> Weapons() const;
+    /// Every target's name and size, in order (the rest of its record comes from the weapons').
+    std::vector<TargetRecord> Targets() const;
 
 private:
     struct Tracked {
@@ -76,33 +55,44 @@ private:
         std::vector<double> levels;  // thruster levels last seen
         HostHandle parent;           // what held it last time, null for none
         bool gone;
+        int weapon;                  // its index among the watched weapons, -1 for none
+    };
+    struct Watched {
+        HostHandle handle;
+        WeaponRecord record;
+        bool warheadLit = false;
+        double headAz = 0.0, headEl = 0.0;     // the head angles at the last observation, rad
+        std::vector<ClosestApproach> closest;  // to each target
     };
 
     void ObserveVessel(Tracked& t, std::vector<Event>& events);
-    // Marks the motor's and the warhead's milestones from the watched vessel's thruster changes.
-    void ObserveEngines(const std::vector<double>& was, const standin::Vessel& v, size_t count);
-    void ObserveWatch(const standin::Vessel& missile, std::vector<Event>& events);
+    // Marks the motor's and the warhead's milestones from a watched vessel's thruster changes.
+    void ObserveEngines(Watched& w, const std::vector<double>& was, const standin::Vessel& v, size_t count);
+    void Ignite(Watched& w);
+    void ObserveWatch(Watched& w, const standin::Vessel& missile, std::vector<Event>& events);
+    // In a salvo: what the head is on now, against every vessel, as a change of its record.
+    void ObserveHead(Watched& w, const standin::Vessel& missile, std::vector<Event>& events);
     void ReadLog(std::vector<Event>& events);
-    void Mark(double& milestone);
+    // In a salvo: the watched weapon each of `events` from `first` on concerns.
+    void NameWeapons(std::vector<Event>& events, size_t first) const;
+    // The watched weapon named first in `text` as a whole word, -1 for none.
+    int NamedIn(const std::string& text) const;
+    // The live target nearest to `pos`, -1 for none.
+    int NearestTarget(const VECTOR3& pos) const;
 
     std::vector<Tracked> tracked;
-    std::string watchName, targetName;
-    HostHandle watch = nullptr, target = nullptr;
-    bool watchGone = false;
-    bool warheadLit = false;
-    double headAz = 0.0, headEl = 0.0;  // the watched vessel's head angles at the last observation, rad
+    std::vector<Watched> weapons;
+    std::vector<std::string> targetNames;
+    std::vector<HostHandle> targets;
+    std::vector<double> targetSizes;  // m, as they were at the start
+    bool salvo = false;
+    size_t gone = 0;       // watched weapons deleted
+    int lastNamed = -1;    // the watched weapon the log named last
     std::string debugString;
     size_t keysSeen = 0;
     bool readLog;
     LogReader log;
-    Milestones marks;
-    VECTOR3 ignitionPoint{};
-    VECTOR3 targetPoint{};
-    VECTOR3 missOffset{};
-    VECTOR3 ignitionPlace{};
-    double missDistance = NAN;
-    double relativeSpeed = NAN;
-    ClosestApproach closest;
+    Milestones none;
 };
 
 }  // namespace runner

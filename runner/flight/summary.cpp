@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "runner/flight/flight.h"
+#include "runner/flight/outcome.h"
 
 namespace runner {
 
@@ -19,6 +20,74 @@ Json Number(double value)
 Json Name(const std::string& name)
 {
     return name.empty() ? Json(nullptr) : Json(name);
+}
+
+Json MilestonesJson(const Milestones& m)
+{
+    Json marks = Json::object();
+    const std::pair<const char*, double> named[] = {
+        {"release", m.release},   {"motor_lit", m.motorLit}, {"booster_cut", m.boosterCut}, {"lock", m.lock},
+        {"impact", m.impact},     {"ignition", m.ignition},  {"burn_out", m.burnOut},       {"removal", m.removal},
+    };
+    for (const auto& [name, time] : named) {
+        if (!std::isnan(time)) {
+            marks[name] = time;
+        }
+    }
+    return marks;
+}
+
+Json IgnitionJson(double time, const VECTOR3& point, bool round, const VECTOR3& place)
+{
+    Json ignition = {{"time_s", Number(time)}, {"position_m", {point.x, point.y, point.z}}};
+    if (round) {
+        // Over a round planet the global position is inertial: where over the ground, too.
+        ignition["latitude_deg"] = place.x;
+        ignition["longitude_deg"] = place.y;
+        ignition["altitude_m"] = place.z;
+    }
+    return ignition;
+}
+
+// A salvo weapon's record: its result against its own target, what its head was on, its milestones.
+Json WeaponJson(const WeaponRecord& w, const RunResult& r)
+{
+    const Milestones& m = w.milestones;
+    const double landed = std::isnan(m.removal) ? r.endTime : m.removal;
+    Json seeker = Json::array();
+    for (const HeadOn& on : w.seeker) {
+        seeker.push_back({{"time_s", on.time}, {"on", Name(on.vessel)}, {"as", HEAD_KINDS[static_cast<int>(on.kind)]}});
+    }
+    return {{"name", w.name},
+            {"carrier", Name(w.carrier)},
+            {"outcome", OUTCOMES[static_cast<int>(OutcomeOf(w))]},
+            {"target", Name(w.target)},
+            {"time_of_flight_s", Number(std::isnan(m.release) ? NAN : landed - m.release)},
+            {"time_of_lock_s", Number(m.lock)},
+            {"lock_target", Name(w.lockTarget)},
+            {"time_of_friend_lock_s", Number(w.friendLock)},
+            {"friend", Name(w.friendName)},
+            {"miss_distance_m", Number(w.missDistance)},
+            {"closest_approach_m", Number(w.closestApproach)},
+            {"time_of_closest_approach_s", Number(w.closestApproachTime)},
+            {"closest_target", Name(w.closestTarget)},
+            {"relative_speed_m_s", Number(w.relativeSpeed)},
+            {"ignition", std::isnan(m.ignition) ? Json(nullptr)
+                                                : IgnitionJson(m.ignition, w.ignitionPoint, r.round, w.ignitionPlace)},
+            {"milestones", MilestonesJson(m)},
+            {"seeker", seeker}};
+}
+
+Json TargetJson(const TargetRecord& t)
+{
+    return {{"name", t.name},
+            {"size_m", Number(t.size)},
+            {"hit", !t.hitBy.empty()},
+            {"hit_by", t.hitBy},
+            {"closest_miss_m", Number(t.closestMiss)},
+            {"closest_miss_by", Name(t.closestMissBy)},
+            {"closest_approach_m", Number(t.closestApproach)},
+            {"closest_approach_by", Name(t.closestApproachBy)}};
 }
 
 }  // namespace
@@ -43,29 +112,27 @@ std::string SummaryJson(const std::string& scenario, const RunResult& r)
     if (std::isnan(r.missDistance) && std::isnan(m.ignition)) {
         summary["ignition"] = nullptr;
     } else {
-        summary["ignition"] = {{"time_s", Number(m.ignition)},
-                               {"position_m", {r.ignitionPoint.x, r.ignitionPoint.y, r.ignitionPoint.z}}};
-        if (r.round) {
-            // Over a round planet the global position is inertial: where over the ground, too.
-            summary["ignition"]["latitude_deg"] = r.ignitionPlace.x;
-            summary["ignition"]["longitude_deg"] = r.ignitionPlace.y;
-            summary["ignition"]["altitude_m"] = r.ignitionPlace.z;
-        }
+        summary["ignition"] = IgnitionJson(m.ignition, r.ignitionPoint, r.round, r.ignitionPlace);
     }
-    Json marks = Json::object();
-    const std::pair<const char*, double> named[] = {
-        {"release", m.release},   {"motor_lit", m.motorLit}, {"booster_cut", m.boosterCut}, {"lock", m.lock},
-        {"impact", m.impact},     {"ignition", m.ignition},  {"burn_out", m.burnOut},       {"removal", m.removal},
-    };
-    for (const auto& [name, time] : named) {
-        if (!std::isnan(time)) {
-            marks[name] = time;
+    summary["milestones"] = MilestonesJson(m);
+    if (r.salvo) {
+        // The fields above are the first weapon's; a salvo's every weapon and target follow.
+        Json weapons = Json::array(), targets = Json::array();
+        for (const WeaponRecord& w : r.weapons) {
+            weapons.push_back(WeaponJson(w, r));
         }
+        for (const TargetRecord& t : r.targets) {
+            targets.push_back(TargetJson(t));
+        }
+        summary["weapons"] = weapons;
+        summary["targets"] = targets;
     }
-    summary["milestones"] = marks;
     Json events = Json::array();
     for (const Event& e : r.events) {
         events.push_back({{"time_s", e.time}, {"kind", e.kind}, {"vessel", Name(e.vessel)}, {"text", e.text}});
+        if (r.salvo) {
+            events.back()["weapon"] = Name(e.weapon);
+        }
     }
     summary["events"] = events;
     return summary.dump(2) + '\n';

@@ -74,7 +74,7 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
         summary["settings"] = meta.settings;  // a sweep without them keeps its summary as it was
     }
     summary["outcomes"] = Json::object();
-    for (int k = 0; k < OUTCOME_COUNT; ++k) {
+    for (int k = 0; k < SINGLE_OUTCOME_COUNT; ++k) {
         summary["outcomes"][OUTCOMES[k]] = counts[k];
     }
     summary["hit_probability"] = {{"within_5_m", Proportion(within[0], n)},

@@ -17,7 +17,7 @@ TEST_F(ObserverTest, KnowsIgnitionByTheWarheadsDebugText)
     HostHandle vessel = CreateKarvexAt("K1", {0.0, 100.0, 0.0});
     ASSERT_NE(vessel, nullptr);
     auto* missile = static_cast<GuidedMissile*>(static_cast<VESSEL2*>(zapiGetVesselInterface(vessel)));
-    runner::Observer observer("K1", "", false);
+    runner::Observer observer({"K1"}, {}, false);
     missile->warhead.Ignite();
     for (HostHandle thruster : missile->warhead.blastThrusters) {
         missile->SetThrusterLevel(thruster, 0.0);

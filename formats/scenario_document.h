@@ -141,5 +141,12 @@ std::string StationlessAction(const ScenarioVessel& vessel, int& line);
 /// Moves the carrier `vessel`'s actions due at its first release ("AT <s> <station> RELEASE ...")
 /// to `time` s; false when it releases nothing.
 bool MoveRelease(ScenarioVessel& vessel, double time);
+/// Moves the carrier `vessel`'s actions on `station` due at that station's first release to
+/// `time` s; false when the station releases nothing.
+bool MoveStationRelease(ScenarioVessel& vessel, long station, double time);
+/// Spaces the carrier `vessel`'s releases `ripple` s apart: each releasing station's first release,
+/// earliest first, with that station's actions due at the same moment, goes to the earliest
+/// release's time plus its rank times `ripple`; false when fewer than two stations release.
+bool SetRipple(ScenarioVessel& vessel, double ripple);
 
 }  // namespace formats

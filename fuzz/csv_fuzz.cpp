@@ -14,8 +14,10 @@
 
 namespace {
 
-// The fields runs.csv has beside its dispersed inputs: the run, then the outcome's six.
-constexpr size_t RUN_FIELDS = 7;
+// The fields runs.csv has beside its dispersed inputs: the run, then the outcome's nine.
+constexpr size_t RUN_FIELDS = 10;
+// Those of a salvo's of two weapons and one target: the run, five fields a weapon, one a target.
+constexpr size_t SALVO_FIELDS = 1 + 2 * 5 + 1;
 
 void CheckRoundTrip(const std::vector<std::vector<std::string>>& records)
 {
@@ -52,7 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool whole = true;
     while (reader.Next(fields)) {
         runner::SweepRow row;
-        (void)runner::ReadRow(fields, fields.size() >= RUN_FIELDS ? fields.size() - RUN_FIELDS : 0, row);
+        // The record as a single weapon's row and as a salvo's (two weapons, one target).
+        runner::SweepMeta single, salvo;
+        salvo.weapons = {"K1", "K2"};
+        salvo.targets = {"T"};
+        single.inputs.resize(fields.size() >= RUN_FIELDS ? fields.size() - RUN_FIELDS : 0);
+        salvo.inputs.resize(fields.size() >= SALVO_FIELDS ? fields.size() - SALVO_FIELDS : 0);
+        (void)runner::ReadRow(fields, single, row);
+        (void)runner::ReadRow(fields, salvo, row);
         // A record with no fields at all, or one cut short by the end, writes back as another.
         whole = whole && reader.Ended() && !fields.empty();
         records.push_back(fields);

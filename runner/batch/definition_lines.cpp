@@ -17,7 +17,14 @@ namespace {
 const char* const FIELDS[] = {"x",        "y",         "z",        "vx",     "vy",
                               "vz",       "speed",     "heading",  "pitch",  "bank",
                               "latitude", "longitude", "altitude", "release", "course",
-                              "weave_amplitude", "weave_period", "trigger_range"};
+                              "weave_amplitude", "weave_period", "trigger_range", "ripple"};
+
+// A station's own release: "release" and the station's number, as the carrier's lines give it.
+bool StationRelease(const std::string& field)
+{
+    return field.size() > 7 && field.compare(0, 7, "release") == 0 &&
+           field.find_first_not_of("0123456789", 7) == std::string::npos && field.size() <= 10;
+}
 
 }  // namespace
 
@@ -70,7 +77,7 @@ bool ReadQuantity(const std::string& quantity, Dispersion& d, std::string& why)
     size_t dot = quantity.rfind('.');
     d.vessel = dot == std::string::npos ? "" : quantity.substr(0, dot);
     d.field = dot == std::string::npos ? "" : quantity.substr(dot + 1);
-    bool known = false;
+    bool known = StationRelease(d.field);
     for (const char* field : FIELDS) {
         known = known || d.field == field;
     }
@@ -78,7 +85,8 @@ bool ReadQuantity(const std::string& quantity, Dispersion& d, std::string& why)
     d.setting = quantity == "wind.speed" || quantity == "wind.from" || quantity == "turbulence.seed";
     if (d.vessel.empty() || (!known && !d.setting)) {
         why = "unknown quantity \"" + quantity + "\": expected <vessel>.x, y, z, vx, vy, vz, speed, heading, pitch, bank, "
-              "latitude, longitude, altitude, release, course, weave_amplitude, weave_period or trigger_range, or wind.speed, wind.from or turbulence.seed";
+              "latitude, longitude, altitude, release, release<station>, ripple, course, weave_amplitude, weave_period or "
+              "trigger_range, or wind.speed, wind.from or turbulence.seed";
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 // A dispersion applied to a run's scenario: an edit of one typed field of one vessel, or of one of
 // the scenario's own settings.
 #include <cmath>
+#include <cstdlib>
 
 #include "formats/scenario_keys.h"
 #include "host/host_types.h"
@@ -27,6 +28,26 @@ void SetVector(formats::ScenarioVessel& vessel, Key key, const VECTOR3& value)
     line.number[0] = value.x;
     line.number[1] = value.y;
     line.number[2] = value.z;
+}
+
+// Sets the carrier `vessel`'s ripple, or one station's release time ("release<station>"), to
+// `value`; false with `error` when it has no such releases.
+bool Release(formats::ScenarioVessel& vessel, const Dispersion& d, double value, std::string& error)
+{
+    if (d.field == "ripple") {
+        // A ripple drawn below 0 is a salvo let go at once.
+        if (!formats::SetRipple(vessel, std::fmax(value, 0.0))) {
+            error = "\"" + d.vessel + "\" releases from fewer than two stations, so has no ripple for " + d.quantity;
+            return false;
+        }
+        return true;
+    }
+    const long station = std::strtol(d.field.c_str() + 7, nullptr, 10);
+    if (!formats::MoveStationRelease(vessel, station, value)) {
+        error = "\"" + d.vessel + "\" releases nothing from station " + std::to_string(station) + " for " + d.quantity;
+        return false;
+    }
+    return true;
 }
 
 // Sets `d`'s quantity of the steered `vessel` to `value`: its course or speed (on its COURSE line,
@@ -95,6 +116,8 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
     } else if (f == "pitch" || f == "bank") {
         (f == "pitch" ? att.x : att.y) = value;
         SetVector(vessel, Key::Att, att);
+    } else if (f != "release") {
+        return Release(vessel, d, value, error);  // the ripple, or one station's release
     } else if (!formats::MoveRelease(vessel, value)) {
         error = "\"" + d.vessel + "\" releases nothing (no \"AT <time> <station> RELEASE\" line) for " + d.quantity;
         return false;
@@ -189,7 +212,7 @@ std::string ColumnOf(const Dispersion& d)
     const char* unit = metres                                             ? "m"
                        : (f == "heading" || f == "pitch" || f == "bank") ? "rad"
                        : degrees                                          ? "deg"
-                       : (f == "release" || f == "weave_period")          ? "s"
+                       : (f.rfind("release", 0) == 0 || f == "ripple" || f == "weave_period") ? "s"
                                                                           : "m_s";
     return d.quantity + "_" + unit;
 }

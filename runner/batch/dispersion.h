@@ -17,7 +17,8 @@ struct Dispersion {
     bool setting = false;  ///< the scenario's own quantity rather than a vessel's
     std::string vessel;    ///< the vessel's name ("wind" or "turbulence" for a setting)
     std::string field;     ///< x, y, z, vx, vy, vz, speed, heading, pitch, bank, latitude, longitude, altitude,
-                           ///< release, course, weave_amplitude, weave_period or trigger_range
+                           ///< release, release<station>, ripple, course, weave_amplitude, weave_period or
+                           ///< trigger_range
     bool normal = false;   ///< normal (mean a, deviation b) or uniform (low a, high b)
     double a = 0.0, b = 0.0;
 };

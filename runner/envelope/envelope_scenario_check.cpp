@@ -36,12 +36,23 @@ bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::
 {
     BatchDefinition& spec = def.batch;
     const std::string& path = def.path;
-    // The target flown is the last TARGET setting: the base scenario's, or a SETTING line's after it.
+    // The target flown is the one TARGET setting: the base scenario's, or a SETTING line's after it.
     const formats::HostLine* target = nullptr;
+    int watches = 0, targets = 0;
     for (const std::vector<formats::HostLine>* settings : {&spec.base.settings, &spec.settings}) {
         for (const formats::HostLine& line : *settings) {
-            target = line.key == formats::Key::Target ? &line : target;
+            const bool named = !line.word.empty();
+            target = line.key == formats::Key::Target && named ? &line : target;
+            watches += line.key == formats::Key::Watch && named;
+            targets += line.key == formats::Key::Target && named;
         }
+    }
+    if (watches > 1 || targets > 1) {
+        return Fail(path, 0,
+                    "the envelope flies one weapon against one target, and the scenario " + spec.scenarioPath +
+                        " with its settings watches " + std::to_string(watches) + " weapons and names " +
+                        std::to_string(targets) + " targets: a salvo is studied with a sweep",
+                    error);
     }
     if (target == nullptr) {
         return Fail(path, 0,

@@ -40,7 +40,8 @@ void Observer::ObserveHead(Watched& w, const standin::Vessel& missile, std::vect
         r.milestones.lock = now;
         r.lockTarget = name;
     }
-    if (kind == HeadKind::FRIEND && std::isnan(r.friendLock)) {
+    // A lock on a friend is the seeker's first lock going to one: a friend seen after a target is not.
+    if (kind == HeadKind::FRIEND && std::isnan(r.friendLock) && std::isnan(r.milestones.lock)) {
         r.friendLock = now;
         r.friendName = name;
     }

@@ -40,7 +40,7 @@ struct WeaponRecord {
     std::string name;
     std::string carrier;             ///< what released it, "" when nothing did
     Milestones milestones;
-    double friendLock = NAN;         ///< when its head first came on a friend, s
+    double friendLock = NAN;         ///< when its head first came on a friend, before any target, s
     std::string friendName;          ///< that friend, "" for none
     std::string lockTarget;          ///< the target its head first came on, "" for none
     std::string target;              ///< the target its result is against: the nearest at ignition,

@@ -126,6 +126,13 @@ def title(summary, runs, cep):
 
 
 def plot(folder):
+    try:
+        salvo = "weapons" in read_summary(folder)
+    except (OSError, ValueError) as e:
+        raise InputError(str(e)) from e
+    if salvo:
+        import salvo_plot  # a salvo's runs.csv has a column set of its own
+        return salvo_plot.plot(folder)
     quantities, columns, outcomes, summary = read_inputs(folder)
     count = len(quantities)  # small panels in 1 to 3 columns beside the impact plot
     cols = 0 if count == 0 else 1 if count <= 2 else 2 if count <= 6 else 3

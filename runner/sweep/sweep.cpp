@@ -22,26 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The row of runs.csv for run `run` with inputs `values` and result `r`.
-SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
-{
-    const Milestones& m = r.milestones;
-    SweepRow row;
-    row.run = run;
-    row.inputs = std::move(values);
-    row.outcome = OutcomeOf(r);
-    bool offset = !std::isnan(r.missDistance);
-    row.miss = r.missDistance;
-    row.flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
-    row.lock = m.lock - m.release;
-    row.east = offset ? r.missOffset.x : NAN;
-    row.north = offset ? r.missOffset.z : NAN;
-    row.closest = r.closestApproach;
-    row.closestTime = r.closestApproachTime;
-    row.relativeSpeed = r.relativeSpeed;
-    return row;
-}
-
 // A fingerprint of everything that decides a sweep's rows, so resumed rows come from the same sweep.
 std::string Signature(const BatchDefinition& spec, int shard, int shards)
 {
@@ -73,7 +53,7 @@ std::string Signature(const BatchDefinition& spec, int shard, int shards)
 
 // Puts the rows a stopped sweep left in `path` into `rows` (rows[k] for run `first` + k); false
 // when `path` holds the runs of another sweep than the one `signature` names.
-bool Resume(const fs::path& path, const std::string& signature, long long first, size_t inputs,
+bool Resume(const fs::path& path, const std::string& signature, long long first, const SweepMeta& meta,
             std::vector<SweepRow>& rows)
 {
     std::ifstream in(path);
@@ -85,7 +65,7 @@ bool Resume(const fs::path& path, const std::string& signature, long long first,
     const long long last = first + static_cast<long long>(rows.size());
     for (SweepRow row; csv.Next(fields);) {
         // A row cut short by the stop has no line end: it is flown again.
-        if (csv.Ended() && ReadRow(fields, inputs, row) && row.run >= first && row.run < last) {
+        if (csv.Ended() && ReadRow(fields, meta, row) && row.run >= first && row.run < last) {
             rows[static_cast<size_t>(row.run - first)] = row;
         }
     }
@@ -198,10 +178,11 @@ int Sweep(const SweepOptions& options)
         return EXIT_FAILED;
     }
 
+    const SweepMeta meta = MetaOf(spec, options.sweepFile, options.shard, options.shards);
     std::vector<SweepRow> rows(static_cast<size_t>(last - first));
     const std::string signature = Signature(spec, options.shard, options.shards);
     fs::path partialPath = out / "runs.partial";
-    if (options.resume && !Resume(partialPath, signature, first, spec.dispersions.size(), rows)) {
+    if (options.resume && !Resume(partialPath, signature, first, meta, rows)) {
         Complain("sweep", "%s holds the runs of another sweep", partialPath.c_str());
         return EXIT_USAGE;
     }
@@ -226,7 +207,6 @@ int Sweep(const SweepOptions& options)
         return EXIT_SCENARIO;
     }
 
-    SweepMeta meta = MetaOf(spec, options.sweepFile, options.shard, options.shards);
     if (!WriteSweep(out.string(), meta, rows)) {
         Complain("sweep", "cannot write runs.csv and summary.json in %s", out.c_str());
         return EXIT_FAILED;

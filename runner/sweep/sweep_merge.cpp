@@ -39,7 +39,7 @@ bool ReadShard(const std::filesystem::path& dir, SweepMeta& meta, std::vector<Sw
 bool SameSweep(const SweepMeta& a, const SweepMeta& b)
 {
     return a.sweep == b.sweep && a.scenario == b.scenario && a.seed == b.seed && a.runs == b.runs &&
-           a.inputs == b.inputs && a.settings == b.settings;
+           a.inputs == b.inputs && a.settings == b.settings && a.weapons == b.weapons && a.targets == b.targets;
 }
 
 }  // namespace

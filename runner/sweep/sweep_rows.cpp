@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "formats/scenario_keys.h"
+#include "runner/sweep/salvo_rows.h"
 
 namespace runner {
 
@@ -16,6 +17,28 @@ constexpr const char* RESULT_COLUMNS[] = {"outcome", "miss_m", "time_of_flight_s
 
 }  // namespace
 
+SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r)
+{
+    const Milestones& m = r.milestones;
+    SweepRow row;
+    row.run = run;
+    row.inputs = std::move(values);
+    row.outcome = OutcomeOf(r);
+    bool offset = !std::isnan(r.missDistance);
+    row.miss = r.missDistance;
+    row.flight = std::isnan(m.release) ? NAN : (std::isnan(m.removal) ? r.endTime : m.removal) - m.release;
+    row.lock = m.lock - m.release;
+    row.east = offset ? r.missOffset.x : NAN;
+    row.north = offset ? r.missOffset.z : NAN;
+    row.closest = r.closestApproach;
+    row.closestTime = r.closestApproachTime;
+    row.relativeSpeed = r.relativeSpeed;
+    if (r.salvo) {
+        SalvoFields(r, row);
+    }
+    return row;
+}
+
 SweepMeta MetaOf(const BatchDefinition& spec, const std::string& path, int shard, int shards)
 {
     SweepMeta meta;
@@ -27,6 +50,7 @@ SweepMeta MetaOf(const BatchDefinition& spec, const std::string& path, int shard
     meta.shards = shards;
     meta.inputs = InputsOf(spec);
     meta.settings = SettingTexts(spec);
+    SalvoOf(spec, meta);
     return meta;
 }
 
@@ -36,7 +60,11 @@ std::vector<std::string> RunsHeader(const SweepMeta& meta)
     for (const DispersedInput& input : meta.inputs) {
         header.push_back(input.column);
     }
-    header.insert(header.end(), std::begin(RESULT_COLUMNS), std::end(RESULT_COLUMNS));
+    if (meta.Salvo()) {
+        AddSalvoColumns(meta, header);
+    } else {
+        header.insert(header.end(), std::begin(RESULT_COLUMNS), std::end(RESULT_COLUMNS));
+    }
     return header;
 }
 
@@ -46,6 +74,11 @@ void WriteRow(formats::CsvWriter& csv, const SweepRow& row)
     for (double value : row.inputs) {
         csv.Optional(value);
     }
+    if (!row.weapons.empty() || !row.hit.empty()) {
+        WriteSalvoFields(csv, row);
+        csv.End();
+        return;
+    }
     csv.Text(OUTCOMES[static_cast<int>(row.outcome)]);
     for (double value :
          {row.miss, row.flight, row.lock, row.east, row.north, row.closest, row.closestTime, row.relativeSpeed}) {
@@ -54,9 +87,10 @@ void WriteRow(formats::CsvWriter& csv, const SweepRow& row)
     csv.End();
 }
 
-bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& row)
+bool ReadRow(const std::vector<std::string>& fields, const SweepMeta& meta, SweepRow& row)
 {
-    const size_t count = 1 + inputs + std::size(RESULT_COLUMNS);
+    const size_t inputs = meta.inputs.size();
+    const size_t count = 1 + inputs + (meta.Salvo() ? SalvoColumnCount(meta) : std::size(RESULT_COLUMNS));
     if (fields.size() != count || !formats::ParseField(fields[0], row.run) || row.run < 0) {
         return false;
     }
@@ -66,17 +100,15 @@ bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& ro
         numbers = formats::ParseOptional(fields[1 + k], row.inputs[k]) && numbers;
     }
     size_t at = 1 + inputs;
-    int outcome = 0;
-    const int outcomes = OUTCOME_COUNT;
-    while (outcome < outcomes && fields[at] != OUTCOMES[outcome]) {
-        ++outcome;
+    if (meta.Salvo()) {
+        return ReadSalvoFields(fields, at, meta, row) && numbers;
     }
-    row.outcome = static_cast<Outcome>(outcome);
+    const bool outcome = ReadOutcome(fields[at], row.outcome, SINGLE_OUTCOME_COUNT);
     for (double* value : {&row.miss, &row.flight, &row.lock, &row.east, &row.north, &row.closest, &row.closestTime,
                           &row.relativeSpeed}) {
         numbers = formats::ParseOptional(fields[++at], *value) && numbers;
     }
-    return numbers && outcome < outcomes;
+    return numbers && outcome;
 }
 
 bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector<SweepRow>& rows)
@@ -106,7 +138,7 @@ bool ReadRuns(std::istream& in, const SweepMeta& meta, std::vector<SweepRow>& ro
     }
     for (size_t count = 1; csv.Next(fields); ++count) {
         SweepRow row;
-        if (!csv.Ended() || !ReadRow(fields, meta.inputs.size(), row)) {
+        if (!csv.Ended() || !ReadRow(fields, meta, row)) {
             error = "row " + std::to_string(count) + (csv.Ended() ? " is no run's row" : " is cut short");
             return false;
         }

@@ -14,6 +14,15 @@
 
 namespace runner {
 
+/// One salvo weapon's fields in a row of runs.csv. NaN or "" stands for what it did not have.
+struct WeaponRow {
+    Outcome outcome = Outcome::DUD;
+    std::string target;       ///< the target its result is against
+    double miss = NAN;        ///< from its warhead's ignition to that target's centre, m
+    double lock = NAN;        ///< time from its release to its head's first target, s
+    double friendLock = NAN;  ///< time from its release to its head's first friend, s
+};
+
 /// One run of a sweep: a row of runs.csv. NaN stands for what the run did not have, an empty field.
 struct SweepRow {
     long long run = -1;          ///< the run's number from 0; -1 for a run not flown yet
@@ -27,6 +36,8 @@ struct SweepRow {
     double closest = NAN;        ///< closest approach of the missile's centre to the target's after release, m
     double closestTime = NAN;    ///< simulation time of the closest approach, s
     double relativeSpeed = NAN;  ///< the missile's speed relative to the target at warhead ignition, m/s
+    std::vector<WeaponRow> weapons;  ///< in a salvo, each watched weapon's fields (the above unused)
+    std::vector<char> hit;           ///< in a salvo, whether each target was hit
 };
 
 /// What a sweep's summary says about the sweep itself.
@@ -38,18 +49,26 @@ struct SweepMeta {
     std::vector<DispersedInput> inputs;  ///< the dispersed quantities, in the order of their columns
     std::vector<std::string> settings;   ///< the SETTING lines put after the scenario's, as written
     int shard = 1, shards = 1;
+    std::vector<std::string> weapons;  ///< a salvo's watched weapons; empty for a single weapon's sweep
+    std::vector<std::string> targets;  ///< a salvo's targets
+    /// True for a sweep of a salvo: more than one watched weapon or target.
+    bool Salvo() const { return weapons.size() > 1 || targets.size() > 1; }
 };
 
 /// The summary fields of sweep `spec` run from sweep file `path`, shard `shard` of `shards`.
 SweepMeta MetaOf(const BatchDefinition& spec, const std::string& path, int shard, int shards);
-/// The header of runs.csv for the sweep `meta`: "run", its input columns, then the outcome's.
+/// The header of runs.csv for the sweep `meta`: "run", its input columns, then the outcome's; in a
+/// salvo, each weapon's "<weapon>.outcome", ".target", ".miss_m", ".lock_after_release_s" and
+/// ".friend_lock_after_release_s", then each target's "<target>.hit" (1 or 0).
 std::vector<std::string> RunsHeader(const SweepMeta& meta);
+/// The row of runs.csv for run `run` with inputs `values` and result `r`.
+SweepRow RowOf(long long run, std::vector<double> values, const RunResult& r);
 /// Adds `row` to `csv` as a record of runs.csv.
 void WriteRow(formats::CsvWriter& csv, const SweepRow& row);
-/// Reads `fields`, a record of runs.csv with `inputs` dispersed values, into `row`; false when it
-/// is no run's row: another field count, a run that is not a whole number from 0, an unknown
-/// outcome or a field that is neither empty nor a number.
-bool ReadRow(const std::vector<std::string>& fields, size_t inputs, SweepRow& row);
+/// Reads `fields`, a record of the runs.csv of sweep `meta`, into `row`; false when it is no run's
+/// row: another field count, a run that is not a whole number from 0, an unknown outcome, a hit
+/// that is neither 0 nor 1, or a field that is neither empty nor a number.
+bool ReadRow(const std::vector<std::string>& fields, const SweepMeta& meta, SweepRow& row);
 /// Writes `dir`/runs.csv (header and `rows`, in run order) and `dir`/summary.json; false on failure.
 bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector<SweepRow>& rows);
 /// Appends the rows of runs.csv `in`, written for the sweep `meta`, to `rows`; false with `error`

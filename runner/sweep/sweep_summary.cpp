@@ -41,6 +41,37 @@ Json Quantile(const std::vector<double>& v, double q)
     return {{"value", value}, {"ci95", {v[rank(std::floor(n * q - spread))], v[rank(std::ceil(n * q + spread))]}}};
 }
 
+// A salvo's fields: its weapons and targets, each weapon's outcome counts, and with Wilson's
+// intervals the chance of each target hit, of every target hit, and of a head on a friend.
+void AddSalvo(const SweepMeta& meta, const std::vector<SweepRow>& rows, Json& summary)
+{
+    const long long n = static_cast<long long>(rows.size());
+    summary["weapons"] = meta.weapons;
+    summary["targets"] = meta.targets;
+    Json outcomes = Json::object();
+    for (size_t w = 0; w < meta.weapons.size(); ++w) {
+        long long counts[OUTCOME_COUNT] = {};
+        for (const SweepRow& row : rows) {
+            ++counts[static_cast<int>(row.weapons[w].outcome)];
+        }
+        for (int k = 0; k < OUTCOME_COUNT; ++k) {
+            outcomes[meta.weapons[w]][OUTCOMES[k]] = counts[k];
+        }
+    }
+    summary["outcomes"] = outcomes;
+    Json hit = Json::object();
+    for (size_t t = 0; t < meta.targets.size(); ++t) {
+        hit[meta.targets[t]] = Proportion(std::count_if(rows.begin(), rows.end(), [&](const SweepRow& r) { return r.hit[t] != 0; }), n);
+    }
+    summary["target_hit_probability"] = hit;
+    auto every = [](const SweepRow& r) { return std::all_of(r.hit.begin(), r.hit.end(), [](char h) { return h != 0; }); };
+    auto friendLock = [](const SweepRow& r) {
+        return std::any_of(r.weapons.begin(), r.weapons.end(), [](const WeaponRow& w) { return !std::isnan(w.friendLock); });
+    };
+    summary["every_target_hit_probability"] = Proportion(std::count_if(rows.begin(), rows.end(), every), n);
+    summary["friend_lock_probability"] = Proportion(std::count_if(rows.begin(), rows.end(), friendLock), n);
+}
+
 }  // namespace
 
 std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows)
@@ -73,6 +104,10 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
     if (!meta.settings.empty()) {
         summary["settings"] = meta.settings;  // a sweep without them keeps its summary as it was
     }
+    if (meta.Salvo()) {
+        AddSalvo(meta, rows, summary);
+        return summary.dump(2) + "\n";
+    }
     summary["outcomes"] = Json::object();
     for (int k = 0; k < SINGLE_OUTCOME_COUNT; ++k) {
         summary["outcomes"][OUTCOMES[k]] = counts[k];
@@ -100,6 +135,10 @@ bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)
         meta.inputs = ReadDispersionsJson(summary.at("dispersions"));
         if (summary.contains("settings")) {
             meta.settings = summary.at("settings").get<std::vector<std::string>>();
+        }
+        if (summary.contains("weapons")) {
+            meta.weapons = summary.at("weapons").get<std::vector<std::string>>();
+            meta.targets = summary.at("targets").get<std::vector<std::string>>();
         }
     } catch (const Json::exception&) {
         return false;

@@ -43,12 +43,14 @@ std::vector<runner::SweepRow> Rows(const std::string& text, size_t inputs = 0)
     std::istringstream in(text);
     formats::CsvReader csv(in);
     std::vector<runner::SweepRow> rows;
+    runner::SweepMeta meta;
+    meta.inputs.resize(inputs);
     for (std::vector<std::string> fields; csv.Next(fields);) {
         if (fields[0] == "run") {
             continue;
         }
         runner::SweepRow row;
-        EXPECT_TRUE(runner::ReadRow(fields, inputs, row)) << fields[0];
+        EXPECT_TRUE(runner::ReadRow(fields, meta, row)) << fields[0];
         rows.push_back(row);
     }
     return rows;
@@ -180,7 +182,7 @@ TEST(SweepRows, RunNumberOnlyFromALeadingNumberAndComma)
 {
     auto run = [](std::vector<std::string> fields) {
         runner::SweepRow row;
-        return runner::ReadRow(fields, 0, row) ? row.run : -1;
+        return runner::ReadRow(fields, runner::SweepMeta{}, row) ? row.run : -1;
     };
     EXPECT_EQ(run({"12", "hit", "3.5", "20", "7", "0", "3.5", "1", "29", "400"}), 12);
     EXPECT_EQ(run({"0", "miss", "", "", "", "", "", "", "", ""}), 0);

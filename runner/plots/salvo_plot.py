@@ -1,0 +1,102 @@
+"""Plot a salvo's sweep: reads runs.csv and summary.json from the sweep's output folder and
+writes sweep.png beside them: against each dispersed quantity, the chance that each target is
+hit, that every target is, that each weapon hits, and that a seeker's first lock is on a friend.
+
+Usage: /usr/bin/python3 runner/plots/sweep_plot.py SWEEP_FOLDER (it hands a salvo's folder here)
+"""
+import csv
+import math
+import os
+
+import matplotlib
+matplotlib.use("Agg")
+import matplotlib.pyplot as plt  # noqa: E402
+import numpy as np  # noqa: E402
+
+from plot_common import InputError, note, number, read_summary  # noqa: E402
+
+
+def wilson(k, n, z=1.96):
+    """95 % interval of a proportion (arrays of successes and trials), sound even at 0 or n."""
+    p, z2 = k / n, z * z
+    centre = (p + z2 / (2 * n)) / (1 + z2 / n)
+    half = z * np.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
+    return np.maximum(0.0, centre - half), np.minimum(1.0, centre + half)
+
+
+def read_inputs(folder):
+    """Returns (summary, dispersed quantity names, {column: array of numbers or texts})."""
+    try:
+        summary = read_summary(folder)
+        weapons, targets = summary["weapons"], summary["targets"]
+        with open(os.path.join(folder, "runs.csv"), encoding="utf-8", newline="") as f:
+            reader = csv.DictReader(f)
+            header = reader.fieldnames or []
+            rows = list(reader)
+        first = f"{weapons[0]}.outcome" if weapons else f"{targets[0]}.hit"
+        if first not in header:
+            raise ValueError(f"runs.csv lacks the column {first}")
+        quantities = header[1:header.index(first)]
+        columns = {c: np.array([number(r[c]) for r in rows], dtype=float) for c in quantities}
+        for w in weapons:
+            columns[w] = np.array([r[f"{w}.outcome"] for r in rows], dtype=str)
+            columns[w + " friend"] = np.array([r[f"{w}.friend_lock_after_release_s"] != "" for r in rows])
+        for t in targets:
+            columns[t] = np.array([r[f"{t}.hit"] == "1" for r in rows])
+    except (OSError, ValueError, KeyError, TypeError) as e:
+        raise InputError(str(e)) from e
+    return summary, quantities, columns
+
+
+def binned(ax, values, success, label, style):
+    """The share of successes in equal-width bins of values, with 95 % intervals."""
+    known = ~np.isnan(values)
+    values, success = values[known], success[known].astype(float)
+    edges = np.histogram_bin_edges(values, bins=min(12, max(4, values.size // 40)))
+    which = np.clip(np.digitize(values, edges) - 1, 0, len(edges) - 2)
+    n = np.bincount(which, minlength=len(edges) - 1)
+    k = np.bincount(which, weights=success, minlength=len(edges) - 1)
+    full = n > 0
+    n, k, centres = n[full], k[full], ((edges[:-1] + edges[1:]) / 2)[full]
+    low, high = wilson(k, n)
+    p = k / n
+    ax.errorbar(centres, p, yerr=[np.maximum(p - low, 0), np.maximum(high - p, 0)], fmt=style,
+                ms=4, capsize=2, label=label, clip_on=False)
+
+
+def plot(folder):
+    summary, quantities, columns = read_inputs(folder)
+    weapons, targets = summary["weapons"], summary["targets"]
+    count = max(len(quantities), 1)
+    cols = min(count, 2)
+    fig, axes = plt.subplots(math.ceil(count / cols), cols, figsize=(7.0 * cols, 4.6 * math.ceil(count / cols)),
+                             squeeze=False)
+    friend = np.any([columns[w + " friend"] for w in weapons], axis=0) if weapons else None
+    every = np.all([columns[t] for t in targets], axis=0) if targets else None
+    for ax, name in zip(axes.flat, quantities):
+        values = columns[name]
+        ax.set(xlabel=name, ylabel="probability", ylim=(0, 1))
+        for t in targets:
+            binned(ax, values, columns[t], f"{t} hit", "o-")
+        if len(targets) > 1:
+            binned(ax, values, every, "every target hit", "s-")
+        for w in weapons:
+            binned(ax, values, columns[w] == "hit", f"{w} hits", ".:")
+        if friend is not None:
+            binned(ax, values, friend, "a seeker's first lock on a friend", "x--")
+        ax.grid(alpha=0.3)
+        ax.legend(fontsize=7, loc="best")
+    for ax in list(axes.flat)[len(quantities):]:
+        note(ax, "no dispersed quantity") if not quantities else ax.set_visible(False)
+    p = (summary.get("every_target_hit_probability") or {}).get("p")
+    f = (summary.get("friend_lock_probability") or {}).get("p")
+    runs = summary.get("runs_in_file")
+    fig.suptitle(f"{os.path.basename(summary.get('sweep') or 'unnamed sweep')}: {runs} runs, "
+                 f"{len(weapons)} weapons at {len(targets)} target(s), "
+                 + (f"P(every target hit) {p:.3f}" if p is not None else "P(every target hit) n/a")
+                 + (f", P(lock on a friend) {f:.3f}" if f is not None else ""), fontsize=12)
+    fig.tight_layout(rect=(0, 0, 1, 0.95))
+    out = os.path.join(folder, "sweep.png")
+    fig.savefig(out, dpi=100, metadata={"Software": None})  # no version stamp: same runs, same PNG
+    plt.close(fig)
+    return out

@@ -68,11 +68,14 @@ void BM_PhysicsStep(benchmark::State& state)
 }
 
 // The reference engagement from its scenario to the missile's removal, without files: over the
-// flat ground (0), over the Earth (1) and over the Earth in moderate turbulence (2), side by side.
+// flat ground (0), over the Earth (1), over the Earth in moderate turbulence (2), and as the
+// four-missile salvo over the Earth (3, to the last missile's removal), side by side.
 void BM_ReferenceEngagement(benchmark::State& state)
 {
     runner::RunOptions options;
-    options.scenario = state.range(0) == 0 ? KARVEX_SCENARIO_DIR "/reference_flat.scn" : KARVEX_SCENARIO_DIR "/reference.scn";
+    options.scenario = state.range(0) == 0   ? KARVEX_SCENARIO_DIR "/reference_flat.scn"
+                       : state.range(0) == 3 ? KARVEX_SCENARIO_DIR "/four_missiles.scn"
+                                             : KARVEX_SCENARIO_DIR "/reference.scn";
     options.moduleDir = KARVEX_MODULE_DIR;
     formats::ScenarioDocument turbulent;
     if (state.range(0) == 2) {
@@ -146,6 +149,7 @@ BENCHMARK(BM_ReferenceEngagement)
     ->Arg(0)
     ->Arg(1)
     ->Arg(2)
+    ->Arg(3)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 BENCHMARK(BM_MovingTargetSweep)

@@ -17,6 +17,7 @@
 #include "runner/program/paths.h"
 #include "runner/replay/replay.h"
 #include "runner/replay/replay_telemetry.h"
+#include "runner/replay/replay_weapons.h"
 
 namespace runner {
 
@@ -38,10 +39,11 @@ constexpr const char* ASSETS[] = {"replay.html", "three.min.js", "OrbitControls.
 constexpr const char* SCRIPTS[] = {"replay_scene.js",  "replay_models.js",   "replay_overlay.js",
                                    "replay_motion.js", "replay_views.js",    "replay_panel.js",
                                    "replay_controls.js", "replay_player.js"};
+// A salvo's player, put in before the last script so that it can wrap the others before they run.
+constexpr const char* SALVO_SCRIPT = "replay_salvo.js";
 
-double Milestone(const Json& summary, const char* name)
+double Milestone(const Json& milestones, const char* name)
 {
-    const Json milestones = summary.value("milestones", Json::object());
     const Json time = milestones.is_object() ? milestones.value(name, Json()) : Json();
     return time.is_number() ? time.get<double>() : NAN;
 }
@@ -66,12 +68,14 @@ Phase PhaseAt(double t, double thrust, double release, double boosterCut, double
     return GLIDE;
 }
 
-Json TrackJson(const std::string& name, const Track& track, const Json& summary)
+// A vessel's samples for the page; `milestones` are its own when it is a watched weapon, else null
+// (its trail then stays in the carried colour).
+Json TrackJson(const std::string& name, const Track& track, const Json* milestones)
 {
-    const double release = Milestone(summary, "release");
-    const double boosterCut = Milestone(summary, "booster_cut");
-    const double ignition = Milestone(summary, "ignition");
-    const bool watched = summary.value("missile", Json()).is_string() && summary["missile"] == name;
+    const bool watched = milestones != nullptr;
+    const double release = watched ? Milestone(*milestones, "release") : NAN;
+    const double boosterCut = watched ? Milestone(*milestones, "booster_cut") : NAN;
+    const double ignition = watched ? Milestone(*milestones, "ignition") : NAN;
     const size_t stride = (track.rows + MAX_SAMPLES - 1) / MAX_SAMPLES;
     Json out = {{"name", name}};
     struct Field {
@@ -147,9 +151,12 @@ Json ReplayData(const Json& summary, const std::vector<std::string>& order, cons
         }
     }
     data["events"] = std::move(events);
+    std::map<std::string, Json> watched;
+    AddWeapons(summary, data, watched);
     Json vessels = Json::array();
     for (const std::string& name : order) {
-        vessels.push_back(TrackJson(name, tracks.at(name), summary));
+        const auto own = watched.find(name);
+        vessels.push_back(TrackJson(name, tracks.at(name), own == watched.end() ? nullptr : &own->second));
     }
     data["vessels"] = std::move(vessels);
     return data;
@@ -226,7 +233,11 @@ int Replay(const std::string& outDir, const std::string& assetDir)
             return EXIT_FAILED;
         }
     }
-    for (const char* name : SCRIPTS) {
+    std::vector<const char*> names(std::begin(SCRIPTS), std::end(SCRIPTS));
+    if (IsSalvo(summary)) {
+        names.insert(names.end() - 1, SALVO_SCRIPT);
+    }
+    for (const char* name : names) {
         std::string script;
         if (!ReadAsset(assets, name, script)) {
             return EXIT_FAILED;

@@ -129,6 +129,41 @@ class ReplayPage(unittest.TestCase):
         finally:
             self.browser.get("file://" + self.page)
 
+    def test_salvo_shows_both_weapons_and_w_chases_the_next(self):
+        """The reference engagement with a second missile released half a second after the first."""
+        with open(sys.argv[2], encoding="utf-8") as f:
+            text = f.read()
+        for old, new in (("WATCH K1\n", "WATCH K2\n"), ("  STATION 0 -1.5 0\n", "  STATION 1.5 -1.5 0\n"),
+                         ("  AT 5 0 RELEASE 0 -1 0\n", "  AT 0 1 ACTIVATE\n  AT 5.5 1 ACTIVATE\n  AT 5.5 1 ARM\n"
+                                                        "  AT 5.5 1 RELEASE 0 -1 0\n"),
+                         ("K1:Karvex\n  ATTACHED 0 0 Carrier\nEND\n", "K2:Karvex\n  ATTACHED 0 1 Carrier\nEND\n")):
+            text = text.replace(old, old + new)
+        out = os.path.join(sys.argv[3], "salvo")
+        os.makedirs(out, exist_ok=True)
+        with open(os.path.join(out, "salvo.scn"), "w", encoding="utf-8") as f:
+            f.write(text)
+        subprocess.run([sys.argv[1], "run", os.path.join(out, "salvo.scn"), "-q", "-o", out, "--replay"], check=True,
+                       stdout=subprocess.DEVNULL)
+        try:
+            self.browser.get_log("browser")  # what the other pages logged
+            self.browser.get("file://" + os.path.abspath(os.path.join(out, "replay.html")))
+            self.assertEqual([e for e in self.browser.get_log("browser") if e["level"] == "SEVERE"], [])
+            phases = self.evaluate("karvexReplay.data.vessels.find((v) => v.name === 'K2').phase")
+            self.assertIn(1, phases, "the second missile's trail shows its own boost")
+            self.evaluate("document.querySelector('[data-view=top]').click(); karvexReplay.seek(15)")
+            shown = self.evaluate("Object.fromEntries([...document.querySelectorAll('#view div')].filter((d) =>"
+                                  " d.style.display !== 'none').map((d) => [d.textContent, d.style.color]))")
+            white = "rgb(255, 255, 255)"  # a missile's dot, where a carrier's is blue
+            self.assertEqual((shown.get("K1"), shown.get("K2"), "Target" in shown), (white, white, True), shown)
+            weapon = "document.getElementById('hud-weapon').textContent"
+            self.assertEqual(self.evaluate(weapon), "K1 (1 of 2)")
+            self.press("w")
+            self.assertEqual(self.evaluate(weapon), "K2 (2 of 2)")
+            self.press("w")
+            self.assertEqual(self.evaluate(weapon), "K1 (1 of 2)")
+        finally:
+            self.browser.get("file://" + self.page)
+
     def test_missile_meets_the_target_in_the_top_view(self):
         self.evaluate("document.querySelector('[data-view=top]').click()")
         milestones = self.summary["milestones"]

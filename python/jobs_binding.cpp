@@ -33,20 +33,9 @@ std::string TextOf(const fs::path& path)
     return text.str();
 }
 
-// runs.csv and summary.json of the sweep in `dir`, as (columns, summary text).
-py::tuple SweepFiles(const fs::path& dir)
+// The columns of a single weapon's sweep `meta` with `rows`: the run, the inputs, the outcome's.
+py::dict SweepColumns(const runner::SweepMeta& meta, const std::vector<runner::SweepRow>& rows)
 {
-    const std::string summary = TextOf(dir / "summary.json");
-    std::istringstream summaryIn(summary), runs(TextOf(dir / "runs.csv"));
-    runner::SweepMeta meta;
-    std::vector<runner::SweepRow> rows;
-    std::string error;
-    if (!runner::ReadSummaryMeta(summaryIn, meta)) {
-        Raise(runner::EXIT_SCENARIO, (dir / "summary.json").string() + " is not a sweep's summary");
-    }
-    if (!runner::ReadRuns(runs, meta, rows, error)) {
-        Raise(runner::EXIT_SCENARIO, (dir / "runs.csv").string() + ": " + error);
-    }
     const std::vector<std::string> header = runner::RunsHeader(meta);
     std::vector<long long> run;
     std::vector<std::vector<double>> numbers(header.size());
@@ -70,7 +59,70 @@ py::tuple SweepFiles(const fs::path& dir)
                                       : c == outcomeColumn ? py::object(Texts(outcome))
                                                            : py::object(Array(numbers[c]));
     }
-    return py::make_tuple(columns, summary);
+    return columns;
+}
+
+// The columns of a salvo's sweep `meta` with `rows`, as runs.csv names them: the run, the inputs,
+// each weapon's outcome and target (texts), miss and lock times, each target's hit (0 or 1).
+py::dict SalvoColumns(const runner::SweepMeta& meta, const std::vector<runner::SweepRow>& rows)
+{
+    const std::vector<std::string> header = runner::RunsHeader(meta);
+    std::vector<long long> run;
+    std::vector<std::vector<double>> inputs(meta.inputs.size());
+    for (const runner::SweepRow& row : rows) {
+        run.push_back(row.run);
+        for (size_t k = 0; k < inputs.size(); ++k) {
+            inputs[k].push_back(row.inputs[k]);
+        }
+    }
+    py::dict columns;
+    size_t c = 0;
+    columns[py::str(header[c++])] = Array(run);
+    for (const std::vector<double>& input : inputs) {
+        columns[py::str(header[c++])] = Array(input);
+    }
+    for (size_t w = 0; w < meta.weapons.size(); ++w) {
+        std::vector<std::string> outcome, target;
+        std::vector<std::vector<double>> times(3);
+        for (const runner::SweepRow& row : rows) {
+            const runner::WeaponRow& weapon = row.weapons[w];
+            outcome.emplace_back(runner::OUTCOMES[static_cast<int>(weapon.outcome)]);
+            target.push_back(weapon.target);
+            times[0].push_back(weapon.miss);
+            times[1].push_back(weapon.lock);
+            times[2].push_back(weapon.friendLock);
+        }
+        columns[py::str(header[c++])] = Texts(outcome);
+        columns[py::str(header[c++])] = Texts(target);
+        for (const std::vector<double>& values : times) {
+            columns[py::str(header[c++])] = Array(values);
+        }
+    }
+    for (size_t t = 0; t < meta.targets.size(); ++t) {
+        std::vector<long long> hit;
+        for (const runner::SweepRow& row : rows) {
+            hit.push_back(row.hit[t]);
+        }
+        columns[py::str(header[c++])] = Array(hit);
+    }
+    return columns;
+}
+
+// runs.csv and summary.json of the sweep in `dir`, as (columns, summary text).
+py::tuple SweepFiles(const fs::path& dir)
+{
+    const std::string summary = TextOf(dir / "summary.json");
+    std::istringstream summaryIn(summary), runs(TextOf(dir / "runs.csv"));
+    runner::SweepMeta meta;
+    std::vector<runner::SweepRow> rows;
+    std::string error;
+    if (!runner::ReadSummaryMeta(summaryIn, meta)) {
+        Raise(runner::EXIT_SCENARIO, (dir / "summary.json").string() + " is not a sweep's summary");
+    }
+    if (!runner::ReadRuns(runs, meta, rows, error)) {
+        Raise(runner::EXIT_SCENARIO, (dir / "runs.csv").string() + ": " + error);
+    }
+    return py::make_tuple(meta.Salvo() ? SalvoColumns(meta, rows) : SweepColumns(meta, rows), summary);
 }
 
 // envelope.csv and envelope.json of the envelope in `dir`, as (columns, summary text).

@@ -174,3 +174,11 @@ def test_sweep_and_merge_give_the_program_s_rows(tmp_path):
     assert_same_columns(merged.columns, expected)
     with pytest.raises(karvex.ScenarioError, match="missing"):
         karvex.merge([tmp_path / "shard1"])
+
+    # A salvo's sweep: each weapon's and each target's columns, as the program writes them.
+    salvo = SOURCE / "tests" / "data" / "salvo.sweep"
+    program("sweep", salvo, "-o", tmp_path / "salvo", "--no-plot", "-q")
+    both = karvex.sweep(salvo)
+    assert_same_columns(both.columns, read_csv(tmp_path / "salvo" / "runs.csv"))
+    assert list(both.runs)[-2:] == ["K2.friend_lock_after_release_s", "Target.hit"]
+    assert both.runs["Target.hit"].isin([0, 1]).all() and both.summary["weapons"] == ["K1", "K2"]

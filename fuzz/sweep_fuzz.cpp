@@ -1,5 +1,6 @@
-// Sweep files: the input is written to a sweep file two folders below a copy of the reference
-// scenario (so "../../scenarios/reference.scn" finds it), read, and its first runs drawn and built.
+// Sweep files: the input is written to a sweep file two folders below copies of the reference
+// scenario and the ripple salvo (so "../../scenarios/reference.scn" finds one), read, and its first
+// runs drawn and built.
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
@@ -16,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool prepared = [] {
         std::filesystem::create_directories("scenarios");
         std::filesystem::create_directories("sweeps/data");
-        std::filesystem::copy_file(KARVEX_SCENARIO_DIR "/reference.scn", "scenarios/reference.scn",
-                                   std::filesystem::copy_options::overwrite_existing);
+        for (const char* name : {"reference.scn", "ripple_salvo.scn"}) {
+            std::filesystem::copy_file(std::string(KARVEX_SCENARIO_DIR "/") + name, std::string("scenarios/") + name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
         return true;
     }();
     (void)prepared;

@@ -141,8 +141,9 @@ class Scenario:
     def set(self, quantity, value):
         """Sets `quantity` as a sweep's VARY line names it: "<vessel>.<field>" with field x, y, z (m),
         vx, vy, vz, speed (m/s), heading, pitch, bank (rad), latitude, longitude (deg), altitude (m),
-        release (s), course (deg, over the ground), weave_amplitude (m), weave_period (s) or
-        trigger_range (m), or "wind.speed" (m/s at 20 ft), "wind.from" (deg) or "turbulence.seed"."""
+        release (s), release<station> (s, one station's), ripple (s, between a carrier's releases),
+        course (deg, over the ground), weave_amplitude (m), weave_period (s) or trigger_range (m), or
+        "wind.speed" (m/s at 20 ft), "wind.from" (deg) or "turbulence.seed"."""
         self._document.set_quantity(quantity, float(value))
 
     def copy(self):

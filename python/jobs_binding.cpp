@@ -100,6 +100,7 @@ py::dict SalvoColumns(const runner::SweepMeta& meta, const std::vector<runner::S
     }
     for (size_t t = 0; t < meta.targets.size(); ++t) {
         std::vector<long long> hit;
+        hit.reserve(rows.size());
         for (const runner::SweepRow& row : rows) {
             hit.push_back(row.hit[t]);
         }

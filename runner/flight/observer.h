@@ -45,7 +45,8 @@ public:
     bool WatchGone() const { return !weapons.empty() && gone == weapons.size(); }
     /// Every watched weapon's record so far, its closest approach settled, in watch order.
     std::vector<WeaponRecord> Weapons() const;
-    /// Every target's name and size, in order (the rest of its record comes from the weapons').
+    /// Every target's name, size and closest approach, in order (its hits and closest miss come
+    /// from the weapons' records: SettleTargets).
     std::vector<TargetRecord> Targets() const;
 
 private:

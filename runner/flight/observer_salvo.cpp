@@ -27,9 +27,11 @@ void Observer::ObserveHead(Watched& w, const standin::Vessel& missile, std::vect
             onHandle = h;
         }
     }
-    const std::string name = on != nullptr ? on->name : "";
+    // Most frames the head is on what it was on: nothing is copied then.
+    static const std::string nothing;
+    const std::string& name = on != nullptr ? on->name : nothing;
     WeaponRecord& r = w.record;
-    if (name == (r.seeker.empty() ? std::string() : r.seeker.back().vessel)) {
+    if (name == (r.seeker.empty() ? nothing : r.seeker.back().vessel)) {
         return;
     }
     const bool target = std::find(targets.begin(), targets.end(), onHandle) != targets.end();

@@ -3,13 +3,14 @@
 # slurmd, all under WORKDIR and on loopback ports), flies a sweep through deploy/slurm/submit in
 # three shards, and checks that the merged runs.csv and summary.json equal a local run's, byte for
 # byte; given an envelope file too, it does the same with the envelope's envelope.csv and
-# envelope.json. Exits 77 (skipped) when not root or when Slurm or munge is not installed.
+# envelope.json, and given a second sweep file (a salvo's), with its runs.csv and summary.json.
+# Exits 77 (skipped) when not root or when Slurm or munge is not installed.
 #
-# usage: slurm_test.sh KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE]
+# usage: slurm_test.sh KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE [SWEEPFILE]]
 set -uo pipefail
 
-if [ $# -ne 3 ] && [ $# -ne 4 ]; then
-  echo "usage: $0 KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE]" >&2
+if [ $# -lt 3 ] || [ $# -gt 5 ]; then
+  echo "usage: $0 KARVEX SWEEPFILE WORKDIR [ENVELOPEFILE [SWEEPFILE]]" >&2
   exit 2
 fi
 if [ "$(id -u)" -ne 0 ]; then
@@ -23,7 +24,7 @@ for tool in munged slurmctld slurmd sbatch sinfo scontrol squeue scancel; do
   fi
 done
 
-karvex=$(realpath "$1") sweep=$(realpath "$2") envelope=${4:+$(realpath "$4")}
+karvex=$(realpath "$1") sweep=$(realpath "$2") envelope=${4:+$(realpath "$4")} salvo=${5:+$(realpath "$5")}
 mkdir -p "$3" && work=$(realpath "$3") || exit 2
 submit=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../deploy/slurm" && pwd)/submit
 host=$(hostname -s)
@@ -31,7 +32,8 @@ host=$(hostname -s)
 [ -r "$sweep" ] || { echo "FAIL: cannot read $sweep" >&2; exit 1; }
 
 # Only the folders this test makes are cleared, so a rerun starts afresh.
-rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster" "$work/local-envelope" "$work/cluster-envelope"
+rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster" "$work/local-envelope" "$work/cluster-envelope" \
+  "$work/local-salvo" "$work/cluster-salvo"
 
 # The daemons keep their state, sockets and logs under WORKDIR; a socket's path must stay short,
 # so a deep WORKDIR has them in a folder of their own under /tmp instead, removed at the end.
@@ -101,6 +103,10 @@ timeout 300 "$karvex" sweep "$sweep" --out "$work/local" --no-plot --quiet ||
 if [ -n "$envelope" ]; then
   timeout 300 "$karvex" envelope "$envelope" --out "$work/local-envelope" --no-plot --quiet ||
     fail "the local envelope failed or took over 300 s"
+fi
+if [ -n "$salvo" ]; then
+  timeout 300 "$karvex" sweep "$salvo" --out "$work/local-salvo" --no-plot --quiet ||
+    fail "the local salvo sweep failed or took over 300 s"
 fi
 
 # munge: a fresh key and a daemon of our own, reached through its own socket.
@@ -200,5 +206,8 @@ submitted() {
 submitted sweep "$sweep" cluster local runs.csv summary.json
 if [ -n "$envelope" ]; then
   submitted envelope "$envelope" cluster-envelope local-envelope envelope.csv envelope.json
+fi
+if [ -n "$salvo" ]; then
+  submitted "salvo sweep" "$salvo" cluster-salvo local-salvo runs.csv summary.json
 fi
 failed=0

@@ -1,9 +1,12 @@
 """What the flight, sweep and envelope plots share: reading numbers and the summary, the grey
-note on a panel with nothing to show, and the command line that turns any failure into one line.
+note on a panel with nothing to show, a share of successes in bins with its 95 % intervals, and
+the command line that turns any failure into one line.
 """
 import json
 import os
 import sys
+
+import numpy as np
 
 
 class InputError(Exception):
@@ -25,6 +28,29 @@ def read_summary(folder, name="summary.json"):
 
 def note(ax, text, y=0.5):
     ax.text(0.5, y, text, transform=ax.transAxes, ha="center", va="center", color="grey")
+
+
+def wilson(k, n, z=1.96):
+    """95 % interval of a proportion (arrays of successes and trials), sound even at 0 or n."""
+    p, z2 = k / n, z * z
+    centre = (p + z2 / (2 * n)) / (1 + z2 / n)
+    half = z * np.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
+    return np.maximum(0.0, centre - half), np.minimum(1.0, centre + half)
+
+
+def binned(ax, values, success, bins, **style):
+    """Draws the share of successes in `bins` equal-width bins of `values` (none NaN), with 95 %
+    intervals, as error bars in `style`."""
+    edges = np.histogram_bin_edges(values, bins=bins)
+    which = np.clip(np.digitize(values, edges) - 1, 0, len(edges) - 2)
+    n = np.bincount(which, minlength=len(edges) - 1)
+    k = np.bincount(which, weights=success.astype(float), minlength=len(edges) - 1)
+    full = n > 0
+    n, k, centres = n[full], k[full], ((edges[:-1] + edges[1:]) / 2)[full]
+    low, high = wilson(k, n)
+    p = k / n
+    # points at 0 or 1 stay whole
+    ax.errorbar(centres, p, yerr=[np.maximum(p - low, 0), np.maximum(high - p, 0)], clip_on=False, **style)
 
 
 def run(argv, program, folder, plot):

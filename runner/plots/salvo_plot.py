@@ -13,15 +13,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
-from plot_common import InputError, note, number, read_summary  # noqa: E402
-
-
-def wilson(k, n, z=1.96):
-    """95 % interval of a proportion (arrays of successes and trials), sound even at 0 or n."""
-    p, z2 = k / n, z * z
-    centre = (p + z2 / (2 * n)) / (1 + z2 / n)
-    half = z * np.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
-    return np.maximum(0.0, centre - half), np.minimum(1.0, centre + half)
+from plot_common import InputError, binned, note, number, read_summary  # noqa: E402
 
 
 def read_inputs(folder):
@@ -48,20 +40,11 @@ def read_inputs(folder):
     return summary, quantities, columns
 
 
-def binned(ax, values, success, label, style):
-    """The share of successes in equal-width bins of values, with 95 % intervals."""
+def share(ax, values, success, label, style):
+    """The share of successes against `values` (NaN left out), in bins of about 40 runs."""
     known = ~np.isnan(values)
-    values, success = values[known], success[known].astype(float)
-    edges = np.histogram_bin_edges(values, bins=min(12, max(4, values.size // 40)))
-    which = np.clip(np.digitize(values, edges) - 1, 0, len(edges) - 2)
-    n = np.bincount(which, minlength=len(edges) - 1)
-    k = np.bincount(which, weights=success, minlength=len(edges) - 1)
-    full = n > 0
-    n, k, centres = n[full], k[full], ((edges[:-1] + edges[1:]) / 2)[full]
-    low, high = wilson(k, n)
-    p = k / n
-    ax.errorbar(centres, p, yerr=[np.maximum(p - low, 0), np.maximum(high - p, 0)], fmt=style,
-                ms=4, capsize=2, label=label, clip_on=False)
+    bins = min(12, max(4, int(known.sum()) // 40))
+    binned(ax, values[known], success[known], bins, fmt=style, ms=4, capsize=2, label=label)
 
 
 def plot(folder):
@@ -77,13 +60,13 @@ def plot(folder):
         values = columns[name]
         ax.set(xlabel=name, ylabel="probability", ylim=(0, 1))
         for t in targets:
-            binned(ax, values, columns[t], f"{t} hit", "o-")
+            share(ax, values, columns[t], f"{t} hit", "o-")
         if len(targets) > 1:
-            binned(ax, values, every, "every target hit", "s-")
+            share(ax, values, every, "every target hit", "s-")
         for w in weapons:
-            binned(ax, values, columns[w] == "hit", f"{w} hits", ".:")
+            share(ax, values, columns[w] == "hit", f"{w} hits", ".:")
         if friend is not None:
-            binned(ax, values, friend, "a seeker's first lock on a friend", "x--")
+            share(ax, values, friend, "a seeker's first lock on a friend", "x--")
         ax.grid(alpha=0.3)
         ax.legend(fontsize=7, loc="best")
     for ax in list(axes.flat)[len(quantities):]:

@@ -14,7 +14,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
-from plot_common import InputError, note, number, read_summary, run  # noqa: E402
+from plot_common import InputError, binned, note, number, read_summary, run  # noqa: E402
 
 NEEDED = ("run", "outcome", "impact_east_m", "impact_north_m")
 COLOURS = {"hit": "tab:green", "miss": "tab:red", "no_lock": "tab:orange", "dud": "grey", "unfinished": "tab:blue"}
@@ -39,14 +39,6 @@ def read_inputs(folder):
         raise InputError(str(e)) from e
     outcomes = np.array([(r["outcome"] or "").strip() for r in rows], dtype=str)
     return quantities, columns, outcomes, summary
-
-
-def wilson(hits, n, z=1.96):
-    """95 % interval of a proportion (arrays of hits and trials), sound even at 0 or n hits."""
-    p, z2 = hits / n, z * z
-    centre = (p + z2 / (2 * n)) / (1 + z2 / n)
-    half = z * np.sqrt(p * (1 - p) / n + z2 / (4 * n * n)) / (1 + z2 / n)
-    return np.maximum(0.0, centre - half), np.minimum(1.0, centre + half)
 
 
 def scatter(ax, east, north, outcomes, cep, label):
@@ -101,16 +93,7 @@ def hit_panel(ax, name, values, hits):
     values, hits = values[known], hits[known]
     if not values.size:
         return note(ax, "no values")
-    edges = np.histogram_bin_edges(values, bins=min(10, max(4, values.size // 10)))
-    which = np.clip(np.digitize(values, edges) - 1, 0, len(edges) - 2)
-    n = np.bincount(which, minlength=len(edges) - 1)
-    k = np.bincount(which, weights=hits, minlength=len(edges) - 1)
-    full = n > 0
-    n, k, centres = n[full], k[full], ((edges[:-1] + edges[1:]) / 2)[full]
-    low, high = wilson(k, n)
-    p = k / n
-    ax.errorbar(centres, p, yerr=[np.maximum(p - low, 0), np.maximum(high - p, 0)], fmt="o",
-                ms=4, capsize=2, color="tab:blue", clip_on=False)  # points at 0 or 1 stay whole
+    binned(ax, values, hits, min(10, max(4, values.size // 10)), fmt="o", ms=4, capsize=2, color="tab:blue")
     ax.axhline(hits.mean(), color="grey", ls=":", lw=1, label=f"all runs ({hits.mean():.2f})")
 
 

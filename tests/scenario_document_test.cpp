@@ -163,6 +163,33 @@ TEST(ScenarioDocument, DispersionsEditTypedFieldsAndTheRelease)
     EXPECT_NE(error.find("\"Target\" releases nothing"), std::string::npos) << error;
 }
 
+// A ripple spaces the releases by rank, earliest first, a tie in station order, the first keeping
+// its time; a station's release moves that station's actions due with it and no other's.
+TEST(ScenarioDocument, RippleAndAStationsReleaseMoveOnlyTheirStationsActions)
+{
+    formats::ScenarioVessel carrier;
+    carrier.name = "C";
+    for (const char* text : {"STATION 0 0 0", "STATION 1 0 0", "STATION 2 0 0", "AT 3 2 ARM", "AT 3 2 RELEASE",
+                             "AT 5 0 ARM", "AT 5 0 RELEASE", "AT 3 1 RELEASE", "AT 5 1 SAFE"}) {
+        carrier.lines.push_back({.line = 0, .host = false, .value = {}, .text = text});
+    }
+    auto texts = [&] {
+        std::string all;
+        for (const formats::ScenarioLine& line : carrier.lines) {
+            all += line.text + "\n";
+        }
+        return all;
+    };
+    ASSERT_TRUE(formats::SetRipple(carrier, 0.5));
+    EXPECT_EQ(texts(), "STATION 0 0 0\nSTATION 1 0 0\nSTATION 2 0 0\nAT 3.5 2 ARM\nAT 3.5 2 RELEASE\n"
+                       "AT 4 0 ARM\nAT 4 0 RELEASE\nAT 3 1 RELEASE\nAT 5 1 SAFE\n");
+    ASSERT_TRUE(formats::MoveStationRelease(carrier, 1, 7.0));
+    EXPECT_NE(texts().find("AT 7 1 RELEASE\nAT 5 1 SAFE\n"), std::string::npos) << texts();
+    EXPECT_FALSE(formats::MoveStationRelease(carrier, 3, 1.0));
+    carrier.lines.resize(5);
+    EXPECT_FALSE(formats::SetRipple(carrier, 1.0)) << "one releasing station has no ripple";
+}
+
 // A course made from the truck's velocity takes the speed drawn after it; a weave or a trigger's
 // range is set only where the vessel has one.
 TEST(ScenarioDocument, DispersionsSteerAMovingTarget)

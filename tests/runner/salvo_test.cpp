@@ -1,13 +1,15 @@
 // Salvos: a seeker whose first lock is the missile ahead, two targets each hit by its own missile,
-// a run that ends while both fly, the records against the timeline, and a salvo sweep's files
-// whatever the jobs and shards.
+// a run that ends while both fly, the records against the timeline, a salvo sweep's files whatever
+// the jobs and shards, and its summary's counts.
 #include <fstream>
 #include <sstream>
 
 #include "runner/flight/flight.h"
 #include "runner/flight/outcome.h"
 #include "runner/program/exit_codes.h"
+#include "formats/csv.h"
 #include "runner/sweep/sweep.h"
+#include "runner/sweep/sweep_rows.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -127,6 +129,32 @@ TEST_F(Salvos, SweepWritesTheSameFilesWhateverTheJobsAndShards)
                       "K1.lock_after_release_s,K1.friend_lock_after_release_s,K2.outcome,K2.target,K2.miss_m,"
                       "K2.lock_after_release_s,K2.friend_lock_after_release_s,Target.hit");
     EXPECT_NE(ReadFile("one/summary.json").find("\"friend_lock_probability\""), std::string::npos);
+}
+
+// A salvo's summary on rows whose answers are known: each weapon's outcomes, each target hit,
+// every target hit, a first lock on a friend; a row with a hit of neither 0 nor 1 is no row.
+TEST(SweepRows, SalvoSummaryCountsEachWeaponAndTarget)
+{
+    runner::SweepMeta meta;
+    meta.weapons = {"K1", "K2"};
+    meta.targets = {"T1", "T2"};
+    std::vector<runner::SweepRow> rows;
+    for (const char* text : {"0,hit,T1,1,7,,locked_on_friend,,,,3,1,0", "1,hit,T1,2,7,,hit,T2,4,6,,1,1",
+                             "2,miss,T2,30,7,,no_lock,,,,,0,0"}) {
+        std::istringstream in(text);
+        formats::CsvReader csv(in);
+        std::vector<std::string> fields;
+        ASSERT_TRUE(csv.Next(fields) && runner::ReadRow(fields, meta, rows.emplace_back())) << text;
+    }
+    std::vector<std::string> two = {"0", "hit", "T1", "1", "", "", "hit", "T1", "", "", "", "2", "0"};
+    runner::SweepRow bad;
+    EXPECT_FALSE(runner::ReadRow(two, meta, bad));
+    const std::string json = runner::SummaryJson(meta, rows);
+    EXPECT_NE(json.find("\"K2\": {\n      \"hit\": 1,\n      \"miss\": 0,\n      \"no_lock\": 1,\n      \"dud\": 0,\n"
+                        "      \"unfinished\": 0,\n      \"locked_on_friend\": 1"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"T2\": {\n      \"p\": 0.3333333333333333"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"every_target_hit_probability\": {\n    \"p\": 0.3333333333333333"), std::string::npos);
+    EXPECT_NE(json.find("\"friend_lock_probability\": {\n    \"p\": 0.3333333333333333"), std::string::npos);
 }
 
 }  // namespace

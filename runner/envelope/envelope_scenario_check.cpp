@@ -29,6 +29,12 @@ bool SetByEnvelope(const Dispersion& d, const EnvelopeDefinition& def)
     return d.vessel == def.target && (f == "x" || f == "z" || f == "latitude" || f == "longitude" || moved);
 }
 
+// "1 weapon", "2 weapons".
+std::string Count(int n, const char* thing)
+{
+    return std::to_string(n) + " " + thing + (n == 1 ? "" : "s");
+}
+
 }  // namespace
 
 bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::vector<int>& varyLines,
@@ -50,8 +56,8 @@ bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::
     if (watches > 1 || targets > 1) {
         return Fail(path, 0,
                     "the envelope flies one weapon against one target, and the scenario " + spec.scenarioPath +
-                        " with its settings watches " + std::to_string(watches) + " weapons and names " +
-                        std::to_string(targets) + " targets: a salvo is studied with a sweep",
+                        " with its settings watches " + Count(watches, "weapon") + " and names " +
+                        Count(targets, "target") + ": a salvo is studied with a sweep",
                     error);
     }
     if (target == nullptr) {

@@ -60,7 +60,7 @@ TEST_F(EnvelopeFiles, BadFilesAreNamedWithLineAndReason)
         {With(KARVEX_SCENARIO_DIR "/reference.scn", "untargeted.scn"),
          "bad.envelope: the scenario untargeted.scn has no TARGET line"},
         {BODY + "SETTING TARGET Carrier\n", "bad.envelope: the envelope flies one weapon against one target, and the "
-                                            "scenario " KARVEX_SCENARIO_DIR "/reference.scn with its settings watches 1 weapons and names 2 targets"},
+                                            "scenario " KARVEX_SCENARIO_DIR "/reference.scn with its settings watches 1 weapon and names 2 targets"},
     };
     for (const auto& [text, message] : cases) {
         std::ofstream("bad.envelope") << text;

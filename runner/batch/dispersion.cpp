@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "formats/number_text.h"
 #include "formats/scenario_keys.h"
 #include "host/host_types.h"
 #include "physics/random.h"
@@ -92,6 +93,11 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
         (f == "x" ? pos.x : f == "y" ? pos.y : pos.z) = value;
         SetVector(vessel, Key::Pos, pos);
     } else if (f == "latitude" || f == "longitude" || f == "altitude") {
+        if (f == "latitude" && !(std::fabs(value) <= 90.0)) {
+            // A place past a pole is none: the run cannot be flown, and the sweep says so.
+            error = d.quantity + " drawn as " + formats::FormatNumber(value) + " deg, beyond -90 to 90";
+            return false;
+        }
         (f == "latitude" ? place.x : f == "longitude" ? place.y : place.z) = value;
         SetVector(vessel, Key::Location, place);
     } else if (f == "vx" || f == "vy" || f == "vz") {

@@ -95,7 +95,7 @@ bool Disperse(formats::ScenarioVessel& vessel, const Dispersion& d, double value
     } else if (f == "latitude" || f == "longitude" || f == "altitude") {
         if (f == "latitude" && !(std::fabs(value) <= 90.0)) {
             // A place past a pole is none: the run cannot be flown, and the sweep says so.
-            error = d.quantity + " drawn as " + formats::FormatNumber(value) + " deg, beyond -90 to 90";
+            error = d.quantity + " = " + formats::FormatNumber(value) + " deg, beyond -90 to 90";
             return false;
         }
         (f == "latitude" ? place.x : f == "longitude" ? place.y : place.z) = value;

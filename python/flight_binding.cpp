@@ -6,6 +6,8 @@
 #include "python/columns.h"
 #include "python/isolated.h"
 #include "runner/flight/flight.h"
+#include "runner/flight/outcome.h"
+#include "runner/sweep/sweep_rows.h"
 
 #include <pybind11/stl.h>
 
@@ -22,10 +24,14 @@ struct Flight {
 };
 
 // Flies `doc` (or, when it is null, the scenario file `path`) with the modules in `modules`,
-// writing the run's files into `out` when it is given.
+// writing the run's files into `out` when it is given, keeping the first telemetry sample and
+// every `keepEvery`-th after it (none for 0).
 Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const std::string& modules,
-           const std::optional<std::string>& out)
+           const std::optional<std::string>& out, long long keepEvery)
 {
+    if (keepEvery < 0) {
+        Raise(runner::EXIT_USAGE, "telemetry takes every nth sample from 1, or none, got " + std::to_string(keepEvery));
+    }
     runner::RunOptions options;
     options.scenario = doc != nullptr ? doc->path : path;
     std::optional<formats::ScenarioDocument> copy;
@@ -35,7 +41,8 @@ Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const 
     }
     options.moduleDir = modules;
     options.outDir = out.value_or("");
-    options.keepTelemetry = true;
+    options.keepTelemetry = keepEvery > 0;
+    options.keepEvery = keepEvery > 0 ? keepEvery : 1;
     Flight flight;
     Isolated([&]() {
         // With no output folder the run still reads its modules' log, in the worker's own folder.
@@ -56,6 +63,21 @@ Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const 
 py::object Optional(double value)
 {
     return std::isnan(value) ? py::none() : py::cast(value);
+}
+
+// The run as a single weapon's sweep row names it: its outcome, then its numbers (None for NaN).
+py::dict Row(const Flight& f)
+{
+    const runner::SweepRow row = runner::RowOf(0, {}, f.result);
+    const std::vector<std::string> header = runner::RunsHeader(runner::SweepMeta{});
+    const double numbers[] = {row.miss,  row.flight,  row.lock,        row.east,
+                              row.north, row.closest, row.closestTime, row.relativeSpeed};
+    py::dict fields;
+    fields[py::str(header[1])] = runner::OUTCOMES[static_cast<int>(row.outcome)];
+    for (size_t k = 2; k < header.size(); ++k) {
+        fields[py::str(header[k])] = Optional(numbers[k - 2]);
+    }
+    return fields;
 }
 
 }  // namespace
@@ -79,6 +101,7 @@ void BindFlight(py::module_& m)
                                "The simulation time the run stopped at, s.")
         .def_property_readonly("written", [](const Flight& f) { return f.result.written; },
                                "The paths of the files written.")
+        .def("row", &Row, "The run's fields as a sweep's runs.csv names them, from outcome on (None for none).")
         .def("events", [](const Flight& f) {
             py::list events;
             for (const runner::Event& e : f.result.events) {
@@ -95,8 +118,9 @@ void BindFlight(py::module_& m)
             }
             return columns;
         }, "The columns of telemetry.csv: numbers as float64 arrays, texts as lists of str.");
-    m.def("fly", &Fly, py::arg("path"), py::arg("document"), py::arg("modules"), py::arg("out"),
-          "Flies the document, or the scenario file `path` when it is None; writes files into `out` when given.");
+    m.def("fly", &Fly, py::arg("path"), py::arg("document"), py::arg("modules"), py::arg("out"), py::arg("keep_every"),
+          "Flies the document, or the scenario file `path` when it is None; writes files into `out` when given; "
+          "keeps the first telemetry sample and every `keep_every`-th after it (0: none).");
 }
 
 }  // namespace karvex_python

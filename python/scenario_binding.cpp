@@ -1,5 +1,7 @@
 // Scenario documents in Python: read from a file or a text, their settings and vessels' lines read
 // and changed one key at a time through the key table, and written back.
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -40,16 +42,6 @@ struct Block {
         line.value = doc.settings[k];
         line.line = doc.settingLines[k];
         return line;
-    }
-    // The index of the last host line of `key`, or Count() for none.
-    size_t Last(formats::Key key) const
-    {
-        size_t last = Count();
-        for (size_t k = 0; k < Count(); ++k) {
-            const ScenarioLine line = At(k);
-            last = line.host && line.value.key == key ? k : last;
-        }
-        return last;
     }
     void Put(size_t k, const ScenarioLine& line) const
     {
@@ -130,42 +122,93 @@ void Save(const ScenarioDocument& doc, const std::string& path)
     }
 }
 
-// The key named `name` among `block`'s; KeyError when there is none.
-formats::Key KeyNamed(const Block& block, const std::string& name)
+// The key of `line` as the file writes it: a host line's key, or a module line's first word.
+std::string KeyOf(const ScenarioLine& line)
+{
+    if (line.host) {
+        return formats::EntryOf(line.value.key).name;
+    }
+    return line.text.substr(0, line.text.find_first_of(" \t"));
+}
+
+// The key `name` names among `block`'s, as the file writes it: a host key (in any case), or in a
+// vessel's block any other word, a line of its module's; KeyError when it can name none.
+std::string KeyNamed(const Block& block, const std::string& name)
 {
     const char* rest = nullptr;
     const formats::KeyEntry* entry = formats::FindKey(name.c_str(), block.section(), &rest);
-    if (entry == nullptr || *rest != '\0') {
+    if (entry != nullptr && *rest == '\0') {
+        return entry->name;
+    }
+    if (block.vessel < 0 || name.empty() || name.find_first_of(std::string(" \t\r\n\0", 5)) != std::string::npos ||
+        name[0] == ';') {
         throw py::key_error("no " + std::string(block.vessel < 0 ? "settings" : "vessel") + " key \"" + name + "\"");
     }
-    return entry->key;
+    return name;
 }
 
-// The arguments of `block`'s last line of key `name` as the file writes them; None for no such line.
-py::object Get(ScenarioDocument& doc, int vessel, const std::string& name)
+// The indices of `block`'s lines of the key `key`, in order.
+std::vector<size_t> LinesOf(const Block& block, const std::string& key)
 {
-    const Block block = BlockOf(doc, vessel);
-    const size_t k = block.Last(KeyNamed(block, name));
-    if (k == block.Count()) {
-        return py::none();
+    std::vector<size_t> found;
+    for (size_t k = 0; k < block.Count(); ++k) {
+        if (KeyOf(block.At(k)) == key) {
+            found.push_back(k);
+        }
     }
-    const std::string text = formats::LineText(block.At(k));
-    const size_t blank = text.find(' ');
-    return py::str(blank == std::string::npos ? std::string() : text.substr(blank + 1));
+    return found;
 }
 
-// Makes `block`'s last line of key `name` read "<name> <arguments>", adding it when there is none
-// (at the end of the settings, at the start of a vessel's lines).
-void Set(ScenarioDocument& doc, int vessel, const std::string& name, const std::string& arguments)
+// The distinct keys of `block`'s lines, in the order they first come.
+std::vector<std::string> Keys(ScenarioDocument& doc, int vessel)
 {
     const Block block = BlockOf(doc, vessel);
-    const formats::Key key = KeyNamed(block, name);
-    const ScenarioLine line = Read(block, name + " " + arguments);
-    const size_t k = block.Last(key);
-    if (k < block.Count()) {
-        block.Put(k, line);
-    } else {
-        block.Insert(vessel < 0 ? block.Count() : 0, line);
+    std::vector<std::string> keys;
+    for (size_t k = 0; k < block.Count(); ++k) {
+        std::string key = KeyOf(block.At(k));
+        if (std::find(keys.begin(), keys.end(), key) == keys.end()) {
+            keys.push_back(std::move(key));
+        }
+    }
+    return keys;
+}
+
+// The arguments of each of `block`'s lines of key `name`, as the file writes them, in order.
+std::vector<std::string> Values(ScenarioDocument& doc, int vessel, const std::string& name)
+{
+    const Block block = BlockOf(doc, vessel);
+    std::vector<std::string> values;
+    for (size_t k : LinesOf(block, KeyNamed(block, name))) {
+        const std::string text = formats::LineText(block.At(k));
+        const size_t blank = text.find_first_of(" \t");
+        values.push_back(blank == std::string::npos ? std::string() : text.substr(blank + 1));
+    }
+    return values;
+}
+
+// Makes `block`'s lines of key `name` read "<name> <arguments>", one per item of `arguments`, in
+// place of the ones it has: they keep their places, extra ones follow the last, and a key it had
+// none of is added (at the end of the settings, at the start of a vessel's host lines, at the end
+// of its module's). Every line is read before anything changes.
+void Put(ScenarioDocument& doc, int vessel, const std::string& name, const std::vector<std::string>& arguments)
+{
+    const Block block = BlockOf(doc, vessel);
+    const std::string key = KeyNamed(block, name);
+    std::vector<ScenarioLine> lines;
+    for (const std::string& text : arguments) {
+        lines.push_back(Read(block, text.empty() ? key : key + " " + text));
+    }
+    const std::vector<size_t> old = LinesOf(block, key);
+    size_t at = old.empty() ? (vessel < 0 || (!lines.empty() && !lines[0].host) ? block.Count() : 0) : old.back() + 1;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (k < old.size()) {
+            block.Put(old[k], lines[k]);
+        } else {
+            block.Insert(at++, lines[k]);
+        }
+    }
+    for (size_t k = old.size(); k-- > lines.size();) {
+        block.Erase(old[k]);
     }
 }
 
@@ -173,16 +216,11 @@ void Set(ScenarioDocument& doc, int vessel, const std::string& name, const std::
 size_t Remove(ScenarioDocument& doc, int vessel, const std::string& name)
 {
     const Block block = BlockOf(doc, vessel);
-    const formats::Key key = KeyNamed(block, name);
-    size_t removed = 0;
-    for (size_t k = block.Count(); k-- > 0;) {
-        const ScenarioLine line = block.At(k);
-        if (line.host && line.value.key == key) {
-            block.Erase(k);
-            ++removed;
-        }
+    const std::vector<size_t> old = LinesOf(block, KeyNamed(block, name));
+    for (size_t k = old.size(); k-- > 0;) {
+        block.Erase(old[k]);
     }
-    return removed;
+    return old.size();
 }
 
 std::vector<std::string> Lines(ScenarioDocument& doc, int vessel)
@@ -224,6 +262,9 @@ void SetQuantity(ScenarioDocument& doc, const std::string& quantity, double valu
     runner::Dispersion d;
     std::string why;
     ScenarioDocument edited = doc;
+    if (std::isnan(value)) {
+        Raise(runner::EXIT_SCENARIO, doc.path + ": " + quantity + " = nan: not a number");
+    }
     if (!runner::ReadQuantity(quantity, d, why) || !runner::SetQuantity(edited, doc.path, d, value, why)) {
         Raise(runner::EXIT_SCENARIO, why);
     }
@@ -253,10 +294,11 @@ void BindScenario(py::module_& m)
         }, "The vessels' names, in file order.")
         .def("vessel_class", [](ScenarioDocument& doc, int vessel) { return BlockOf(doc, vessel).Vessel().className; },
              py::arg("vessel"), "The module class of vessel `vessel` (by index), \"\" for a plain body.")
-        .def("get", &Get, py::arg("vessel"), py::arg("key"),
-             "The arguments of the last `key` line of vessel `vessel` (-1: the settings), None for none.")
-        .def("set", &Set, py::arg("vessel"), py::arg("key"), py::arg("arguments"),
-             "Makes the last `key` line read \"<key> <arguments>\", adding one when there is none.")
+        .def("keys", &Keys, py::arg("vessel"), "The distinct keys of vessel `vessel`'s lines (-1: the settings'), in order.")
+        .def("values", &Values, py::arg("vessel"), py::arg("key"),
+             "The arguments of each `key` line of vessel `vessel` (-1: the settings), in order.")
+        .def("put", &Put, py::arg("vessel"), py::arg("key"), py::arg("arguments"),
+             "Makes the `key` lines read \"<key> <arguments>\", one per item, in place of the ones there were.")
         .def("remove", &Remove, py::arg("vessel"), py::arg("key"), "Removes every `key` line; returns their count.")
         .def("lines", &Lines, py::arg("vessel"), "Every line, as the file writes it.")
         .def("add", &Add, py::arg("vessel"), py::arg("line"), "Appends a line, read as the file reads one.")

@@ -26,4 +26,8 @@ std::string ApplySettings(const formats::ScenarioDocument& doc, RunSettings& run
 /// target is also watched. "" or why not ("file:line: why").
 std::string CheckWatched(const formats::ScenarioDocument& doc);
 
+/// Every vessel of `doc`, once placed (and hung from its carrier), stands on or above the ground.
+/// "" or why not ("file:line: why", the line of the vessel's header).
+std::string CheckAboveGround(const formats::ScenarioDocument& doc);
+
 }  // namespace standin

@@ -182,6 +182,9 @@ bool Apply(const formats::ScenarioDocument& doc)
     if (std::string why = CheckWatched(doc); !why.empty()) {
         return Fail(why);
     }
+    if (std::string why = CheckAboveGround(doc); !why.empty()) {
+        return Fail(why);
+    }
     w.run = run;
     w.scenario = ScenarioFile{};
     SetError("");

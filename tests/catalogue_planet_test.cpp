@@ -20,7 +20,9 @@ TEST_F(Catalogue, PlanetScenarioFiles)
         {HEAD + "BEGIN_VESSELS\nt:\n  LOCATION 45 10 0\nEND\nEND_VESSELS\n", ":4: LOCATION places a vessel on a round planet"},
         {HEAD + "PLANET earth\nBEGIN_VESSELS\nt:\n  LOCATION 90.5 10 0\nEND\nEND_VESSELS\n", ":5: expected \"LOCATION"},
         {HEAD + "PLANET earth\nBEGIN_VESSELS\nt:\n  LOCATION 45 10\nEND\nEND_VESSELS\n", ":5: expected \"LOCATION"},
-        {HEAD + "PLANET earth\nBEGIN_VESSELS\nK1:Karvex\n  LOCATION -90 540 -1e3\n  GROUNDVEL 1 2 3\nEND\nEND_VESSELS\n", nullptr},
+        {HEAD + "PLANET earth\nBEGIN_VESSELS\nK1:Karvex\n  LOCATION -90 540 1e3\n  GROUNDVEL 1 2 3\nEND\nEND_VESSELS\n", nullptr},
+        {HEAD + "PLANET earth\nBEGIN_VESSELS\nK1:Karvex\n  LOCATION -90 540 -1e3\nEND\nEND_VESSELS\n",
+         ":4: \"K1\" starts 1000.00 m below the ground"},
         {HEAD + "BEGIN_VESSELS\nt:\n  PMI 1 -1 1\nEND\nEND_VESSELS\n", ":4: expected three finite numbers, none below 0"},
         {HEAD + "BEGIN_VESSELS\nt:\n  CROSS_SECTIONS 1 1 nan\nEND\nEND_VESSELS\n", ":4: expected three finite numbers, none"},
     };

@@ -3,8 +3,10 @@
 import concurrent.futures
 import csv
 import json
+import copy
 import os
 import pathlib
+import pickle
 import subprocess
 
 import numpy
@@ -140,7 +142,9 @@ def test_errors_name_the_line_the_module_and_the_argument(tmp_path):
     (tmp_path / "file").write_text("")
     for call, error, text in [
         (lambda: karvex.run(REFERENCE, modules=tmp_path), karvex.ModuleError, "cannot load module"),
-        (lambda: karvex.run(tmp_path / "none.scn"), karvex.ScenarioError, "none.scn"),
+        (lambda: karvex.run(tmp_path / "none.scn"), FileNotFoundError, "none.scn"),
+        (lambda: karvex.Scenario.load(tmp_path / "none.scn"), FileNotFoundError, "none.scn"),
+        (lambda: karvex.load_run(tmp_path / "none"), FileNotFoundError, "none"),
         (lambda: karvex.run(REFERENCE, out=tmp_path / "file"), OSError, "file"),
         (lambda: karvex.sweep(bad), karvex.ScenarioError, f"{bad}:1: "),
         (lambda: karvex.sweep(sweep, jobs=0), ValueError, "jobs"),
@@ -182,3 +186,85 @@ def test_sweep_and_merge_give_the_program_s_rows(tmp_path):
     assert_same_columns(both.columns, read_csv(tmp_path / "salvo" / "runs.csv"))
     assert list(both.runs)[-2:] == ["K2.friend_lock_after_release_s", "Target.hit"]
     assert both.runs["Target.hit"].isin([0, 1]).all() and both.summary["weapons"] == ["K1", "K2"]
+
+
+def test_scenarios_copy_compare_and_pickle_and_results_pickle():
+    scenario = karvex.Scenario.load(REFERENCE)
+    shallow, deep = copy.copy(scenario), copy.deepcopy(scenario)
+    assert shallow == scenario == deep and shallow is not scenario
+    shallow.settings["END"] = 30
+    assert scenario.settings["END"] == 60 and shallow != scenario and deep == scenario
+    back = pickle.loads(pickle.dumps(scenario))
+    assert back == scenario and back.path == scenario.path
+
+    result = karvex.run(back)
+    again = pickle.loads(pickle.dumps(result))
+    assert (again.row, again.summary, again.events) == (result.row, result.summary, result.events)
+    assert again.row == karvex.run(scenario).row
+    assert_same_columns(again.telemetry, result.telemetry)
+    sweep = karvex.sweep(SOURCE / "tests" / "data" / "small.sweep")
+    assert_same_columns(pickle.loads(pickle.dumps(sweep)).columns, sweep.columns)
+
+
+def test_numpy_values_are_numbers_and_nan_is_refused_with_its_name():
+    scenario, plain = karvex.Scenario.load(REFERENCE), karvex.Scenario.load(REFERENCE)
+    scenario.settings["END"], plain.settings["END"] = numpy.int64(40), 40
+    scenario.settings["STEP"], plain.settings["STEP"] = numpy.array(0.01), 0.01
+    scenario.vessels["Target"]["LOCATION"] = numpy.array([40.0815, 15.0005, 0])
+    plain.vessels["Target"]["LOCATION"] = (40.0815, 15.0005, 0)
+    scenario.set("Carrier.heading", numpy.float32(0.5))
+    plain.set("Carrier.heading", float(numpy.float32(0.5)))
+    assert scenario == plain
+    for edit, text in [(lambda s: s.set("wind.speed", float("nan")), "wind.speed = nan"),
+                       (lambda s: s.vessels["Carrier"].__setitem__("POS", (0, numpy.nan, 0)), "POS = nan")]:
+        with pytest.raises(karvex.ScenarioError, match=text):
+            edit(scenario)
+    assert scenario == plain
+
+
+def test_blocks_are_mappings_that_reach_every_line(tmp_path):
+    scenario = karvex.Scenario.load(SOURCE / "scenarios" / "ripple_salvo.scn")
+    settings, carrier = scenario.settings, scenario.vessels["Carrier"]
+    assert list(settings) == list(dict(settings)) and len(settings) == len(set(settings))
+    assert settings["WATCH"] == ["K1", "K2"] and "WATCH" in settings and "POS" not in settings
+    before = scenario.text
+    settings["WATCH"] = settings["WATCH"]
+    carrier["AT"] = carrier["AT"]
+    assert scenario.text == before
+    schedule = carrier["AT"]
+    assert ("AT", schedule) in carrier.items() and all(isinstance(line, tuple) for line in schedule)
+    carrier["AT"] = [line if line[2] != "RELEASE" or line[1] != 1 else (6.5, *line[1:]) for line in schedule]
+    releases = [e.time for e in karvex.run(scenario, telemetry=None).events if e.kind == "release"]
+    assert releases[1] == pytest.approx(6.5, abs=0.011)
+    settings["WATCH"] = "K1"
+    assert settings["WATCH"] == "K1" and scenario.text.count("WATCH") == 1
+
+
+def test_a_carrier_below_the_ground_is_refused():
+    scenario = karvex.Scenario.load(REFERENCE)
+    scenario.set("Carrier.altitude", -50)
+    with pytest.raises(karvex.ScenarioError, match="\"Carrier\" starts 50.00 m below the ground"):
+        karvex.run(scenario)
+
+
+def test_a_run_gives_its_sweep_row_keeps_what_telemetry_it_is_asked_and_loads_back(tmp_path):
+    sweep = tmp_path / "one.sweep"
+    sweep.write_text(f"KARVEX-SWEEP 1\nSCENARIO {REFERENCE}\nRUNS 1\nSEED 1\nVARY Carrier.heading normal 0 0\n")
+    row = {k: v[0] for k, v in karvex.sweep(sweep).columns.items() if k not in ("run", "Carrier.heading_rad")}
+    result = karvex.run(REFERENCE, out=tmp_path / "run")
+    assert {k: (numpy.nan if v is None else v) for k, v in result.row.items()} == pytest.approx(row, rel=0, abs=0)
+    assert (result.outcome, result.impact_east, result.impact_north) == (
+        row["outcome"], row["impact_east_m"], row["impact_north_m"])
+
+    every_fifth, none = karvex.run(REFERENCE, telemetry=5), karvex.run(REFERENCE, telemetry=None)
+    times = numpy.unique(result.telemetry["time_s"])
+    assert numpy.array_equal(numpy.unique(every_fifth.telemetry["time_s"]), times[::5])
+    assert none.telemetry is None and none.row == result.row
+
+    for name in ("reference.scn", "crossing_target.scn"):
+        flown = karvex.run(SOURCE / "scenarios" / name, out=tmp_path / name)
+        loaded = karvex.load_run(tmp_path / name)
+        assert (loaded.summary, loaded.events) == (flown.summary, flown.events)
+        # the target's centre at ignition comes back from the telemetry, to its rounding
+        assert loaded.row == pytest.approx(flown.row, rel=0, abs=1e-12)
+        assert_same_columns(loaded.telemetry, flown.telemetry)

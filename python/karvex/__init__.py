@@ -18,11 +18,12 @@ import os
 
 from . import _karvex
 from ._karvex import ModuleError, ScenarioError
+from ._load import load_run
 from ._results import EnvelopeResult, Event, RunResult, SweepResult, need_numpy
 from ._scenario import Block, Scenario, Vessel
 
 __all__ = ["Block", "EnvelopeResult", "Event", "MODULES", "ModuleError", "RunResult", "Scenario",
-           "ScenarioError", "SweepResult", "Vessel", "envelope", "merge", "run", "sweep"]
+           "ScenarioError", "SweepResult", "Vessel", "envelope", "load_run", "merge", "run", "sweep"]
 
 MODULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "modules")
 """The folder of the vessel modules (Karvex.so, Carrier.so) the package flies by default."""
@@ -58,20 +59,37 @@ def _shard(shard):
     raise ValueError(f"shard takes \"K/N\" or (K, N) with 1 <= K <= N, got {shard!r}")
 
 
-def run(scenario, modules=None, out=None):
-    """Flies a scenario: a Scenario, or the path of a scenario file.
+def _every(telemetry):
+    """Every how many telemetry samples a run keeps one: 0 for none."""
+    if telemetry is None or telemetry is False:
+        return 0
+    if telemetry is True:
+        return 1
+    telemetry = getattr(telemetry, "item", lambda: telemetry)()
+    if isinstance(telemetry, bool) or not isinstance(telemetry, int) or telemetry < 1:
+        raise ValueError(f"telemetry takes None (keep none) or n >= 1 (keep every nth sample), got {telemetry!r}")
+    return telemetry
+
+
+def run(scenario, modules=None, out=None, telemetry=1):
+    """Flies a scenario: a Scenario, or the path of a scenario file (FileNotFoundError when there is none).
 
     `modules` is the folder of the vessel modules (default: MODULES). With `out`, the run writes
     Debug.log, telemetry.csv, end.scn and summary.json there, as `karvex run` does; without, it
-    writes nothing. Returns a RunResult: miss_distance, closest_approach (m or None),
-    time_of_closest_approach (s or None), relative_speed (m/s or None), summary (dict), events,
-    telemetry (numpy arrays by column) and telemetry_frame().
+    writes nothing. `telemetry` keeps every sample in memory (1), the first and every nth after it
+    (n), or none (None); the file gets every sample whatever it is. Returns a RunResult: outcome,
+    impact_east and impact_north (m), miss_distance, closest_approach (m or None),
+    time_of_closest_approach (s or None), relative_speed (m/s or None), row (as a sweep's),
+    summary (dict), events, telemetry (numpy arrays by column, or None) and telemetry_frame().
     """
-    modules = _modules(modules)
+    modules, every = _modules(modules), _every(telemetry)
     if isinstance(scenario, Scenario):
-        flight = _karvex.fly("", scenario._document, modules, _out(out))
+        flight = _karvex.fly("", scenario._document, modules, _out(out), every)
     else:
-        flight = _karvex.fly(os.fspath(scenario), None, modules, _out(out))
+        path = os.fspath(scenario)
+        if not os.path.isfile(path):
+            raise FileNotFoundError(2, "no scenario file", path)
+        flight = _karvex.fly(path, None, modules, _out(out), every)
     return RunResult(flight)
 
 

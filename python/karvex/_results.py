@@ -31,11 +31,61 @@ def _arrays(columns):
             for name, values in columns.items()}
 
 
+class Saved:
+    """A run's parts held as plain Python values, as a Flight gives them: a run read back from its
+    folder, or one unpickled."""
+
+    def __init__(self, numbers, summary_json, events, telemetry, row, written):
+        self.__dict__.update(numbers)
+        self.summary_json = summary_json
+        self.written = written
+        self._events, self._telemetry, self._row = events, telemetry, row
+
+    def events(self):
+        return self._events
+
+    def telemetry(self):
+        return self._telemetry
+
+    def row(self):
+        return self._row
+
+
+_NUMBERS = ("miss_distance", "closest_approach", "time_of_closest_approach", "relative_speed", "end_time")
+
+
 class RunResult:
-    """One run: its miss distance, closest approach, summary, timeline and telemetry."""
+    """One run: its outcome, miss distance, closest approach, summary, timeline and telemetry.
+
+    Times in ``summary`` count from the scenario's start (its TIME), except ``time_of_flight_s``,
+    which counts from the release; ``row`` gives the run as a sweep's row does, with its lock time
+    after the release too.
+    """
 
     def __init__(self, flight):
         self._flight = flight
+
+    @property
+    def outcome(self):
+        """hit, miss, no_lock, dud or unfinished, as a sweep counts it (the first weapon's in a salvo)."""
+        return self.row["outcome"]
+
+    @property
+    def impact_east(self):
+        """The warhead's ignition point east of the target's centre, in the target's local axes, m;
+        None without an ignition."""
+        return self.row["impact_east_m"]
+
+    @property
+    def impact_north(self):
+        """The warhead's ignition point north of the target's centre, in its local axes, m; None without."""
+        return self.row["impact_north_m"]
+
+    @functools.cached_property
+    def row(self):
+        """The run's fields as a sweep's runs.csv names them, outcome first: miss_m, time_of_flight_s
+        (from the release), lock_after_release_s, impact_east_m, impact_north_m, ... (None for none)."""
+        return self._flight.row()
 
     @property
     def miss_distance(self):
@@ -83,16 +133,28 @@ class RunResult:
     @functools.cached_property
     def telemetry(self):
         """The columns of telemetry.csv by name, as numpy arrays (float64; object for the vessel's name
-        and the ';'-separated resource and thruster lists). Units are in the names."""
+        and the ';'-separated resource and thruster lists), units in the names; None when the run was
+        asked to keep none."""
+        columns = self._flight.telemetry()
+        if not columns:
+            return None
         need_numpy()
-        return _arrays(self._flight.telemetry())
+        return _arrays(columns)
 
     def telemetry_frame(self):
         """The telemetry as a pandas DataFrame, one row per vessel per sample."""
+        if self.telemetry is None:
+            raise ValueError("the run kept no telemetry: fly it with telemetry=1 (every sample) or every nth")
         return _frame(self.telemetry)
 
+    def __reduce__(self):
+        numbers = {name: getattr(self, name) for name in _NUMBERS}
+        saved = Saved(numbers, self._flight.summary_json, list(self.events), self.telemetry, self.row,
+                      list(self.written))
+        return RunResult, (saved,)
+
     def __repr__(self):
-        return f"<RunResult miss_distance={self.miss_distance!r} end_time={self.end_time!r}>"
+        return f"<RunResult {self.outcome} miss_distance={self.miss_distance!r} end_time={self.end_time!r}>"
 
 
 class _JobResult:

@@ -1,22 +1,51 @@
 """Scenario documents: read, edited and written by the engine's own reader and writer."""
 
+import collections.abc
+import math
+import numbers
+import os
+
 from . import _karvex
 
 
-def _text(value):
-    """The text of a line's arguments: numbers in shortest round-trip form, sequences joined by blanks."""
+def _scalar(value):
+    """A numpy 0-d array's or scalar's Python value; anything else as it is."""
+    if getattr(value, "ndim", None) == 0 and hasattr(value, "item"):
+        return value.item()
+    return value
+
+
+def _text(value, key):
+    """The text of a line's arguments: numbers in shortest round-trip form, sequences (tuples, numpy
+    arrays) joined by blanks. NaN is refused with the key it was meant for."""
+    value = _scalar(value)
     if isinstance(value, str):
         return value
     if isinstance(value, bool):
-        raise TypeError("a scenario line takes numbers and words, not a bool")
-    if isinstance(value, int):
-        return str(value)
-    if isinstance(value, float):
-        return repr(value)  # the shortest text that reads back to the same double
+        raise TypeError(f"{key}: a scenario line takes numbers and words, not a bool")
+    if isinstance(value, numbers.Integral):
+        return str(int(value))
+    if isinstance(value, numbers.Real):
+        number = float(value)
+        if math.isnan(number):
+            raise _karvex.ScenarioError(f"{key} = nan: not a number")
+        return repr(number)  # the shortest text that reads back to the same double
     try:
-        return " ".join(_text(item) for item in value)
-    except TypeError:
-        raise TypeError(f"a scenario line cannot hold {value!r}") from None
+        return " ".join(_text(item, key) for item in value)
+    except TypeError as error:
+        if "bool" in str(error):
+            raise
+        raise TypeError(f"{key}: a scenario line cannot hold {value!r}") from None
+
+
+def _number(value, quantity):
+    """`value` as a float: a Python or numpy number, a 0-d array or a one-element array."""
+    value = _scalar(value)
+    if getattr(value, "shape", None) == (1,):
+        value = _scalar(value[0])
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        raise TypeError(f"{quantity} takes a number, got {value!r}")
+    return float(value)
 
 
 def _word(word):
@@ -34,14 +63,17 @@ def _value(text):
     return values[0] if len(values) == 1 else values
 
 
-class Block:
-    """A scenario's settings, or one vessel's lines.
+class Block(collections.abc.MutableMapping):
+    """A scenario's settings, or one vessel's lines, as a mapping from each key, as files write it
+    ("END", "WATCH", "POS", "ATT", or a module's own such as a carrier's "AT"), to its lines' arguments.
 
-    Indexing by a key as files write it ("END", "WIND", "POS", "ATT", ...) reads the arguments of the
-    block's last line of that key, and assignment makes that line read so (adding it when there is
-    none); ``del`` removes every line of the key. Values are numbers, words, or tuples of them, e.g.
-    ``vessel["POS"] = (0.0, 2000.0, 0.0)`` (m). ``lines`` lists every line as the file writes it, and
-    ``add`` appends one, read as the file reads it. A line that cannot be read raises ScenarioError.
+    A key with one line gives that line's arguments: a number, a word, or a tuple of them, e.g.
+    ``vessel["POS"]`` is ``(0.0, 2000.0, 0.0)`` (m). A key with several lines (a salvo's WATCH
+    lines, a carrier's AT schedule) gives a list, one item per line. Assigning a list writes one
+    line per item; anything else (a number, a word, a tuple or a numpy array) writes one line; the
+    key's lines are replaced in place, and a key the block lacks is added. ``del`` removes every line
+    of the key. ``lines`` lists every line as the file writes it, and ``add`` appends one. A line
+    that cannot be read raises ScenarioError and changes nothing.
     """
 
     def __init__(self, document, index):
@@ -49,18 +81,16 @@ class Block:
         self._index = index
 
     def __getitem__(self, key):
-        text = self._document.get(self._index, key)
-        if text is None:
+        if not isinstance(key, str):
             raise KeyError(key)
-        return _value(text)
-
-    def get(self, key, default=None):
-        """The value of the last `key` line, or `default` when there is none."""
-        text = self._document.get(self._index, key)
-        return default if text is None else _value(text)
+        values = [_value(text) for text in self._document.values(self._index, key)]
+        if not values:
+            raise KeyError(key)
+        return values[0] if len(values) == 1 else values
 
     def __setitem__(self, key, value):
-        self._document.set(self._index, key, _text(value))
+        items = value if isinstance(value, list) else [value]
+        self._document.put(self._index, key, [_text(item, key) for item in items])
 
     def __delitem__(self, key):
         if self._document.remove(self._index, key) == 0:
@@ -68,9 +98,15 @@ class Block:
 
     def __contains__(self, key):
         try:
-            return self._document.get(self._index, key) is not None
-        except KeyError:
+            return bool(self._document.values(self._index, key))
+        except (KeyError, TypeError):
             return False
+
+    def __iter__(self):
+        return iter(self._document.keys(self._index))
+
+    def __len__(self):
+        return len(self._document.keys(self._index))
 
     @property
     def lines(self):
@@ -114,13 +150,16 @@ class Scenario:
 
     @classmethod
     def load(cls, path):
-        """Reads the scenario file `path`."""
-        return cls(_karvex.Document.load(str(path)))
+        """Reads the scenario file `path`; FileNotFoundError when there is none."""
+        path = os.fspath(path)
+        if not os.path.isfile(path):
+            raise FileNotFoundError(2, "no scenario file", path)
+        return cls(_karvex.Document.load(path))
 
     @classmethod
     def parse(cls, text, name="<text>"):
         """Reads `text`, the content of a scenario file; its errors name it `name`."""
-        return cls(_karvex.Document(text, name))
+        return cls(_karvex.Document(text, os.fspath(name)))
 
     @property
     def path(self):
@@ -129,12 +168,12 @@ class Scenario:
 
     @property
     def settings(self):
-        """The run's settings (TIME, STEP, END, WATCH, TARGET, PLANET, WIND, TURBULENCE, ...)."""
+        """The run's settings (TIME, STEP, END, WATCH, TARGET, PLANET, WIND, TURBULENCE, ...), a Block."""
         return Block(self._document, -1)
 
     @property
     def vessels(self):
-        """The vessels by name, in file order."""
+        """The vessels by name, in file order: each a Vessel, a Block of its lines."""
         names = self._document.vessel_names()
         return {name: Vessel(self._document, index) for index, name in enumerate(names)}
 
@@ -144,11 +183,25 @@ class Scenario:
         release (s), release<station> (s, one station's), ripple (s, between a carrier's releases),
         course (deg, over the ground), weave_amplitude (m), weave_period (s) or trigger_range (m), or
         "wind.speed" (m/s at 20 ft), "wind.from" (deg) or "turbulence.seed"."""
-        self._document.set_quantity(quantity, float(value))
+        self._document.set_quantity(quantity, _number(value, quantity))
 
     def copy(self):
         """A copy to edit apart."""
         return Scenario(self._document.copy())
+
+    __copy__ = copy
+
+    def __deepcopy__(self, memo):
+        return self.copy()
+
+    def __eq__(self, other):
+        """Scenarios are equal when their files would read the same, whatever their names."""
+        return isinstance(other, Scenario) and self.text == other.text
+
+    __hash__ = None  # edited in place
+
+    def __reduce__(self):
+        return Scenario.parse, (self.text, self.path)
 
     @property
     def text(self):

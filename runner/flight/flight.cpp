@@ -213,7 +213,7 @@ RunResult Run(const RunOptions& options)
         return Failure(EXIT_FAILED, "cannot write " + (outDir / "telemetry.csv").string());
     }
     if (options.keepTelemetry) {
-        telemetry.Keep(result.telemetry);
+        telemetry.Keep(result.telemetry, options.keepEvery);
     }
     Fly(options, observer, telemetry, result);
     if (!outDir.empty()) {

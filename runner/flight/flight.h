@@ -24,6 +24,7 @@ struct RunOptions {
     std::string workDir;              ///< with no output folder: a folder to fly in, whose Debug.log is
                                       ///< read into the timeline ("" for none)
     bool keepTelemetry = false;       ///< keep the telemetry in the result's columns
+    long long keepEvery = 1;          ///< with keepTelemetry: keep the first sample and every nth after it
     std::FILE* timeline = nullptr;    ///< where timeline lines go as they happen; null for nowhere
     std::function<void()> afterStep;  ///< called after every frame, if set
 };

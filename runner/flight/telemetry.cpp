@@ -135,9 +135,10 @@ bool Telemetry::Open(const std::string& path)
     return true;
 }
 
-void Telemetry::Keep(TelemetryColumns& columns)
+void Telemetry::Keep(TelemetryColumns& columns, long long every)
 {
     kept = &columns;
+    keepEvery = every;
     columns = TelemetryColumns{};
     std::istringstream header(Header());
     for (std::string name; std::getline(header, name, ',');) {
@@ -155,7 +156,7 @@ void Telemetry::Sample()
         return;
     }
     double simt = zapiGetSimTime();
-    if (kept != nullptr) {
+    if (kept != nullptr && samples++ % keepEvery == 0) {
         ColumnWriter columns(*kept);
         for (unsigned int i = 0; i < zapiGetVesselCount(); ++i) {
             Row(columns, list, *standin::Find(zapiGetVesselByIndex(static_cast<int>(i))), simt);

@@ -48,8 +48,9 @@ public:
 
     /// Creates `path` and writes the header; false when it cannot be written.
     bool Open(const std::string& path);
-    /// Keeps every row in `columns` too (which must outlive the sampling), its header set now.
-    void Keep(TelemetryColumns& columns);
+    /// Keeps the rows of the first sample and of every `every`-th after it in `columns` too (which
+    /// must outlive the sampling), its header set now.
+    void Keep(TelemetryColumns& columns, long long every = 1);
     /// Writes (and keeps) one row for every live vessel of the world at the present simulation time.
     void Sample();
     /// Closes the file; false when anything failed to be written.
@@ -58,6 +59,8 @@ public:
 private:
     std::FILE* out = nullptr;
     TelemetryColumns* kept = nullptr;
+    long long keepEvery = 1;  // samples from one kept to the next
+    long long samples = 0;    // samples taken so far
     bool failed = false;
     formats::CsvWriter csv;  // a sample's rows, its storage kept from one sample to the next
     std::string list;        // a ';'-separated field's text, likewise

@@ -140,11 +140,14 @@ def test_errors_name_the_line_the_module_and_the_argument(tmp_path):
 
     sweep = SOURCE / "tests" / "data" / "small.sweep"
     (tmp_path / "file").write_text("")
+    (tmp_path / "sweep_out").mkdir()
+    (tmp_path / "sweep_out" / "summary.json").write_text('{"runs": 3}')
     for call, error, text in [
         (lambda: karvex.run(REFERENCE, modules=tmp_path), karvex.ModuleError, "cannot load module"),
         (lambda: karvex.run(tmp_path / "none.scn"), FileNotFoundError, "none.scn"),
         (lambda: karvex.Scenario.load(tmp_path / "none.scn"), FileNotFoundError, "none.scn"),
         (lambda: karvex.load_run(tmp_path / "none"), FileNotFoundError, "none"),
+        (lambda: karvex.load_run(tmp_path / "sweep_out"), ValueError, "not a run's output folder"),
         (lambda: karvex.run(REFERENCE, out=tmp_path / "file"), OSError, "file"),
         (lambda: karvex.sweep(bad), karvex.ScenarioError, f"{bad}:1: "),
         (lambda: karvex.sweep(sweep, jobs=0), ValueError, "jobs"),

@@ -80,6 +80,13 @@ def load_run(folder):
         raise FileNotFoundError(2, "no run folder", folder)
     if not os.path.isfile(summary_path):
         raise FileNotFoundError(2, "no summary.json in the run folder", summary_path)
+    try:
+        return _read(folder, summary_path)
+    except (KeyError, TypeError, ValueError, IndexError) as error:
+        raise ValueError(f"{folder} is not a run's output folder: {type(error).__name__} {error}") from error
+
+
+def _read(folder, summary_path):
     with open(summary_path, encoding="utf-8") as file:
         text = file.read()
     summary = json.loads(text)

@@ -16,7 +16,7 @@ raise OSError.
 
 import os
 
-from . import _karvex
+from ._engine import __version__, _karvex
 from ._karvex import ModuleError, ScenarioError
 from ._load import load_run
 from ._results import EnvelopeResult, Event, RunResult, SweepResult, need_numpy

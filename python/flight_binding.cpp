@@ -44,11 +44,12 @@ Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const 
     options.keepTelemetry = keepEvery > 0;
     options.keepEvery = keepEvery > 0 ? keepEvery : 1;
     Flight flight;
-    Isolated([&]() {
-        // With no output folder the run still reads its modules' log, in the worker's own folder.
+    Isolated([&](Call& call) {
+        // With no output folder the run still reads its modules' log, in the call's own folder.
         if (options.outDir.empty()) {
-            options.workDir = WorkerFolder();
+            options.workDir = call.Folder();
         }
+        options.stop = call.Stop();
         flight.result = runner::Run(options);
         if (flight.result.exitCode == runner::EXIT_OK) {
             flight.summary = runner::SummaryJson(options.scenario, flight.result);

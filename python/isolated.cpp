@@ -1,18 +1,19 @@
 #include "python/isolated.h"
 
 #include <sched.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
+#include <utility>
 
+#include "python/sigint.h"
 #include "runner/program/exit_codes.h"
 #include "world/world.h"
 
@@ -22,15 +23,16 @@ namespace {
 
 namespace py = pybind11;
 
+// How often a waiting caller looks for Ctrl-C and progress: well within the fifth of a second a
+// Ctrl-C may take, at a cost the run does not notice.
+constexpr std::chrono::milliseconds WAKE{25};
+
 // Set when the module is imported; raised by Raise.
 PyObject* scenarioError = nullptr;
 PyObject* moduleError = nullptr;
 
 // Serialises the calls whose threads could not get a working directory of their own.
 std::mutex sharedDirectory;
-
-// The worker's own folder, on the worker's thread.
-thread_local std::optional<ScratchDir>* workerFolder = nullptr;
 
 // The thread a Python thread's calls fly on: made at its first call and kept, with its world, its
 // working directory and its warm heap, for the next ones; it ends with the Python thread.
@@ -49,24 +51,33 @@ public:
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Runs `work` on the worker and waits for it; what it throws is thrown here.
-    void Do(const std::function<void()>& work)
+    // Hands `job` to the worker; what it throws is kept for Finish.
+    void Start(std::function<void()> job)
     {
-        std::exception_ptr failure;
-        std::function<void()> job = [&]() {
-            try {
-                work();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        };
-        std::unique_lock<std::mutex> guard(lock);
-        pending = &job;
+        std::lock_guard<std::mutex> guard(lock);
+        pending = std::move(job);
+        failure = nullptr;
+        busy = true;
         wake.notify_all();
-        wake.wait(guard, [this]() { return pending == nullptr; });
-        guard.unlock();
-        if (failure) {
-            std::rethrow_exception(failure);
+    }
+
+    // Waits for the job to end, at most `timeout` when given; whether it has.
+    bool Wait(std::optional<std::chrono::milliseconds> timeout = std::nullopt)
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        auto ended = [this]() { return !busy; };
+        if (timeout) {
+            return wake.wait_for(guard, *timeout, ended);
+        }
+        wake.wait(guard, ended);
+        return true;
+    }
+
+    // Throws what the ended job threw, if anything.
+    void Finish()
+    {
+        if (std::exception_ptr thrown = std::exchange(failure, nullptr)) {
+            std::rethrow_exception(thrown);
         }
     }
 
@@ -81,78 +92,137 @@ private:
         // of a sweep it starts share. Where that is refused, calls take turns.
         const bool own = unshare(CLONE_FS) == 0;
         standin::OwnWorld world;
-        std::optional<ScratchDir> folder;
-        workerFolder = &folder;
         std::unique_lock<std::mutex> guard(lock);
         for (;;) {
-            wake.wait(guard, [this]() { return quit || pending != nullptr; });
+            wake.wait(guard, [this]() { return quit || pending; });
             if (quit) {
                 return;
             }
+            const std::function<void()> job = std::exchange(pending, nullptr);
             guard.unlock();
+            std::exception_ptr thrown;
             {
                 std::unique_lock<std::mutex> shared(sharedDirectory, std::defer_lock);
                 if (!own) {
                     shared.lock();
                 }
-                (*pending)();
+                try {
+                    job();
+                } catch (...) {
+                    thrown = std::current_exception();
+                }
             }
             guard.lock();
-            pending = nullptr;
+            failure = thrown;
+            busy = false;
             wake.notify_all();
         }
     }
 
     std::mutex lock;
     std::condition_variable wake;
-    std::function<void()>* pending = nullptr;
+    std::function<void()> pending;
+    bool busy = false;
+    std::exception_ptr failure;
     bool quit = false;
     std::thread thread;
 };
 
 thread_local std::unique_ptr<Worker> worker;
+// Whether the thread's worker has a call of the thread's in hand (a progress callback calling again).
+thread_local bool calling = false;
 
-}  // namespace
-
-void Isolated(const std::function<void()>& work)
+// The calling thread's worker, made at its first call; a worker of the call's own, kept in `nested`,
+// for a call made while the thread's worker has one in hand.
+Worker& WorkerFor(std::unique_ptr<Worker>& nested)
 {
-    // Relative paths are the caller's: the worker starts each call where the process stands now.
-    const std::filesystem::path here = std::filesystem::current_path();
     if (worker != nullptr && worker->process != getpid()) {
         (void)worker.release();  // forked: its thread stayed in the parent, and cannot be joined here
     }
-    if (worker == nullptr) {
-        worker = std::make_unique<Worker>();
+    std::unique_ptr<Worker>& mine = calling ? nested : worker;
+    if (mine == nullptr) {
+        mine = std::make_unique<Worker>();
     }
-    py::gil_scoped_release release;
-    worker->Do([&]() {
-        std::filesystem::current_path(here);
-        work();
-    });
+    return *mine;
 }
 
-const std::string& WorkerFolder()
+// Whether the calling thread is the interpreter's main thread, the one its signal handlers run on.
+bool OnMainThread()
 {
-    if (!workerFolder->has_value()) {
-        workerFolder->emplace();
-    }
-    return (*workerFolder)->Path();
+    py::module_ threading = py::module_::import("threading");
+    return threading.attr("current_thread")().is(threading.attr("main_thread")());
 }
 
-ScratchDir::ScratchDir()
+// Passes what is new of `call`'s progress to `progress`.
+void PassOn(Call& call, const py::object& progress)
 {
-    std::error_code error;
-    std::string pattern = (std::filesystem::temp_directory_path(error) / "karvex-XXXXXX").string();
-    if (error || mkdtemp(pattern.data()) == nullptr) {
-        throw std::system_error(errno, std::generic_category(), "cannot make a scratch folder " + pattern);
+    if (progress.is_none()) {
+        return;
     }
-    path = pattern;
+    while (const auto fresh = call.Fresh()) {
+        progress(fresh->first, fresh->second);
+    }
 }
 
-ScratchDir::~ScratchDir()
+// At a wake of the waiting thread, with the interpreter's lock: the exception to stop the call with,
+// if any: a signal handler's on the main thread, KeyboardInterrupt for a SIGINT elsewhere, or the
+// progress callback's.
+std::optional<py::error_already_set> Watch(Call& call, const py::object& progress, bool main, bool sigint)
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    if (main && PyErr_CheckSignals() != 0) {
+        return py::error_already_set();
+    }
+    if (sigint) {
+        PyErr_SetNone(PyExc_KeyboardInterrupt);
+        return py::error_already_set();
+    }
+    try {
+        PassOn(call, progress);
+    } catch (py::error_already_set& raised) {
+        return std::move(raised);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+void Isolated(const std::function<void(Call&)>& work, const py::object& progress)
+{
+    // Relative paths are the caller's: the worker starts each call where the process stands now.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::unique_ptr<Worker> nested;
+    Worker& flier = WorkerFor(nested);
+    WatchSigint();
+    const unsigned long sigints = SigintCount();
+    const bool main = OnMainThread(), python = main || !progress.is_none();
+    Call call;
+    std::optional<py::error_already_set> raised;
+    const bool wasCalling = std::exchange(calling, true);
+    {
+        py::gil_scoped_release release;
+        flier.Start([&]() {
+            std::filesystem::current_path(here);
+            work(call);
+        });
+        while (!raised && !flier.Wait(WAKE)) {
+            const bool sigint = !main && SigintCount() != sigints;
+            if (python || sigint) {
+                py::gil_scoped_acquire acquire;
+                raised = Watch(call, progress, main, sigint);
+            }
+        }
+        if (raised) {
+            call.stop = true;
+            flier.Wait();
+        }
+        call.folder.reset();
+    }
+    calling = wasCalling;
+    if (raised) {
+        throw std::move(*raised);
+    }
+    PassOn(call, progress);
+    flier.Finish();
 }
 
 void Raise(int code, const std::string& why)
@@ -162,6 +232,13 @@ void Raise(int code, const std::string& why)
                      : code == runner::EXIT_USAGE  ? PyExc_ValueError
                                                    : PyExc_OSError;
     PyErr_SetString(type, why.c_str());
+    throw py::error_already_set();
+}
+
+void RaiseMissing(const std::string& path)
+{
+    errno = ENOENT;
+    PyErr_SetFromErrnoWithFilename(PyExc_FileNotFoundError, path.c_str());
     throw py::error_already_set();
 }
 
@@ -181,6 +258,7 @@ void RegisterErrors(py::module_& m)
     }
     m.add_object("ScenarioError", py::reinterpret_borrow<py::object>(scenarioError));
     m.add_object("ModuleError", py::reinterpret_borrow<py::object>(moduleError));
+    WatchSigint();
 }
 
 }  // namespace karvex_python

@@ -1,14 +1,12 @@
-// Sweeps, envelopes and merges from Python: the karvex program's jobs, their files read back by
-// their owners and handed over as columns.
+// Sweeps, envelopes and merges from Python: the karvex program's jobs, defined by their files or by
+// a Scenario and lines, stopped by Ctrl-C, their progress passed to Python, their files read back.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "python/bindings.h"
-#include "python/columns.h"
 #include "python/isolated.h"
+#include "python/job_files.h"
 #include "runner/envelope/envelope.h"
-#include "runner/envelope/envelope_rows.h"
 #include "runner/program/complaint.h"
 #include "runner/program/exit_codes.h"
 #include "runner/sweep/sweep.h"
@@ -22,172 +20,90 @@ namespace {
 namespace py = pybind11;
 namespace fs = std::filesystem;
 
-std::string TextOf(const fs::path& path)
+// A sweep's or an envelope's definition as Python gives it: the file `path`, or lines over a copy
+// of a Scenario's document (taken while the interpreter holds it still), going by the name `path`.
+struct Given {
+    std::string path;
+    std::optional<formats::ScenarioDocument> base;
+    std::vector<std::string> lines, places;  // with a base: each line, and what its errors name it by
+
+    // The lines as the readers take them, valid while this lives.
+    runner::DefinitionText Text() const { return {path, lines, places, base ? &*base : nullptr}; }
+};
+
+// The file `path`, or with `document` its `lines` and their `places`.
+Given GivenOf(const std::string& path, const formats::ScenarioDocument* document, const std::vector<std::string>& lines,
+              const std::vector<std::string>& places)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) {
-        Raise(runner::EXIT_FAILED, "cannot read " + path.string());
+    Given given{path, std::nullopt, lines, places};
+    if (document != nullptr) {
+        given.base = *document;
     }
-    return text.str();
+    return given;
 }
 
-// The columns of a single weapon's sweep `meta` with `rows`: the run, the inputs, the outcome's.
-py::dict SweepColumns(const runner::SweepMeta& meta, const std::vector<runner::SweepRow>& rows)
+// What a job came to: its ExitCode, why it failed, and the file or folder it missed when that was why.
+struct JobEnd {
+    int code = runner::EXIT_OK;
+    std::string why, missing;
+};
+
+const std::string& ScenarioPath(const runner::BatchDefinition& spec)
 {
-    const std::vector<std::string> header = runner::RunsHeader(meta);
-    std::vector<long long> run;
-    std::vector<std::vector<double>> numbers(header.size());
-    std::vector<std::string> outcome;
-    for (const runner::SweepRow& row : rows) {
-        run.push_back(row.run);
-        size_t c = 1;
-        for (double input : row.inputs) {
-            numbers[c++].push_back(input);
-        }
-        outcome.emplace_back(runner::OUTCOMES[static_cast<int>(row.outcome)]);
-        for (double value :
-             {row.miss, row.flight, row.lock, row.east, row.north, row.closest, row.closestTime, row.relativeSpeed}) {
-            numbers[++c].push_back(value);
-        }
-    }
-    py::dict columns;
-    const size_t outcomeColumn = 1 + meta.inputs.size();
-    for (size_t c = 0; c < header.size(); ++c) {
-        columns[py::str(header[c])] = c == 0               ? py::object(Array(run))
-                                      : c == outcomeColumn ? py::object(Texts(outcome))
-                                                           : py::object(Array(numbers[c]));
-    }
-    return columns;
+    return spec.scenarioPath;
 }
 
-// The columns of a salvo's sweep `meta` with `rows`, as runs.csv names them: the run, the inputs,
-// each weapon's outcome and target (texts), miss and lock times, each target's hit (0 or 1).
-py::dict SalvoColumns(const runner::SweepMeta& meta, const std::vector<runner::SweepRow>& rows)
+const std::string& ScenarioPath(const runner::EnvelopeDefinition& def)
 {
-    const std::vector<std::string> header = runner::RunsHeader(meta);
-    std::vector<long long> run;
-    std::vector<std::vector<double>> inputs(meta.inputs.size());
-    for (const runner::SweepRow& row : rows) {
-        run.push_back(row.run);
-        for (size_t k = 0; k < inputs.size(); ++k) {
-            inputs[k].push_back(row.inputs[k]);
-        }
-    }
-    py::dict columns;
-    size_t c = 0;
-    columns[py::str(header[c++])] = Array(run);
-    for (const std::vector<double>& input : inputs) {
-        columns[py::str(header[c++])] = Array(input);
-    }
-    for (size_t w = 0; w < meta.weapons.size(); ++w) {
-        std::vector<std::string> outcome, target;
-        std::vector<std::vector<double>> times(3);
-        for (const runner::SweepRow& row : rows) {
-            const runner::WeaponRow& weapon = row.weapons[w];
-            outcome.emplace_back(runner::OUTCOMES[static_cast<int>(weapon.outcome)]);
-            target.push_back(weapon.target);
-            times[0].push_back(weapon.miss);
-            times[1].push_back(weapon.lock);
-            times[2].push_back(weapon.friendLock);
-        }
-        columns[py::str(header[c++])] = Texts(outcome);
-        columns[py::str(header[c++])] = Texts(target);
-        for (const std::vector<double>& values : times) {
-            columns[py::str(header[c++])] = Array(values);
-        }
-    }
-    for (size_t t = 0; t < meta.targets.size(); ++t) {
-        std::vector<long long> hit;
-        hit.reserve(rows.size());
-        for (const runner::SweepRow& row : rows) {
-            hit.push_back(row.hit[t]);
-        }
-        columns[py::str(header[c++])] = Array(hit);
-    }
-    return columns;
+    return def.batch.scenarioPath;
 }
 
-// runs.csv and summary.json of the sweep in `dir`, as (columns, summary text).
-py::tuple SweepFiles(const fs::path& dir)
+// Reads `given` into `spec` with `reader` (ReadSweep or ReadEnvelope, for a file or for lines);
+// false with `end`'s reason, and the file missed when the definition or its scenario is not there.
+template <typename Spec, typename Reader>
+bool ReadGiven(const Given& given, Reader reader, Spec& spec, JobEnd& end)
 {
-    const std::string summary = TextOf(dir / "summary.json");
-    std::istringstream summaryIn(summary), runs(TextOf(dir / "runs.csv"));
-    runner::SweepMeta meta;
-    std::vector<runner::SweepRow> rows;
-    std::string error;
-    if (!runner::ReadSummaryMeta(summaryIn, meta)) {
-        Raise(runner::EXIT_SCENARIO, (dir / "summary.json").string() + " is not a sweep's summary");
+    if (given.base ? reader(given.Text(), spec, end.why) : reader(given.path, spec, end.why)) {
+        return true;
     }
-    if (!runner::ReadRuns(runs, meta, rows, error)) {
-        Raise(runner::EXIT_SCENARIO, (dir / "runs.csv").string() + ": " + error);
+    const std::string& scenario = ScenarioPath(spec);
+    if (!given.base && !fs::exists(given.path)) {
+        end.missing = given.path;
+    } else if (!given.base && !scenario.empty() && !fs::exists(scenario)) {
+        end.missing = scenario;
     }
-    return py::make_tuple(meta.Salvo() ? SalvoColumns(meta, rows) : SweepColumns(meta, rows), summary);
+    return false;
 }
 
-// envelope.csv and envelope.json of the envelope in `dir`, as (columns, summary text).
-py::tuple EnvelopeFiles(const fs::path& dir)
-{
-    const std::string summary = TextOf(dir / "envelope.json");
-    std::istringstream csv(TextOf(dir / "envelope.csv"));
-    std::vector<runner::EnvelopeRow> rows;
-    std::string error;
-    bool targets = false;
-    if (!runner::ReadEnvelopeRows(csv, rows, error, &targets)) {
-        Raise(runner::EXIT_SCENARIO, (dir / "envelope.csv").string() + ": " + error);
-    }
-    std::vector<double> altitude, speed, targetSpeed, targetCourse, bearing, rmin, rmax;
-    std::vector<long long> interval, flights;
-    for (const runner::EnvelopeRow& row : rows) {
-        altitude.push_back(row.altitude);
-        speed.push_back(row.speed);
-        targetSpeed.push_back(row.targetSpeed);
-        targetCourse.push_back(row.targetCourse);
-        bearing.push_back(row.bearing);
-        interval.push_back(row.interval);
-        rmin.push_back(row.rmin);
-        rmax.push_back(row.rmax);
-        flights.push_back(row.flights);
-    }
-    // The target's speed and course follow the release speed when the file gives target speeds.
-    std::vector<py::object> values = {Array(altitude), Array(speed), Array(bearing), Array(interval),
-                                      Array(rmin),     Array(rmax),  Array(flights)};
-    if (targets) {
-        values.insert(values.begin() + 2, {Array(targetSpeed), Array(targetCourse)});
-    }
-    py::dict columns;
-    std::istringstream header(targets ? runner::ENVELOPE_TARGET_HEADER : runner::ENVELOPE_HEADER);
-    size_t c = 0;
-    for (std::string name; std::getline(header, name, ',');) {
-        columns[py::str(name)] = values[c++];
-    }
-    return py::make_tuple(columns, summary);
-}
-
-// Runs `job` (which returns an ExitCode) in isolation, writing into `out` or into a scratch
-// folder when it is None; reads back what it wrote with `read`.
+// Runs `job`(folder, call, end) (which returns an ExitCode) in isolation, writing into `out` or into
+// a scratch folder when it is None, passing its progress to `progress`; reads back what it wrote
+// with `read`.
 template <typename Job, typename Read>
-py::tuple Perform(const std::optional<std::string>& out, Job job, Read read)
+py::tuple Perform(const std::optional<std::string>& out, const py::object& progress, Job job, Read read)
 {
     std::optional<ScratchDir> scratch;
     const std::string dir = out ? *out : scratch.emplace().Path();
-    int code = runner::EXIT_OK;
-    std::string why;
-    Isolated([&]() {
+    JobEnd end;
+    Isolated([&](Call& call) {
         runner::ComplaintCapture complaints;
-        code = job(dir);
-        why = complaints.Last();
-    });
-    if (code != runner::EXIT_OK) {
-        Raise(code, why);
+        end.code = job(dir, call, end);
+        if (end.why.empty()) {
+            end.why = complaints.Last();
+        }
+    }, progress);
+    if (!end.missing.empty()) {
+        RaiseMissing(end.missing);
+    }
+    if (end.code != runner::EXIT_OK) {
+        Raise(end.code, end.why);
     }
     return read(dir);
 }
 
-// A sweep's or an envelope's options with what Python gives both: quiet unless `progress`, no picture.
+// A sweep's or an envelope's options with what Python gives both: quiet (progress goes to Python),
+// no picture, stopped and watched through `call`.
 template <typename Options>
-Options JobOptions(const std::string& modules, int jobs, int shard, int shards, bool progress)
+Options JobOptions(const std::string& modules, int jobs, int shard, int shards, Call& call)
 {
     Options options;
     options.moduleDir = modules;
@@ -195,27 +111,50 @@ Options JobOptions(const std::string& modules, int jobs, int shard, int shards, 
     options.shard = shard;
     options.shards = shards;
     options.plot = false;
-    options.quiet = !progress;
+    options.quiet = true;
+    options.stop = call.Stop();
+    options.progress = [&call](long long done, long long total) { call.Progress(done, total); };
     return options;
 }
 
-py::tuple Sweep(const std::string& path, const std::string& modules, const std::optional<std::string>& out, int jobs,
-                int shard, int shards, bool progress)
+py::tuple Sweep(const std::string& path, const formats::ScenarioDocument* document,
+                const std::vector<std::string>& lines, const std::vector<std::string>& places,
+                const std::string& modules, const std::optional<std::string>& out, int jobs, int shard, int shards,
+                bool resume, const py::object& progress)
 {
-    auto options = JobOptions<runner::SweepOptions>(modules, jobs, shard, shards, progress);
-    options.sweepFile = path;
-    return Perform(out, [&](const std::string& dir) {
+    const Given given = GivenOf(path, document, lines, places);
+    auto reader = [](const auto& from, runner::BatchDefinition& spec, std::string& error) {
+        return runner::ReadSweep(from, spec, error);
+    };
+    return Perform(out, progress, [&](const std::string& dir, Call& call, JobEnd& end) {
+        runner::BatchDefinition spec;
+        if (!ReadGiven(given, reader, spec, end)) {
+            return static_cast<int>(runner::EXIT_SCENARIO);
+        }
+        auto options = JobOptions<runner::SweepOptions>(modules, jobs, shard, shards, call);
+        options.definition = &spec;
         options.outDir = dir;
+        options.resume = resume;
         return runner::Sweep(options);
     }, [](const std::string& dir) { return SweepFiles(dir); });
 }
 
-py::tuple Envelope(const std::string& path, const std::string& modules, const std::optional<std::string>& out,
-                   int jobs, int shard, int shards, bool progress)
+py::tuple Envelope(const std::string& path, const formats::ScenarioDocument* document,
+                   const std::vector<std::string>& lines, const std::vector<std::string>& places,
+                   const std::string& modules, const std::optional<std::string>& out, int jobs, int shard, int shards,
+                   const py::object& progress)
 {
-    auto options = JobOptions<runner::EnvelopeOptions>(modules, jobs, shard, shards, progress);
-    options.envelopeFile = path;
-    return Perform(out, [&](const std::string& dir) {
+    const Given given = GivenOf(path, document, lines, places);
+    auto reader = [](const auto& from, runner::EnvelopeDefinition& def, std::string& error) {
+        return runner::ReadEnvelope(from, def, error);
+    };
+    return Perform(out, progress, [&](const std::string& dir, Call& call, JobEnd& end) {
+        runner::EnvelopeDefinition def;
+        if (!ReadGiven(given, reader, def, end)) {
+            return static_cast<int>(runner::EXIT_SCENARIO);
+        }
+        auto options = JobOptions<runner::EnvelopeOptions>(modules, jobs, shard, shards, call);
+        options.definition = &def;
         options.outDir = dir;
         return runner::Envelope(options);
     }, [](const std::string& dir) { return EnvelopeFiles(dir); });
@@ -226,7 +165,7 @@ py::tuple Envelope(const std::string& path, const std::string& modules, const st
 py::tuple Merge(const std::vector<std::string>& dirs, const std::optional<std::string>& out)
 {
     const bool envelope = !dirs.empty() && fs::is_regular_file(fs::path(dirs[0]) / "envelope.json");
-    py::tuple files = Perform(out, [&](const std::string& dir) {
+    py::tuple files = Perform(out, py::none(), [&](const std::string& dir, Call&, JobEnd&) {
         return envelope ? runner::MergeEnvelope(dirs, dir, false, "") : runner::Merge(dirs, dir, false, "");
     }, [&](const std::string& dir) { return envelope ? EnvelopeFiles(dir) : SweepFiles(dir); });
     return py::make_tuple(envelope ? "envelope" : "sweep", files[0], files[1]);
@@ -236,12 +175,16 @@ py::tuple Merge(const std::vector<std::string>& dirs, const std::optional<std::s
 
 void BindJobs(py::module_& m)
 {
-    m.def("sweep", &Sweep, py::arg("path"), py::arg("modules"), py::arg("out"), py::arg("jobs"), py::arg("shard"),
-          py::arg("shards"), py::arg("progress"),
-          "Flies the sweep file `path`; returns (runs.csv's columns, summary.json's text).");
-    m.def("envelope", &Envelope, py::arg("path"), py::arg("modules"), py::arg("out"), py::arg("jobs"),
-          py::arg("shard"), py::arg("shards"), py::arg("progress"),
-          "Computes the envelope file `path`; returns (envelope.csv's columns, envelope.json's text).");
+    // The definition is the file `path`, or with `document` the `lines` over it (errors naming each
+    // by its entry of `places`), going by the name `path`.
+    m.def("sweep", &Sweep, py::arg("path"), py::arg("document"), py::arg("lines"), py::arg("places"),
+          py::arg("modules"), py::arg("out"), py::arg("jobs"), py::arg("shard"), py::arg("shards"), py::arg("resume"),
+          py::arg("progress"),
+          "Flies a sweep; returns (runs.csv's columns, summary.json's text), passing progress(done, total) on.");
+    m.def("envelope", &Envelope, py::arg("path"), py::arg("document"), py::arg("lines"), py::arg("places"),
+          py::arg("modules"), py::arg("out"), py::arg("jobs"), py::arg("shard"), py::arg("shards"),
+          py::arg("progress"),
+          "Computes an envelope; returns (envelope.csv's columns, envelope.json's text), passing progress on.");
     m.def("merge", &Merge, py::arg("dirs"), py::arg("out"),
           "Merges shard folders; returns (\"sweep\" or \"envelope\", the rows' columns, the summary's text).");
 }

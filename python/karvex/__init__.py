@@ -17,6 +17,7 @@ raise OSError.
 import os
 
 from ._engine import __version__, _karvex
+from ._jobs import envelope, merge, sweep
 from ._karvex import ModuleError, ScenarioError
 from ._load import load_run
 from ._results import EnvelopeResult, Event, RunResult, SweepResult, need_numpy
@@ -35,28 +36,6 @@ def _modules(modules):
 
 def _out(out):
     return None if out is None else os.fspath(out)
-
-
-def _jobs(jobs):
-    if jobs is None:
-        return 0
-    if isinstance(jobs, bool) or not isinstance(jobs, int) or jobs < 1:
-        raise ValueError(f"jobs takes a whole number from 1, got {jobs!r}")
-    return jobs
-
-
-def _shard(shard):
-    """(K, N) from "K/N", (K, N) or None (the whole job)."""
-    if shard is None:
-        return 1, 1
-    if isinstance(shard, str):
-        k, slash, n = shard.partition("/")
-        if slash and k.isdigit() and n.isdigit():
-            shard = int(k), int(n)
-    if (isinstance(shard, tuple) and len(shard) == 2 and all(isinstance(x, int) for x in shard)
-            and 1 <= shard[0] <= shard[1]):
-        return shard
-    raise ValueError(f"shard takes \"K/N\" or (K, N) with 1 <= K <= N, got {shard!r}")
 
 
 def _every(telemetry):
@@ -91,35 +70,3 @@ def run(scenario, modules=None, out=None, telemetry=1):
             raise FileNotFoundError(2, "no scenario file", path)
         flight = _karvex.fly(path, None, modules, _out(out), every)
     return RunResult(flight)
-
-
-def sweep(path, jobs=None, shard=None, out=None, modules=None, progress=False):
-    """Flies the sweep file `path` on `jobs` threads (default: one per core), or only shard "K/N" of
-    its runs. With `out`, writes runs.csv and summary.json there as `karvex sweep` does. Returns a
-    SweepResult: runs (DataFrame), columns (numpy arrays) and summary (dict)."""
-    k, n = _shard(shard)
-    need_numpy()
-    columns, summary = _karvex.sweep(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
-    return SweepResult(columns, summary, _out(out))
-
-
-def envelope(path, jobs=None, shard=None, out=None, modules=None, progress=False):
-    """Computes the launch envelope of the envelope file `path` on `jobs` threads (default: one per
-    core), or only shard "K/N" of its bearings. With `out`, writes envelope.csv and envelope.json there
-    as `karvex envelope` does. Returns an EnvelopeResult: intervals (DataFrame), columns and summary."""
-    k, n = _shard(shard)
-    need_numpy()
-    columns, summary = _karvex.envelope(os.fspath(path), _modules(modules), _out(out), _jobs(jobs), k, n, progress)
-    return EnvelopeResult(columns, summary, _out(out))
-
-
-def merge(shard_dirs, out=None):
-    """Merges the folders the shards of one sweep or one envelope wrote into what the whole job writes
-    (into `out` when given). Returns a SweepResult or an EnvelopeResult."""
-    dirs = [os.fspath(d) for d in shard_dirs]
-    if not dirs:
-        raise ValueError("merge takes one or more shard folders")
-    need_numpy()
-    kind, columns, summary = _karvex.merge(dirs, _out(out))
-    result = EnvelopeResult if kind == "envelope" else SweepResult
-    return result(columns, summary, _out(out))

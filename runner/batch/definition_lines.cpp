@@ -28,6 +28,41 @@ bool StationRelease(const std::string& field)
 
 }  // namespace
 
+std::string DefinitionText::Where(int number) const
+{
+    if (places.empty()) {
+        return number > 0 ? path + ":" + std::to_string(number) : path;
+    }
+    return number > 0 && static_cast<size_t>(number) <= places.size() ? places[static_cast<size_t>(number - 1)] : path;
+}
+
+bool ReadDefinitionFile(const std::string& path, DefinitionText& text)
+{
+    std::ifstream in(path);
+    text = DefinitionText{};
+    text.path = path;
+    if (!in) {
+        return false;
+    }
+    for (std::string line; std::getline(in, line);) {
+        text.lines.push_back(line);
+    }
+    return true;
+}
+
+bool FailAt(const DefinitionText& text, int number, const std::string& why, std::string& error)
+{
+    error = text.Where(number) + ": " + why;
+    return false;
+}
+
+void TakeBaseScenario(const formats::ScenarioDocument& base, BatchDefinition& spec)
+{
+    spec.scenarioPath = base.path;
+    spec.scenarioText = formats::WriteScenario(base);
+    spec.base = base;
+}
+
 bool IsMagicLine(const std::string& line, const char* magic)
 {
     return line.substr(0, line.find_last_not_of(" \t\r") + 1) == magic;

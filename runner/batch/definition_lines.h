@@ -10,6 +10,28 @@
 
 namespace runner {
 
+/// A sweep's or an envelope's definition as lines: a file's, or lines given apart from any file
+/// with their base scenario in place of a SCENARIO line.
+struct DefinitionText {
+    std::string path;                ///< the file; for lines given apart, the name the outputs give it
+    std::vector<std::string> lines;  ///< every line, the magic line first
+    std::vector<std::string> places; ///< for lines given apart, what each line's errors name it by
+    const formats::ScenarioDocument* base = nullptr;  ///< for lines given apart, the base scenario
+
+    /// What an error at line `number` names: "file:line", the line's place, or with 0 (no one line)
+    /// the file.
+    std::string Where(int number) const;
+};
+
+/// Reads the file `path` into `text`'s path and lines; false when it cannot be read.
+bool ReadDefinitionFile(const std::string& path, DefinitionText& text);
+
+/// `error` as "<where>: `why`" for line `number` of `text` (0: no one line); false.
+bool FailAt(const DefinitionText& text, int number, const std::string& why, std::string& error);
+
+/// Takes `base` as `spec`'s base scenario, as a SCENARIO line naming its file would.
+void TakeBaseScenario(const formats::ScenarioDocument& base, BatchDefinition& spec);
+
 /// Whether `line` is the magic line `magic`, trailing blanks allowed.
 bool IsMagicLine(const std::string& line, const char* magic);
 

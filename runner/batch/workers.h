@@ -1,6 +1,7 @@
 // Work shared out over threads, each flying in a world of its own, with the progress shown.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -15,12 +16,22 @@ inline void ShardRange(long long count, int shard, int shards, long long& first,
     last = count * shard / shards;
 }
 
-/// Calls `work`(k, why) for every k from 0 to `count` - 1 on `jobs` threads (0: one per core),
-/// each thread in its own world, showing progress in `things` (`already` of them done before)
-/// unless `quiet`. Stops at the first
-/// call that returns false, whose `why` becomes `failure`; false then. `work` is called from
+/// How a batch's items are shared out, shown and stopped.
+struct BatchOptions {
+    int jobs = 0;                             ///< threads; 0: one per core
+    bool quiet = false;                       ///< no progress on stderr
+    const char* things = "runs";              ///< what the items are called in the progress
+    const std::atomic<bool>* stop = nullptr;  ///< once true, no further item starts
+    /// Told (items done, items in all) at the start and as each item ends, from several threads at once.
+    std::function<void(long long, long long)> progress{};
+};
+
+/// Calls `work`(k, why) for every k from 0 to `count` - 1 on `how.jobs` threads, each thread in its
+/// own world, showing progress (`already` items done before). Returns EXIT_OK; EXIT_INTERRUPTED
+/// when the stop flag turned true before every item was done; EXIT_SCENARIO at the first call that
+/// returned false, whose `why` becomes `failure` ("interrupted" when stopped). `work` is called from
 /// several threads at once and must guard what they share.
-bool OnEveryCore(size_t count, long long already, int jobs, bool quiet, const char* things,
-                 const std::function<bool(size_t, std::string&)>& work, std::string& failure);
+int OnEveryCore(size_t count, long long already, const BatchOptions& how,
+                const std::function<bool(size_t, std::string&)>& work, std::string& failure);
 
 }  // namespace runner

@@ -27,10 +27,10 @@ struct Unit {
     BearingSearch found;
 };
 
-// Searches every unit of `units` on the option's threads; false with `failure` when a flight fails.
-bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
-               const std::vector<ReleaseCondition>& conditions, const std::vector<TargetMotion>& targets,
-               std::vector<Unit>& units, std::string& failure)
+// Searches every unit of `units` on the option's threads; an ExitCode, with `failure` when not EXIT_OK.
+int SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
+              const std::vector<ReleaseCondition>& conditions, const std::vector<TargetMotion>& targets,
+              std::vector<Unit>& units, std::string& failure)
 {
     const SequentialRule rule = RuleOf(def);
     auto search = [&](size_t k, std::string& why) {
@@ -39,11 +39,31 @@ bool SearchAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
         const TargetMotion& target = targets[unit.target];
         const double bearing = def.bearings[unit.bearing];
         unit.found = SearchBearing(def.rangeMin, def.rangeMax, def.scan, def.tolerance, [&](double range) {
-            return why.empty() ? ProbePoint(def, rule, options.moduleDir, c, target, bearing, range, why) : Probe{};
+            return why.empty() ? ProbePoint(def, rule, options.moduleDir, c, target, bearing, range, why, options.stop)
+                               : Probe{};
         });
         return why.empty();
     };
-    return OnEveryCore(units.size(), 0, options.jobs, options.quiet, "bearings", search, failure);
+    const BatchOptions how{options.jobs, options.quiet, "bearings", options.stop, options.progress};
+    return OnEveryCore(units.size(), 0, how, search, failure);
+}
+
+// Builds and flies every release condition of `def` once, into `conditions`; an ExitCode, with
+// `error` when not EXIT_OK.
+int PrepareAll(const EnvelopeDefinition& def, const EnvelopeOptions& options,
+               std::vector<ReleaseCondition>& conditions, std::string& error)
+{
+    standin::OwnWorld world;
+    for (double altitude : def.altitudes) {
+        for (double speed : def.speeds) {
+            const int code = PrepareCondition(def, options.moduleDir, altitude, speed, conditions.emplace_back(),
+                                              error, options.stop);
+            if (code != EXIT_OK) {
+                return code;
+            }
+        }
+    }
+    return EXIT_OK;
 }
 
 // The rows of envelope.csv for `units`, and each condition's tally.
@@ -109,12 +129,13 @@ void Report(const std::string& text, long long releaseFlights)
 
 int Envelope(const EnvelopeOptions& options)
 {
-    EnvelopeDefinition def;
+    EnvelopeDefinition read;
     std::string error;
-    if (!ReadEnvelope(options.envelopeFile, def, error)) {
+    if (options.definition == nullptr && !ReadEnvelope(options.envelopeFile, read, error)) {
         Complain("envelope", "%s", error.c_str());
         return EXIT_SCENARIO;
     }
+    const EnvelopeDefinition& def = options.definition != nullptr ? *options.definition : read;
     if (options.shards < 1 || options.shard < 1 || options.shard > options.shards) {
         Complain("envelope", "shard %d/%d: expected K/N with 1 <= K <= N", options.shard, options.shards);
         return EXIT_USAGE;
@@ -133,17 +154,7 @@ int Envelope(const EnvelopeOptions& options)
     fs::current_path(out / "work");
     std::vector<ReleaseCondition> conditions;
     std::vector<Unit> units;
-    int code = EXIT_OK;
-    {
-        standin::OwnWorld world;
-        for (double altitude : def.altitudes) {
-            for (double speed : def.speeds) {
-                if (code == EXIT_OK) {
-                    code = PrepareCondition(def, fly.moduleDir, altitude, speed, conditions.emplace_back(), error);
-                }
-            }
-        }
-    }
+    int code = PrepareAll(def, fly, conditions, error);
     const std::vector<TargetMotion> targets = TargetMotions(def.targetSpeeds, def.targetCourses);
     const size_t bearings = def.bearings.size(), perRelease = targets.size() * bearings;
     long long first = 0, last = 0;
@@ -152,8 +163,8 @@ int Envelope(const EnvelopeOptions& options)
     for (auto k = static_cast<size_t>(first); k < static_cast<size_t>(last); ++k) {
         units.push_back({k / perRelease, k % perRelease / bearings, k % bearings, {}});
     }
-    if (code == EXIT_OK && !SearchAll(def, fly, conditions, targets, units, error)) {
-        code = EXIT_SCENARIO;
+    if (code == EXIT_OK) {
+        code = SearchAll(def, fly, conditions, targets, units, error);
     }
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);

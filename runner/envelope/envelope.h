@@ -2,8 +2,12 @@
 // from which the missile hits; on every core, in shards, and merged.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "runner/envelope/envelope_definition.h"
 
 namespace runner {
 
@@ -17,6 +21,12 @@ struct EnvelopeOptions {
     bool plot = true;           ///< draw envelope.png
     bool quiet = false;         ///< no progress and no figures on stdout
     std::string plotScript;     ///< the envelope plotting script; "" for the one beside the program
+    const EnvelopeDefinition* definition = nullptr;  ///< computed instead of reading envelopeFile, when set
+    /// When set, once true no further flight starts and those in flight end: EXIT_INTERRUPTED.
+    const std::atomic<bool>* stop = nullptr;
+    /// Told (bearings done, bearings in all) at the start and as each bearing's search ends, from
+    /// several threads at once.
+    std::function<void(long long, long long)> progress{};
 };
 
 /// Computes the envelope; returns an ExitCode, printing what went wrong on stderr.

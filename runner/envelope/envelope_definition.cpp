@@ -3,7 +3,6 @@
 #include "runner/envelope/envelope_definition.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
@@ -35,13 +34,6 @@ struct Reading {
     std::string given[STATEMENT_COUNT]; // its first word after the keyword, as written
     std::vector<int> varyLines;         // where each VARY line stood
 };
-
-// `error` as "file:line: why", or "file: why" when no one line is at fault (`line` 0); false.
-bool Fail(const std::string& path, int line, const std::string& why, std::string& error)
-{
-    error = path + (line > 0 ? ":" + std::to_string(line) : "") + ": " + why;
-    return false;
-}
 
 // A vessel name may hold blanks: the rest of `line` after its keyword, without the comment.
 std::string RestOfLine(const std::string& line, const std::vector<std::string>& w)
@@ -181,41 +173,42 @@ bool ReadStatement(const std::string& path, const std::string& line, const std::
     return ReadValue(path, line, w, static_cast<Statement>(s), def, why);
 }
 
-// The checks between lines, once every line is read, and the defaults they leave; false with `error`.
-bool CheckStatements(const std::string& path, EnvelopeDefinition& def, const Reading& r, std::string& error)
+// The checks between lines of `text`, once every line is read, and the defaults they leave; false
+// with `error`.
+bool CheckStatements(const DefinitionText& text, EnvelopeDefinition& def, const Reading& r, std::string& error)
 {
     for (Statement s : {Scenario, Carrier, Altitudes, Speeds, Bearings, Range, Tolerance}) {
-        if (r.lineOf[s] == 0) {
-            return Fail(path, 0, std::string("no ") + NAMES[s] + " line", error);
+        if (r.lineOf[s] == 0 && !(s == Scenario && text.base != nullptr)) {
+            return FailAt(text, 0, std::string("no ") + NAMES[s] + " line", error);
         }
     }
     if (def.Probabilistic() && r.lineOf[Probability] == 0) {
-        return Fail(path, 0, "no PROBABILITY line: VARY lines need the probability of hit to reach", error);
+        return FailAt(text, 0, "no PROBABILITY line: VARY lines need the probability of hit to reach", error);
     }
     for (Statement s : {Probability, Confidence, Runs}) {
         if (!def.Probabilistic() && r.lineOf[s] != 0) {
-            return Fail(path, r.lineOf[s],
-                        std::string(NAMES[s]) + " needs VARY lines: without them each probe point is one flight",
-                        error);
+            return FailAt(text, r.lineOf[s],
+                          std::string(NAMES[s]) + " needs VARY lines: without them each probe point is one flight",
+                          error);
         }
     }
     const double span = def.rangeMax - def.rangeMin;
     const std::string range = "no larger than the range (" + formats::FormatNumber(span) + " m), got \"";
     if (!(def.tolerance > 0.0 && def.tolerance <= span)) {
-        return Fail(path, r.lineOf[Tolerance], "TOLERANCE must be above 0 and " + range + r.given[Tolerance] + "\"",
-                    error);
+        return FailAt(text, r.lineOf[Tolerance], "TOLERANCE must be above 0 and " + range + r.given[Tolerance] + "\"",
+                      error);
     }
     if (r.lineOf[Scan] == 0) {
         def.scan = DefaultScan(def.rangeMin, def.rangeMax, def.tolerance);
     } else if (!(def.scan >= def.tolerance && def.scan <= span)) {
-        return Fail(path, r.lineOf[Scan],
-                    "SCAN must be no smaller than the tolerance (" + formats::FormatNumber(def.tolerance) +
-                        " m) and " + range + r.given[Scan] + "\"",
-                    error);
+        return FailAt(text, r.lineOf[Scan],
+                      "SCAN must be no smaller than the tolerance (" + formats::FormatNumber(def.tolerance) +
+                          " m) and " + range + r.given[Scan] + "\"",
+                      error);
     }
     if (r.lineOf[TargetCourses] != 0 && !def.TargetConditions()) {
-        return Fail(path, r.lineOf[TargetCourses], "TARGET_COURSES needs TARGET_SPEEDS: a still target has no course",
-                    error);
+        return FailAt(text, r.lineOf[TargetCourses],
+                      "TARGET_COURSES needs TARGET_SPEEDS: a still target has no course", error);
     }
     if (def.TargetConditions() && def.targetCourses.empty()) {
         def.targetCourses = {0.0};  // along the track, away from the carrier
@@ -229,19 +222,27 @@ bool CheckStatements(const std::string& path, EnvelopeDefinition& def, const Rea
 
 bool ReadEnvelope(const std::string& path, EnvelopeDefinition& def, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
+    DefinitionText text;
+    if (!ReadDefinitionFile(path, text)) {
         error = "cannot read envelope file " + path;
         return false;
     }
+    return ReadEnvelope(text, def, error);
+}
+
+bool ReadEnvelope(const DefinitionText& text, EnvelopeDefinition& def, std::string& error)
+{
     def = EnvelopeDefinition{};
-    def.path = path;
-    def.batch.path = path;
+    def.path = text.path;
+    def.batch.path = text.path;
+    if (text.base != nullptr) {
+        TakeBaseScenario(*text.base, def.batch);
+    }
     Reading r;
     const std::string notEnvelope = std::string("not an envelope file: expected \"") + ENVELOPE_MAGIC + "\"";
     int number = 0;
     bool magic = false;
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : text.lines) {
         ++number;
         const std::vector<std::string> w = DefinitionWords(line);
         std::string why;
@@ -249,18 +250,19 @@ bool ReadEnvelope(const std::string& path, EnvelopeDefinition& def, std::string&
             continue;
         }
         if (!magic && !IsMagicLine(line, ENVELOPE_MAGIC)) {
-            return Fail(path, number, notEnvelope, error);
+            return FailAt(text, number, notEnvelope, error);
         }
         if (!magic) {
             magic = true;
-        } else if (!ReadStatement(path, line, w, number, def, r, why)) {
-            return Fail(path, number, why, error);
+        } else if (!ReadStatement(text.path, line, w, number, def, r, why)) {
+            return FailAt(text, number, why, error);
         }
     }
     if (!magic) {
-        return Fail(path, 1, notEnvelope, error);
+        return FailAt(text, 1, notEnvelope, error);
     }
-    return CheckStatements(path, def, r, error) && CheckEnvelopeScenario(def, r.lineOf[Carrier], r.varyLines, error);
+    return CheckStatements(text, def, r, error) &&
+           CheckEnvelopeScenario(text, def, r.lineOf[Carrier], r.varyLines, error);
 }
 
 std::vector<TargetMotion> TargetMotions(const std::vector<double>& speeds, const std::vector<double>& courses)

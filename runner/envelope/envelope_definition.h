@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/batch/definition_lines.h"
 #include "runner/batch/dispersion.h"
 
 namespace runner {
@@ -66,5 +67,7 @@ inline double DefaultScan(double rangeMin, double rangeMax, double tolerance)
 
 /// Reads the envelope file `path` into `def`; false with `error` as "file:line: reason".
 bool ReadEnvelope(const std::string& path, EnvelopeDefinition& def, std::string& error);
+/// Reads the envelope definition `text` into `def`; false with `error` as "<where>: reason".
+bool ReadEnvelope(const DefinitionText& text, EnvelopeDefinition& def, std::string& error);
 
 }  // namespace runner

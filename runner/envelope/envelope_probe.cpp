@@ -28,10 +28,11 @@ bool Located(formats::ScenarioDocument& doc, const std::string& vessel)
     return v != nullptr && formats::LastLine(*v, formats::Key::Location) != nullptr;
 }
 
-// A flight of `doc` without files.
-RunOptions FlightOf(const std::string& moduleDir, const formats::ScenarioDocument& doc)
+// A flight of `doc` without files, ended by `stop` when given.
+RunOptions FlightOf(const std::string& moduleDir, const formats::ScenarioDocument& doc, const std::atomic<bool>* stop)
 {
     RunOptions fly;
+    fly.stop = stop;
     fly.moduleDir = moduleDir;
     fly.maxVessels = 64;
     fly.scenario = doc.path;
@@ -71,7 +72,7 @@ void SetMoving(formats::ScenarioDocument& doc, const std::string& target, double
 }  // namespace
 
 int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
-                      ReleaseCondition& condition, std::string& error)
+                      ReleaseCondition& condition, std::string& error, const std::atomic<bool>* stop)
 {
     condition.altitude = altitude;
     condition.speed = speed;
@@ -84,7 +85,7 @@ int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir
     if (!RunScenario(spec, {altitude, speed}, doc, error)) {
         return EXIT_SCENARIO;
     }
-    if (const int code = FindRelease(FlightOf(moduleDir, doc), condition.release, error); code != EXIT_OK) {
+    if (const int code = FindRelease(FlightOf(moduleDir, doc, stop), condition.release, error); code != EXIT_OK) {
         return code;
     }
     spec.dispersions.push_back(Edit(def.target, round ? "latitude" : "x"));
@@ -116,7 +117,7 @@ bool PointScenario(const EnvelopeDefinition& def, const ReleaseCondition& condit
 
 Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
                  const ReleaseCondition& condition, const TargetMotion& target, double bearing, double range,
-                 std::string& error)
+                 std::string& error, const std::atomic<bool>* stop)
 {
     BatchDefinition draws;
     draws.dispersions = def.batch.dispersions;
@@ -127,7 +128,7 @@ Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, cons
         if (!error.empty() || !PointScenario(def, condition, target, bearing, range, DrawInputs(draws, run), doc, error)) {
             return false;
         }
-        const RunResult result = Run(FlightOf(moduleDir, doc));
+        const RunResult result = Run(FlightOf(moduleDir, doc, stop));
         error = result.error;
         return result.exitCode == EXIT_OK && OutcomeOf(result) == Outcome::HIT;
     };

@@ -2,6 +2,7 @@
 // bearing, flown once, or flown as a small Monte Carlo over the envelope's dispersions.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "runner/envelope/envelope_definition.h"
@@ -23,8 +24,9 @@ struct ReleaseCondition {
 
 /// Builds condition (`altitude` m, `speed` m/s) of `def` and flies it once, with the target where
 /// the base scenario has it, to find its release point; an ExitCode, with `error` when not EXIT_OK.
+/// The flight ends interrupted once `stop` (when given) turns true.
 int PrepareCondition(const EnvelopeDefinition& def, const std::string& moduleDir, double altitude, double speed,
-                      ReleaseCondition& condition, std::string& error);
+                      ReleaseCondition& condition, std::string& error, const std::atomic<bool>* stop = nullptr);
 
 /// The rule that decides the points of `def`: none when each point is one flight.
 SequentialRule RuleOf(const EnvelopeDefinition& def);
@@ -38,9 +40,10 @@ bool PointScenario(const EnvelopeDefinition& def, const ReleaseCondition& condit
 
 /// The verdict at `range` m and `bearing` deg of `condition` with its target moving as `target`:
 /// one flight, or with dispersions the Monte Carlo that `rule` (RuleOf's) decides, whose draws are
-/// keyed by the point's own coordinates. Sets `error` when a flight cannot be flown.
+/// keyed by the point's own coordinates. Sets `error` when a flight cannot be flown, or ends
+/// interrupted once `stop` (when given) turns true.
 Probe ProbePoint(const EnvelopeDefinition& def, const SequentialRule& rule, const std::string& moduleDir,
                  const ReleaseCondition& condition, const TargetMotion& target, double bearing, double range,
-                 std::string& error);
+                 std::string& error, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace runner

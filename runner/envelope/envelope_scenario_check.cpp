@@ -6,13 +6,6 @@ namespace runner {
 
 namespace {
 
-// `error` as "file:line: why", or "file: why" when no one line is at fault (`line` 0); false.
-bool Fail(const std::string& path, int line, const std::string& why, std::string& error)
-{
-    error = path + (line > 0 ? ":" + std::to_string(line) : "") + ": " + why;
-    return false;
-}
-
 // What the envelope sets at each probe point itself: the carrier's height and speed at release,
 // where the target stands, and with target speeds how it moves.
 bool SetByEnvelope(const Dispersion& d, const EnvelopeDefinition& def)
@@ -37,11 +30,10 @@ std::string Count(int n, const char* thing)
 
 }  // namespace
 
-bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::vector<int>& varyLines,
-                           std::string& error)
+bool CheckEnvelopeScenario(const DefinitionText& text, EnvelopeDefinition& def, int carrierLine,
+                           const std::vector<int>& varyLines, std::string& error)
 {
     BatchDefinition& spec = def.batch;
-    const std::string& path = def.path;
     // The target flown is the one TARGET setting: the base scenario's, or a SETTING line's after it.
     const formats::HostLine* target = nullptr;
     int watches = 0, targets = 0;
@@ -54,38 +46,39 @@ bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::
         }
     }
     if (watches > 1 || targets > 1) {
-        return Fail(path, 0,
-                    "the envelope flies one weapon against one target, and the scenario " + spec.scenarioPath +
-                        " with its settings watches " + Count(watches, "weapon") + " and names " +
-                        Count(targets, "target") + ": a salvo is studied with a sweep",
-                    error);
+        return FailAt(text, 0,
+                      "the envelope flies one weapon against one target, and the scenario " + spec.scenarioPath +
+                          " with its settings watches " + Count(watches, "weapon") + " and names " +
+                          Count(targets, "target") + ": a salvo is studied with a sweep",
+                      error);
     }
     if (target == nullptr) {
-        return Fail(path, 0,
-                    "the scenario " + spec.scenarioPath + " has no TARGET line: the envelope places the target", error);
+        return FailAt(text, 0,
+                      "the scenario " + spec.scenarioPath + " has no TARGET line: the envelope places the target",
+                      error);
     }
     def.target = target->word;
     if (formats::FindVessel(spec.base, def.target) == nullptr) {
-        return Fail(path, 0, "the scenario's TARGET \"" + def.target + "\" names no vessel in " + spec.scenarioPath,
-                    error);
+        return FailAt(text, 0, "the scenario's TARGET \"" + def.target + "\" names no vessel in " + spec.scenarioPath,
+                      error);
     }
     if (formats::FindVessel(spec.base, def.carrier) == nullptr) {
-        return Fail(path, carrierLine, "no vessel named \"" + def.carrier + "\" in the scenario " + spec.scenarioPath,
-                    error);
+        return FailAt(text, carrierLine, "no vessel named \"" + def.carrier + "\" in the scenario " + spec.scenarioPath,
+                      error);
     }
     if (def.carrier == def.target) {
-        return Fail(path, carrierLine, "the carrier \"" + def.carrier + "\" is the scenario's target", error);
+        return FailAt(text, carrierLine, "the carrier \"" + def.carrier + "\" is the scenario's target", error);
     }
     for (size_t k = 0; k < spec.dispersions.size(); ++k) {
         if (SetByEnvelope(spec.dispersions[k], def)) {
-            return Fail(path, varyLines[k], "the envelope sets " + spec.dispersions[k].quantity + " itself", error);
+            return FailAt(text, varyLines[k], "the envelope sets " + spec.dispersions[k].quantity + " itself", error);
         }
     }
     // Every quantity must name something in the base scenario.
     formats::ScenarioDocument doc;
     std::string why;
     if (!RunScenario(spec, std::vector<double>(spec.dispersions.size(), 0.0), doc, why)) {
-        return Fail(path, 0, why, error);
+        return FailAt(text, 0, why, error);
     }
     return true;
 }

@@ -9,9 +9,9 @@
 namespace runner {
 
 /// Finds `def`'s target in its base scenario and checks the carrier and the dispersions against it;
-/// false with `error` as "file:line: reason", the CARRIER line standing at `carrierLine` and each
+/// false with `error` as "<where in text>: reason", the CARRIER line standing at `carrierLine` and each
 /// VARY line at its entry of `varyLines`.
-bool CheckEnvelopeScenario(EnvelopeDefinition& def, int carrierLine, const std::vector<int>& varyLines,
-                           std::string& error);
+bool CheckEnvelopeScenario(const DefinitionText& text, EnvelopeDefinition& def, int carrierLine,
+                           const std::vector<int>& varyLines, std::string& error);
 
 }  // namespace runner

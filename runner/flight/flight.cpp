@@ -97,8 +97,8 @@ RunResult Prepare()
 }
 
 // Steps to the end (or until the watched vessel is gone), observing every frame and sampling
-// telemetry at its rate.
-void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, RunResult& result)
+// telemetry at its rate; false when the options' stop flag ended it first.
+bool Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, RunResult& result)
 {
     const standin::World& w = standin::world();
     const double end = w.run.endTime, step = w.run.step, every = 1.0 / w.run.telemetryRate;
@@ -116,6 +116,9 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
     }
     sample();
     while (w.simt < end - 1e-9 * step && !observer.WatchGone()) {
+        if (options.stop != nullptr && options.stop->load(std::memory_order_relaxed)) {
+            return false;
+        }
         standin::Step(step);
         observer.Observe(result.events);
         if (options.timeline != nullptr) {
@@ -141,7 +144,7 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
     result.targets = observer.Targets();
     SettleTargets(result);
     if (result.weapons.empty()) {
-        return;
+        return true;
     }
     // The run's own fields are its first weapon's.
     const WeaponRecord& first = result.weapons.front();
@@ -158,6 +161,7 @@ void Fly(const RunOptions& options, Observer& observer, Telemetry& telemetry, Ru
         result.target = first.target;
         result.targetSize = first.targetSize;
     }
+    return true;
 }
 
 // Writes the end-of-run scenario and the summary beside the log and the telemetry.
@@ -215,7 +219,10 @@ RunResult Run(const RunOptions& options)
     if (options.keepTelemetry) {
         telemetry.Keep(result.telemetry, options.keepEvery);
     }
-    Fly(options, observer, telemetry, result);
+    if (!Fly(options, observer, telemetry, result)) {
+        Clear();
+        return Failure(EXIT_INTERRUPTED, "interrupted");
+    }
     if (!outDir.empty()) {
         WriteOutputs(options, outDir, telemetry, result);
     }

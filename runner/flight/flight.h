@@ -2,6 +2,7 @@
 // watched vessel is gone), and record the timeline, telemetry, summary and end-of-run scenario.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -27,6 +28,8 @@ struct RunOptions {
     long long keepEvery = 1;          ///< with keepTelemetry: keep the first sample and every nth after it
     std::FILE* timeline = nullptr;    ///< where timeline lines go as they happen; null for nowhere
     std::function<void()> afterStep;  ///< called after every frame, if set
+    /// When set, read before every frame: once true, the run ends there with EXIT_INTERRUPTED.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 /// What a run did.

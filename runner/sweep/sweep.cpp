@@ -112,6 +112,7 @@ bool FlyRun(const BatchDefinition& spec, const SweepOptions& options, const fs::
     fly.maxVessels = 64;
     fly.scenario = name;
     fly.document = &doc;
+    fly.stop = options.stop;
     RunResult result = Run(fly);
     if (result.exitCode != EXIT_OK) {
         why = result.error;
@@ -122,9 +123,9 @@ bool FlyRun(const BatchDefinition& spec, const SweepOptions& options, const fs::
 }
 
 // Flies the runs not in `rows` yet (rows[k] for run `first` + k) on the option's threads, each row
-// also appended to `partial` as it lands; false with `failure` when a run cannot be flown.
-bool FlyAll(const BatchDefinition& spec, const SweepOptions& options, const fs::path& out, long long first,
-            std::vector<SweepRow>& rows, std::FILE* partial, std::string& failure)
+// also appended to `partial` as it lands; an ExitCode, with `failure` when not EXIT_OK.
+int FlyAll(const BatchDefinition& spec, const SweepOptions& options, const fs::path& out, long long first,
+           std::vector<SweepRow>& rows, std::FILE* partial, std::string& failure)
 {
     std::vector<long long> todo;
     for (size_t k = 0; k < rows.size(); ++k) {
@@ -147,20 +148,21 @@ bool FlyAll(const BatchDefinition& spec, const SweepOptions& options, const fs::
         }
         return flown;
     };
-    return OnEveryCore(todo.size(), static_cast<long long>(rows.size() - todo.size()), options.jobs, options.quiet,
-                       "runs", fly, failure);
+    const BatchOptions how{options.jobs, options.quiet, "runs", options.stop, options.progress};
+    return OnEveryCore(todo.size(), static_cast<long long>(rows.size() - todo.size()), how, fly, failure);
 }
 
 }  // namespace
 
 int Sweep(const SweepOptions& options)
 {
-    BatchDefinition spec;
+    BatchDefinition read;
     std::string error;
-    if (!ReadSweep(options.sweepFile, spec, error)) {
+    if (options.definition == nullptr && !ReadSweep(options.sweepFile, read, error)) {
         Complain("sweep", "%s", error.c_str());
         return EXIT_SCENARIO;
     }
+    const BatchDefinition& spec = options.definition != nullptr ? *options.definition : read;
     if (options.shards < 1 || options.shard < 1 || options.shard > options.shards) {
         Complain("sweep", "shard %d/%d: expected K/N with 1 <= K <= N", options.shard, options.shards);
         return EXIT_USAGE;
@@ -178,7 +180,7 @@ int Sweep(const SweepOptions& options)
         return EXIT_FAILED;
     }
 
-    const SweepMeta meta = MetaOf(spec, options.sweepFile, options.shard, options.shards);
+    const SweepMeta meta = MetaOf(spec, spec.path, options.shard, options.shards);
     std::vector<SweepRow> rows(static_cast<size_t>(last - first));
     const std::string signature = Signature(spec, options.shard, options.shards);
     fs::path partialPath = out / "runs.partial";
@@ -198,13 +200,13 @@ int Sweep(const SweepOptions& options)
     fs::path previous = fs::current_path();
     fs::current_path(out / "work");
     std::string failure;
-    bool flown = FlyAll(spec, fly, out, first, rows, partial, failure);
+    const int flown = FlyAll(spec, fly, out, first, rows, partial, failure);
     std::fclose(partial);
     fs::current_path(previous);
     fs::remove_all(out / "work", fsError);
-    if (!flown) {
+    if (flown != EXIT_OK) {
         Complain("sweep", "%s", failure.c_str());
-        return EXIT_SCENARIO;
+        return flown;
     }
 
     if (!WriteSweep(out.string(), meta, rows)) {

@@ -2,6 +2,8 @@
 // resumable; their rows, their statistics, and the merge of shards.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ struct SweepOptions {
     bool plot = true;          ///< draw sweep.png
     bool quiet = false;        ///< no progress
     std::string plotScript;    ///< the sweep plotting script; "" for the one beside the program
+    const BatchDefinition* definition = nullptr;  ///< flown instead of reading sweepFile, when set
+    /// When set, once true no further run starts and the runs in flight end: the sweep returns
+    /// EXIT_INTERRUPTED, its finished runs kept in runs.partial for a resume.
+    const std::atomic<bool>* stop = nullptr;
+    /// Told (runs done, runs in all) at the start and as each run ends, from several threads at once.
+    std::function<void(long long, long long)> progress{};
 };
 
 /// Runs the sweep; returns an ExitCode, printing what went wrong on stderr.

@@ -1,7 +1,6 @@
 #include "runner/sweep/sweep_definition.h"
 
 #include <cmath>
-#include <fstream>
 
 #include "physics/random.h"
 #include "runner/batch/definition_lines.h"
@@ -40,20 +39,25 @@ bool ReadLine(const std::string& path, const std::string& line, const std::vecto
 
 bool ReadSweep(const std::string& path, BatchDefinition& spec, std::string& error)
 {
-    std::ifstream in(path);
-    if (!in) {
+    DefinitionText text;
+    if (!ReadDefinitionFile(path, text)) {
         error = "cannot read sweep file " + path;
         return false;
     }
+    return ReadSweep(text, spec, error);
+}
+
+bool ReadSweep(const DefinitionText& text, BatchDefinition& spec, std::string& error)
+{
     spec = BatchDefinition{};
-    spec.path = path;
+    spec.path = text.path;
+    if (text.base != nullptr) {
+        TakeBaseScenario(*text.base, spec);
+    }
     int number = 0;
     bool magic = false, hasRuns = false;
-    auto fail = [&](const std::string& why) {
-        error = path + ":" + std::to_string(number) + ": " + why;
-        return false;
-    };
-    for (std::string line; std::getline(in, line);) {
+    auto fail = [&](const std::string& why) { return FailAt(text, number, why, error); };
+    for (const std::string& line : text.lines) {
         ++number;
         std::vector<std::string> w = DefinitionWords(line);
         std::string why;
@@ -65,7 +69,7 @@ bool ReadSweep(const std::string& path, BatchDefinition& spec, std::string& erro
         }
         if (!magic) {
             magic = true;
-        } else if (!ReadLine(path, line, w, spec, hasRuns, why)) {
+        } else if (!ReadLine(text.path, line, w, spec, hasRuns, why)) {
             return fail(why);
         }
     }
@@ -73,15 +77,15 @@ bool ReadSweep(const std::string& path, BatchDefinition& spec, std::string& erro
         number = 1;
         return fail(std::string("not a sweep file: expected \"") + SWEEP_MAGIC + "\"");
     }
-    if (spec.scenarioPath.empty() || !hasRuns) {
-        return fail(spec.scenarioPath.empty() ? "no SCENARIO line" : "no RUNS line");
+    const bool noScenario = spec.scenarioPath.empty() && text.base == nullptr;
+    if (noScenario || !hasRuns) {
+        return fail(noScenario ? "no SCENARIO line" : "no RUNS line");
     }
     // Every quantity must name something in the base scenario.
     formats::ScenarioDocument doc;
     std::string why;
     if (!RunScenario(spec, std::vector<double>(spec.dispersions.size(), 0.0), doc, why)) {
-        error = path + ": " + why;
-        return false;
+        return FailAt(text, 0, why, error);
     }
     return true;
 }

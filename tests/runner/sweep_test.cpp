@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -127,6 +128,36 @@ TEST_F(Sweeps, KilledAndResumedSweepWritesTheSameFiles)
     ASSERT_EQ(runner::Sweep(resumed), runner::EXIT_OK);
     ExpectSameFiles("broken", "whole");
     EXPECT_FALSE(std::filesystem::exists("broken/runs.partial"));
+}
+
+// A sweep its stop flag ends keeps its finished runs; resumed, it is told of them first, flies only
+// the rest, and writes what an unbroken one does.
+TEST_F(Sweeps, StoppedAndResumedSweepWritesTheSameFiles)
+{
+    ASSERT_EQ(runner::Sweep(Options("whole")), runner::EXIT_OK);
+    std::atomic<bool> stop{false};
+    std::vector<long long> told;
+    runner::SweepOptions o = Options("stopped");
+    o.jobs = 1;
+    o.stop = &stop;
+    o.progress = [&](long long done, long long total) {
+        told.push_back(done);  // one thread: the progress needs no guard
+        EXPECT_EQ(total, 12);
+        stop = done == 4;
+    };
+    EXPECT_EQ(runner::Sweep(o), runner::EXIT_INTERRUPTED);
+    EXPECT_EQ(told, (std::vector<long long>{0, 1, 2, 3, 4}));
+    EXPECT_FALSE(std::filesystem::exists("stopped/runs.csv"));
+    const std::string partial = ReadFile("stopped/runs.partial");
+    EXPECT_EQ(std::count(partial.begin(), partial.end(), '\n'), 5) << "the signature and four runs";
+
+    told.clear();
+    o.resume = true;
+    o.stop = nullptr;
+    ASSERT_EQ(runner::Sweep(o), runner::EXIT_OK);
+    EXPECT_EQ(told.front(), 4);
+    EXPECT_EQ(told.size(), 9u);
+    ExpectSameFiles("stopped", "whole");
 }
 
 // A vessel named with a comma keeps every file's columns in place: runs.csv quotes its column, a

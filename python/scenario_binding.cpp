@@ -195,8 +195,14 @@ void Put(ScenarioDocument& doc, int vessel, const std::string& name, const std::
     const Block block = BlockOf(doc, vessel);
     const std::string key = KeyNamed(block, name);
     std::vector<ScenarioLine> lines;
+    lines.reserve(arguments.size());
     for (const std::string& text : arguments) {
-        lines.push_back(Read(block, text.empty() ? key : key + " " + text));
+        std::string line = key;
+        if (!text.empty()) {
+            line += ' ';
+            line += text;
+        }
+        lines.push_back(Read(block, line));
     }
     const std::vector<size_t> old = LinesOf(block, key);
     size_t at = old.empty() ? (vessel < 0 || (!lines.empty() && !lines[0].host) ? block.Count() : 0) : old.back() + 1;

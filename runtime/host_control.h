@@ -75,6 +75,10 @@ ZAPI_EXPORT void SetAttitude(HostHandle vessel, double pitch, double bank, doubl
 ZAPI_EXPORT void SetAngularVelocity(HostHandle vessel, const VECTOR3& angVel);
 /// Sets how the world moves `vessel`. Landed puts it at rest with its lowest touchdown point on the ground.
 ZAPI_EXPORT void SetMotion(HostHandle vessel, Motion motion);
+/// Gives kinematic `vessel` the steering that `lines` (COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and
+/// REACTION lines as a scenario writes them, one per line) describe, in place of its own: "" or why
+/// not, its steering then left as it was.
+ZAPI_EXPORT std::string Steer(HostHandle vessel, const std::string& lines);
 /// Pins `vessel` (true), or gives it back its default motion (false): dynamic for a module's vessel,
 /// kinematic for a plain body.
 ZAPI_EXPORT void SetPinned(HostHandle vessel, bool pinned);

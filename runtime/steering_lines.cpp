@@ -2,8 +2,12 @@
 // read, and written back so that a saved file flies on to the same bits.
 #include <cmath>
 #include <numbers>
+#include <sstream>
+#include <utility>
 
 #include "formats/scenario_keys.h"
+#include "host_control.h"
+#include "handles.h"
 #include "local_frame.h"
 #include "physics/geodesy.h"
 #include "physics/locale.h"
@@ -173,6 +177,55 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
     AddHostLine(vessel, MakeHostLine(Key::Reaction, {s.angle, s.reactionTurn.value, s.reactionSpeed},
                                      {static_cast<long long>(s.reaction), static_cast<long long>(s.side),
                                       s.reactionTurn.byAcceleration ? 1 : 0}));
+}
+
+std::string Steer(HostHandle vessel, const std::string& lines)
+{
+    World& w = world();
+    Vessel* v = LiveVessel(vessel);
+    if (v == nullptr) {
+        return "no such vessel";
+    }
+    HostStatus status;
+    std::istringstream in(lines);
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        HostLine value;
+        std::string why;
+        line = formats::Trim(line);
+        if (line.empty()) {
+            continue;
+        }
+        if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, why)) {
+            return "steering line " + std::to_string(number) + ": " + why;
+        }
+        if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
+            value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {
+            return "steering line " + std::to_string(number) +
+                   ": a vessel is steered by COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and REACTION lines";
+        }
+        RecordSteering(value, number, status);
+    }
+    // Errors name the lines as "steering:<line>"; a refusal leaves the vessel's steering as it was.
+    const std::string path = std::exchange(w.scenario.path, "steering");
+    const Steering kept = v->steering;
+    std::string problem = ApplySteering(*v, status);
+    w.scenario.path = path;
+    if (problem.empty() && !v->steering.weapon.empty()) {
+        v->steering.weaponHandle = nullptr;
+        for (int slot : w.order) {
+            const Vessel& o = w.vessels[static_cast<size_t>(slot)];
+            v->steering.weaponHandle = o.name == v->steering.weapon ? o.handle : v->steering.weaponHandle;
+        }
+        if (v->steering.weaponHandle == nullptr) {
+            problem = "the trigger's weapon \"" + v->steering.weapon + "\" is no vessel";
+        }
+    }
+    if (!problem.empty()) {
+        v->steering = kept;
+    }
+    return problem;
 }
 
 }  // namespace standin

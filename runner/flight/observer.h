@@ -43,6 +43,10 @@ public:
     const Milestones& milestones() const { return weapons.empty() ? none : weapons.front().record.milestones; }
     /// True once every watched weapon has been deleted (never without one).
     bool WatchGone() const { return !weapons.empty() && gone == weapons.size(); }
+    /// How many weapons it watches.
+    size_t WeaponCount() const { return weapons.size(); }
+    /// Watched weapon `k`'s record as it stands (its closest approach not yet settled).
+    const WeaponRecord& WeaponAt(size_t k) const { return weapons[k].record; }
     /// Every watched weapon's record so far, its closest approach settled, in watch order.
     std::vector<WeaponRecord> Weapons() const;
     /// Every target's name, size and closest approach, in order (its hits and closest miss come

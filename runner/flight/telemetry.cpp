@@ -77,17 +77,6 @@ void Row(Sink& csv, std::string& list, const standin::Vessel& v, double simt)
     double altitude = standin::AltitudeOf(planet, s);
     physics::AirState atmosphere = physics::Atmosphere(altitude);
     const standin::LocalAngles local = standin::LocalAnglesOf(planet, s);
-    // Thrust as the thrusters gave it over the last step, summed as vectors (a balanced ring gives 0).
-    double f[3] = {0.0, 0.0, 0.0};
-    for (const standin::Thruster& t : v.thrusters) {
-        if (t.isp > 0.0) {
-            double n = t.level * t.fed * t.maxThrust *
-                       physics::IspAt(t.isp, t.ispRef, t.pressureRef, atmosphere.pressure) / t.isp;
-            f[0] += n * t.dir.x;
-            f[1] += n * t.dir.y;
-            f[2] += n * t.dir.z;
-        }
-    }
     csv.Number(simt).Text(v.name);
     for (double value : {s.pos.x, s.pos.y, s.pos.z, s.vel.x, s.vel.y, s.vel.z, local.pitch, local.bank, local.heading, altitude}) {
         csv.Number(value);
@@ -95,7 +84,7 @@ void Row(Sink& csv, std::string& list, const standin::Vessel& v, double simt)
     csv.Number(atmosphere.soundSpeed > 0.0 ? speed / atmosphere.soundSpeed : 0.0);
     csv.Number(0.5 * atmosphere.density * speed * speed);
     csv.Number(standin::TotalMass(v));
-    csv.Number(std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]));
+    csv.Number(ThrustOf(v, atmosphere.pressure));
     List(csv, list, v.resources, [](const standin::Resource& r) { return r.mass; });
     List(csv, list, v.thrusters, [](const standin::Thruster& t) { return t.level; });
     for (int type = AIRCTRL_ELEVATOR; type <= AIRCTRL_AILERON; ++type) {
@@ -119,6 +108,20 @@ void Row(Sink& csv, std::string& list, const standin::Vessel& v, double simt)
 }
 
 }  // namespace
+
+double ThrustOf(const standin::Vessel& v, double pressure)
+{
+    double f[3] = {0.0, 0.0, 0.0};
+    for (const standin::Thruster& t : v.thrusters) {
+        if (t.isp > 0.0) {
+            double n = t.level * t.fed * t.maxThrust * physics::IspAt(t.isp, t.ispRef, t.pressureRef, pressure) / t.isp;
+            f[0] += n * t.dir.x;
+            f[1] += n * t.dir.y;
+            f[2] += n * t.dir.z;
+        }
+    }
+    return std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
+}
 
 Telemetry::~Telemetry()
 {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formats/csv.h"
+#include "world/vessel.h"
 
 namespace runner {
 
@@ -31,6 +32,10 @@ struct TelemetryColumns {
     std::vector<std::vector<double>> numbers;     ///< each column's numbers; empty for a text column
     std::vector<std::vector<std::string>> texts;  ///< each column's texts; empty for a number column
 };
+
+/// The force `v`'s thrusters gave over the last step at ambient pressure `pressure` (Pa), summed as
+/// vectors (a balanced ring gives 0), N.
+double ThrustOf(const standin::Vessel& v, double pressure);
 
 /// Writes telemetry.csv: position, velocity (global, m and m/s; x east, y up, z north), attitude,
 /// altitude, Mach number, dynamic pressure, mass, thrust, each resource (kg) and thruster level

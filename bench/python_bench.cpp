@@ -1,10 +1,14 @@
 // The Python package's cost over the engine's, side by side in one process: the reference
-// engagement flown by the engine directly and by karvex.run in an interpreter embedded here, and a
-// sweep flown by the karvex program and by karvex.sweep, in runs per second.
+// engagement flown by the engine directly, by karvex.run in an interpreter embedded here and by a
+// karvex.Simulation stepped from it, with and without a callback at every frame; the states of
+// ten vessels read by the engine and by Simulation.state; and a sweep flown by the karvex program
+// and by karvex.sweep, in runs per second.
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include <pybind11/embed.h>
 
 #include "runner/flight/flight.h"
+#include "runner/flight/simulation.h"
 
 extern char** environ;
 
@@ -67,6 +72,79 @@ void BM_PythonRun(benchmark::State& state)
     }
 }
 
+// The reference engagement flown by a karvex.Simulation, opened, stepped 1000 frames at a time to
+// its end and closed: with no callback (0), and with one reading the target's state after every
+// frame (1); frames per second.
+void BM_PythonStep(benchmark::State& state)
+{
+    py::module_& karvex = Karvex();
+    py::dict space;
+    space["karvex"] = karvex;
+    py::exec(R"(
+def fly(path, callback):
+    with karvex.Simulation(path) as sim:
+        if callback:
+            sim.on_frame(lambda s: s.state("Target"))
+        while not sim.ended:
+            sim.step(1000)
+        return sim.frames
+)",
+             space);
+    const py::object fly = space["fly"];
+    const py::str path(REFERENCE);
+    const bool callback = state.range(0) == 1;
+    long long frames = 0;
+    for (auto _ : state) {
+        frames += fly(path, callback).cast<long long>();
+    }
+    state.counters["frames_per_s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+
+// The reference engagement with seven rocks on the ground beside the target: ten vessels.
+std::string TenVessels()
+{
+    std::ifstream in(REFERENCE);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string rocks;
+    for (int k = 0; k < 7; ++k) {
+        rocks += "Rock" + std::to_string(k) + ":\n  LOCATION 40.08 15.00" + std::to_string(k) +
+                 " 0\n  SIZE 5\n  MASS 1000\n  MOTION landed\nEND\n";
+    }
+    std::string scenario = text.str();
+    scenario.insert(scenario.find("END_VESSELS"), rocks);
+    const std::string path = KARVEX_BINARY_DIR "/bench/ten_vessels.scn";
+    std::ofstream(path) << scenario;
+    return path;
+}
+
+// Every state of the ten vessels, read by the engine into an array of its own.
+void BM_EngineStates(benchmark::State& state)
+{
+    runner::RunOptions options;
+    options.scenario = TenVessels();
+    options.moduleDir = KARVEX_MODULE_DIR;
+    runner::Simulation sim(options, true);
+    sim.Step(10);
+    std::vector<runner::VesselReadout> states(10);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(sim.States(states.data(), 10));
+    }
+}
+
+// The same read by Simulation.state() from the embedded interpreter: one structured array.
+void BM_PythonStates(benchmark::State& state)
+{
+    py::object sim = Karvex().attr("Simulation")(TenVessels());
+    sim.attr("step")(10);
+    const py::object read = sim.attr("state");
+    for (auto _ : state) {
+        py::object states = read();
+        benchmark::DoNotOptimize(states.ptr());
+    }
+    sim.attr("close")();
+}
+
 // `karvex sweep` on twenty runs, on every core, into a folder of the build; runs per second.
 void BM_ProgramSweep(benchmark::State& state)
 {
@@ -108,6 +186,10 @@ double Fastest(const std::vector<double>& v)
 // rows (the fastest repetition, the least disturbed on a shared machine) and the medians.
 BENCHMARK(BM_EngineRun)->ArgName("outputs")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_PythonRun)->ArgName("results")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_PythonStep)->ArgName("callback")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_EngineStates)->ComputeStatistics("min", Fastest);
+BENCHMARK(BM_PythonStates)->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_ProgramSweep)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Fastest);
 BENCHMARK(BM_PythonSweep)->Unit(benchmark::kMillisecond)->UseRealTime()->ComputeStatistics("min", Fastest);
 

@@ -13,7 +13,8 @@
 namespace karvex_python {
 
 class Call;
-void Isolated(const std::function<void(Call&)>& work, const pybind11::object& progress);
+class Worker;
+void Await(Worker& worker, const std::function<void(Call&)>& work, const pybind11::object& progress);
 
 /// A folder made for one call and removed with everything in it when the call ends.
 class ScratchDir {
@@ -45,7 +46,7 @@ public:
     std::optional<std::pair<long long, long long>> Fresh();
 
 private:
-    friend void Isolated(const std::function<void(Call&)>& work, const pybind11::object& progress);
+    friend void Await(Worker& worker, const std::function<void(Call&)>& work, const pybind11::object& progress);
 
     std::atomic<bool> stop{false};
     std::mutex lock;

@@ -83,6 +83,20 @@ py::dict Row(const Flight& f)
 
 }  // namespace
 
+py::object FlightOf(runner::RunResult result, std::string summary)
+{
+    return py::cast(Flight{std::move(result), std::move(summary)});
+}
+
+py::dict TelemetryDict(const runner::TelemetryColumns& t)
+{
+    py::dict columns;
+    for (size_t k = 0; k < t.names.size(); ++k) {
+        columns[py::str(t.names[k])] = t.text[k] ? py::object(Texts(t.texts[k])) : py::object(Array(t.numbers[k]));
+    }
+    return columns;
+}
+
 void BindFlight(py::module_& m)
 {
     py::class_<Flight>(m, "Flight", "What one run gave back.")
@@ -110,15 +124,8 @@ void BindFlight(py::module_& m)
             }
             return events;
         }, "The timeline: (time s, kind, text, vessel) in order.")
-        .def("telemetry", [](const Flight& f) {
-            const runner::TelemetryColumns& t = f.result.telemetry;
-            py::dict columns;
-            for (size_t k = 0; k < t.names.size(); ++k) {
-                columns[py::str(t.names[k])] = t.text[k] ? py::object(Texts(t.texts[k]))
-                                                            : py::object(Array(t.numbers[k]));
-            }
-            return columns;
-        }, "The columns of telemetry.csv: numbers as float64 arrays, texts as lists of str.");
+        .def("telemetry", [](const Flight& f) { return TelemetryDict(f.result.telemetry); },
+             "The columns of telemetry.csv: numbers as float64 arrays, texts as lists of str.");
     m.def("fly", &Fly, py::arg("path"), py::arg("document"), py::arg("modules"), py::arg("out"), py::arg("keep_every"),
           "Flies the document, or the scenario file `path` when it is None; writes files into `out` when given; "
           "keeps the first telemetry sample and every `keep_every`-th after it (0: none).");

@@ -10,4 +10,5 @@ PYBIND11_MODULE(_karvex, m)
     karvex_python::BindScenario(m);
     karvex_python::BindFlight(m);
     karvex_python::BindJobs(m);
+    karvex_python::BindSimulation(m);
 }

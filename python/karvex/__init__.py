@@ -8,6 +8,10 @@ engine the karvex program flies, with results as numbers, dicts, numpy arrays an
     result.miss_distance                          # m
     result.telemetry_frame()                      # pandas DataFrame, units in the column names
 
+    with karvex.Simulation(scenario) as sim:      # the same flight, stepped from Python
+        sim.run_until(event="release")
+        sim.state("K1")["mach"]
+
 Every call flies in a world of its own on a thread of its own, with the interpreter's lock
 released: several Python threads fly at once, each getting what it would get alone. Errors raise
 ScenarioError (a ValueError; "file:line: reason") and ModuleError; outputs that cannot be written
@@ -22,9 +26,11 @@ from ._karvex import ModuleError, ScenarioError
 from ._load import load_run
 from ._results import EnvelopeResult, Event, RunResult, SweepResult, need_numpy
 from ._scenario import Block, Scenario, Vessel
+from ._simulation import Simulation, VesselInfo
 
 __all__ = ["Block", "EnvelopeResult", "Event", "MODULES", "ModuleError", "RunResult", "Scenario",
-           "ScenarioError", "SweepResult", "Vessel", "envelope", "load_run", "merge", "run", "sweep"]
+           "ScenarioError", "Simulation", "SweepResult", "Vessel", "VesselInfo", "envelope", "load_run", "merge",
+           "run", "sweep"]
 
 MODULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "modules")
 """The folder of the vessel modules (Karvex.so, Carrier.so) the package flies by default."""

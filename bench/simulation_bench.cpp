@@ -1,9 +1,7 @@
 // A flight stepped from outside against the same flight run whole: the reference engagement over
-// the Earth stepped n frames at a time, and every vessel's state read at a frame.
+// the Earth stepped n frames at a time (reading states is measured beside Python's, in python_bench).
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,33 +40,6 @@ void BM_SteppedEngagement(benchmark::State& state)
     state.counters["frames_per_s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
 }
 
-// Every vessel's state at one frame of the reference engagement with seven more vessels on the
-// ground beside the target: ten in all.
-void BM_ReadTenStates(benchmark::State& state)
-{
-    std::ifstream in(KARVEX_SCENARIO_DIR "/reference.scn");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string scenario = text.str();
-    std::string extra;
-    for (int i = 0; i < 7; ++i) {
-        extra += "Hut" + std::to_string(i) + ":\n  LOCATION 40.09 15.00" + std::to_string(i) + " 0\n  MOTION landed\nEND\n";
-    }
-    scenario.insert(scenario.find("END_VESSELS"), extra);
-    std::ofstream("bench_ten.scn") << scenario;
-    runner::RunOptions options = Reference();
-    options.scenario = "bench_ten.scn";
-    runner::Simulation sim(options);
-    sim.StepUntil(8.0);
-    std::vector<runner::VesselReadout> states(10);
-    int read = 0;
-    for (auto _ : state) {
-        read += sim.States(states.data(), 10);
-    }
-    benchmark::DoNotOptimize(read);
-    state.counters["vessels"] = sim.VesselCount();
-}
-
 BENCHMARK(BM_SteppedEngagement)
     ->ArgName("n")
     ->Arg(0)
@@ -76,7 +47,6 @@ BENCHMARK(BM_SteppedEngagement)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-BENCHMARK(BM_ReadTenStates)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -200,16 +200,25 @@ public:
     Stepped& operator=(const Stepped&) = delete;
 
     // The simulation, for a call: refused when it is closed, or in another thread's call.
+    // The simulation, for a call that hands work to its worker.
     runner::Simulation& Open() const
+    {
+        runner::Simulation& s = Readable();
+        if (!worker->Alive()) {
+            throw std::runtime_error("the simulation was opened in the process this one was forked from");
+        }
+        return s;
+    }
+
+    // The simulation, for a call that only reads it on the calling thread (a copy forked off reads
+    // its own copy).
+    runner::Simulation& Readable() const
     {
         if (sim == nullptr) {
             Closed();
         }
         if (busy && !worker->Here()) {
             throw std::runtime_error("the simulation is in another thread's call: one call at a time");
-        }
-        if (!worker->Alive()) {
-            throw std::runtime_error("the simulation was opened in the process this one was forked from");
         }
         return *sim;
     }
@@ -280,7 +289,7 @@ public:
 
     py::object State(py::handle vessel) const
     {
-        const runner::Simulation& s = Open();
+        const runner::Simulation& s = Readable();
         if (vessel.is_none()) {
             const int count = s.VesselCount();
             py::array all = Records(count);
@@ -296,7 +305,7 @@ public:
     // The index of `vessel`: a name, or an index from 0.
     int Index(py::handle vessel) const
     {
-        const runner::Simulation& s = Open();
+        const runner::Simulation& s = Readable();
         if (PyUnicode_Check(vessel.ptr())) {
             Py_ssize_t size = 0;
             const char* text = PyUnicode_AsUTF8AndSize(vessel.ptr(), &size);
@@ -623,12 +632,12 @@ void BindSimulation(py::module_& m)
                  self.cast<Stepped&>().OnFrame(self, std::move(callback));
              }, py::arg("callback"),
              "Calls callback(simulation) after every frame; None for no callback.")
-        .def_property_readonly("ended", [](const Stepped& s) { return s.Open().Ended(); },
+        .def_property_readonly("ended", [](const Stepped& s) { return s.Readable().Ended(); },
                                "Whether the flight has reached its end time, or every watched weapon is gone.")
-        .def_property_readonly("time", [](const Stepped& s) { return s.Open().Time(); }, "Simulation time, s.")
-        .def_property_readonly("frame_length", [](const Stepped& s) { return s.Open().FrameLength(); },
+        .def_property_readonly("time", [](const Stepped& s) { return s.Readable().Time(); }, "Simulation time, s.")
+        .def_property_readonly("frame_length", [](const Stepped& s) { return s.Readable().FrameLength(); },
                                "The length of a frame, s.")
-        .def_property_readonly("frames", [](const Stepped& s) { return s.Open().Frames(); },
+        .def_property_readonly("frames", [](const Stepped& s) { return s.Readable().Frames(); },
                                "The frames flown since opening.")
         .def("_vessels", &Stepped::Vessels, "The live vessels in order: (name, class, motion).")
         .def("index", [](const Stepped& s, py::handle vessel) { return s.Index(vessel); }, py::arg("vessel"),

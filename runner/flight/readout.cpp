@@ -5,7 +5,6 @@
 
 #include "formats/scenario_keys.h"
 #include "physics/atmosphere.h"
-#include "physics/geodesy.h"
 #include "runner/flight/seeker_head.h"
 #include "runner/flight/telemetry.h"
 #include "runtime/air_data.h"
@@ -35,7 +34,14 @@ bool Attached(const standin::Vessel& v)
 
 }  // namespace
 
-void ReadOut(const standin::Vessel& v, double simt, VesselReadout& out)
+ReadoutFrame FrameAt(double simt)
+{
+    // The planet turns east about its axis (y).
+    const double turn = standin::PhysicsSettings().planet.rotation * simt;
+    return ReadoutFrame{simt, std::cos(turn), std::sin(turn)};
+}
+
+void ReadOut(const standin::Vessel& v, const ReadoutFrame& frame, VesselReadout& out)
 {
     constexpr double DEG = 180.0 / std::numbers::pi;
     const standin::VesselState& s = v.state;
@@ -51,10 +57,11 @@ void ReadOut(const standin::Vessel& v, double simt, VesselReadout& out)
     Put(out.vel, s.vel);
     Put(out.localVel, standin::ToLocal(planet, s, standin::GroundVelocity(planet, s)));
     if (planet.round) {
-        const physics::Geodetic where = standin::GeographicOf(planet, s, simt);
+        const physics::Geodetic where = standin::GeographicOf(planet, s, frame.simt);
         out.latitude = where.latitude * DEG;
         out.longitude = where.longitude * DEG;
-        Put(out.localPos, physics::ToVector3(physics::PositionOf(planet, where)));
+        const double c = frame.turnCos, n = frame.turnSin;
+        Put(out.localPos, VECTOR3{s.pos.x * c + s.pos.z * n, s.pos.y, s.pos.z * c - s.pos.x * n});
     } else {
         out.latitude = NAN;
         out.longitude = NAN;

@@ -48,8 +48,17 @@ struct VesselInfo {
     std::string motion;     ///< "dynamic", "kinematic", "pinned", "landed", or "attached" while a parent holds it
 };
 
-/// Fills `out` with `v`'s state at simulation time `simt` (s), in the present world.
-void ReadOut(const standin::Vessel& v, double simt, VesselReadout& out);
+/// What the readouts of one frame share, worked out once for every vessel.
+struct ReadoutFrame {
+    double simt = 0.0;       ///< simulation time, s
+    double turnCos = 1.0;    ///< cosine of the angle the planet has turned since the frames coincided
+    double turnSin = 0.0;    ///< its sine
+};
+
+/// The present world's ReadoutFrame at simulation time `simt` (s).
+ReadoutFrame FrameAt(double simt);
+/// Fills `out` with `v`'s state at `frame`, in the present world.
+void ReadOut(const standin::Vessel& v, const ReadoutFrame& frame, VesselReadout& out);
 /// `v`'s name, class and motion.
 VesselInfo InfoOf(const standin::Vessel& v);
 

@@ -67,7 +67,7 @@ VesselReadout Simulation::State(int index) const
     if (open && index >= 0 && index < VesselCount()) {
         Scope world(*flight, false);
         const int slot = flight->world->order[static_cast<size_t>(index)];
-        ReadOut(flight->world->vessels[static_cast<size_t>(slot)], Time(), out);
+        ReadOut(flight->world->vessels[static_cast<size_t>(slot)], FrameAt(Time()), out);
     }
     return out;
 }
@@ -77,9 +77,10 @@ int Simulation::States(VesselReadout* out, int room) const
     const int count = std::min(room, VesselCount());
     if (count > 0) {
         Scope world(*flight, false);
+        const ReadoutFrame now = FrameAt(Time());
         for (int i = 0; i < count; ++i) {
             const int slot = flight->world->order[static_cast<size_t>(i)];
-            ReadOut(flight->world->vessels[static_cast<size_t>(slot)], Time(), out[i]);
+            ReadOut(flight->world->vessels[static_cast<size_t>(slot)], now, out[i]);
         }
     }
     return count;

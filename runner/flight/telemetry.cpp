@@ -113,7 +113,8 @@ double ThrustOf(const standin::Vessel& v, double pressure)
 {
     double f[3] = {0.0, 0.0, 0.0};
     for (const standin::Thruster& t : v.thrusters) {
-        if (t.isp > 0.0) {
+        // A thruster that gave nothing adds nothing: its Isp is not worked out.
+        if (t.isp > 0.0 && t.level * t.fed != 0.0) {
             double n = t.level * t.fed * t.maxThrust * physics::IspAt(t.isp, t.ispRef, t.pressureRef, pressure) / t.isp;
             f[0] += n * t.dir.x;
             f[1] += n * t.dir.y;

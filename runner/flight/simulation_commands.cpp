@@ -133,7 +133,9 @@ bool Simulation::Release(const std::string& carrier, int station, const VECTOR3&
         return false;
     }
     Scope folder(*flight, true);
-    HostHandle point = v->iface != nullptr && station >= 0 ? v->iface->GetAttachmentHandle(false, station) : nullptr;
+    HostHandle point = v->iface != nullptr && station >= 0
+                           ? v->iface->GetAttachmentHandle(false, static_cast<unsigned int>(station))
+                           : nullptr;
     if (point == nullptr) {
         Fail(EXIT_USAGE, "\"" + carrier + "\" has no station " + std::to_string(station));
         return false;

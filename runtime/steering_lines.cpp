@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "formats/scenario_keys.h"
+#include "attachments.h"
 #include "host_control.h"
 #include "handles.h"
 #include "local_frame.h"
@@ -112,8 +113,11 @@ std::string ApplySteering(Vessel& v, const HostStatus& status)
         return Where(status.placeLine) + "PLACE places a vessel over a round planet, and this scenario's is flat";
     }
     if (status.hasPlace) {
-        // Exactly where a save found it: its position, and the place the next frame starts from.
-        v.state.pos = physics::ToVector3(physics::PositionOfPlace(planet, status.place));
+        // Exactly where a save found it: the place the next frame starts from, and a steered vessel's
+        // position, which its place gives (another keeps the position its POS line gave).
+        if (status.steering.on || !status.hasPos) {
+            v.state.pos = physics::ToVector3(physics::PositionOfPlace(planet, status.place));
+        }
         v.state.placeMemo = PlaceMemo{v.state.pos, planet.radius, planet.flattening, status.place};
     }
     if (!status.steering.on) {
@@ -146,11 +150,18 @@ std::string ApplySteering(Vessel& v, const HostStatus& status)
 void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
 {
     const Steering& s = v.steering;
+    const physics::Planet& planet = world().physics.planet;
     if (!s.on) {
+        // Over a round planet a free vessel's place is worked out from the last frame's: written
+        // exactly, the file's first frame starts from the same one.
+        if (planet.round && ParentOf(v, nullptr, nullptr) == nullptr) {
+            const physics::Place& p = physics::PlaceOfState(planet, v.state);
+            AddHostLine(vessel, MakeHostLine(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
+        }
         return;
     }
     AddHostLine(vessel, MakeHostLine(Key::Course, {s.course, s.speed, s.acceleration}));
-    if (const physics::Planet& planet = world().physics.planet; planet.round) {
+    if (planet.round) {
         const physics::Place& p = physics::PlaceOfState(planet, v.state);
         AddHostLine(vessel, MakeHostLine(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
     }

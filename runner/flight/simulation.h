@@ -114,7 +114,8 @@ public:
     /// WAYPOINT, WEAVE, TRIGGER and REACTION lines, one per line) describe, in place of its own.
     bool Steer(const std::string& vessel, const std::string& lines);
 
-    /// Writes the flight as it stands to scenario file `path`: loaded, it flies on to the same bits.
+    /// Writes the flight as it stands to scenario file `path`: it loads to the same state, and the
+    /// vessels the host moves fly on to the same bits (a weapon's module keeps only what it saves).
     bool Save(const std::string& path);
     /// What a whole run would give if it ended now: events, milestones, miss distance, records, and
     /// the telemetry kept so far.

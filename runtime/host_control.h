@@ -76,8 +76,8 @@ ZAPI_EXPORT void SetAngularVelocity(HostHandle vessel, const VECTOR3& angVel);
 /// Sets how the world moves `vessel`. Landed puts it at rest with its lowest touchdown point on the ground.
 ZAPI_EXPORT void SetMotion(HostHandle vessel, Motion motion);
 /// Gives kinematic `vessel` the steering that `lines` (COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and
-/// REACTION lines as a scenario writes them, one per line) describe, in place of its own: "" or why
-/// not, its steering then left as it was.
+/// REACTION lines as a scenario writes them, one per line; none: unsteered) describe, in place of
+/// its own: "" or why not ("steering:<line>: why"), its steering then left as it was.
 ZAPI_EXPORT std::string Steer(HostHandle vessel, const std::string& lines);
 /// Pins `vessel` (true), or gives it back its default motion (false): dynamic for a module's vessel,
 /// kinematic for a plain body.

@@ -197,32 +197,34 @@ std::string Steer(HostHandle vessel, const std::string& lines)
     if (v == nullptr) {
         return "no such vessel";
     }
+    // Errors name the lines "steering:<line>: "; a refusal leaves the vessel's steering as it was.
+    const std::string path = std::exchange(w.scenario.path, "steering");
     HostStatus status;
     std::istringstream in(lines);
     int number = 0;
-    for (std::string line; std::getline(in, line);) {
+    std::string problem;
+    for (std::string line; problem.empty() && std::getline(in, line);) {
         ++number;
         HostLine value;
-        std::string why;
         line = formats::Trim(line);
         if (line.empty()) {
             continue;
         }
-        if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, why)) {
-            return "steering line " + std::to_string(number) + ": " + why;
+        if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
+            problem = Where(number) + problem;
+        } else if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
+                   value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {
+            problem = Where(number) + "a vessel is steered by COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and REACTION lines";
+        } else {
+            RecordSteering(value, number, status);
         }
-        if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
-            value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {
-            return "steering line " + std::to_string(number) +
-                   ": a vessel is steered by COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and REACTION lines";
-        }
-        RecordSteering(value, number, status);
     }
-    // Errors name the lines as "steering:<line>"; a refusal leaves the vessel's steering as it was.
-    const std::string path = std::exchange(w.scenario.path, "steering");
     const Steering kept = v->steering;
-    std::string problem = ApplySteering(*v, status);
-    w.scenario.path = path;
+    if (problem.empty() && !status.steering.on) {
+        v->steering = Steering{};  // no lines: it goes on as it moves, unsteered
+    } else if (problem.empty()) {
+        problem = ApplySteering(*v, status);
+    }
     if (problem.empty() && !v->steering.weapon.empty()) {
         v->steering.weaponHandle = nullptr;
         for (int slot : w.order) {
@@ -230,9 +232,10 @@ std::string Steer(HostHandle vessel, const std::string& lines)
             v->steering.weaponHandle = o.name == v->steering.weapon ? o.handle : v->steering.weaponHandle;
         }
         if (v->steering.weaponHandle == nullptr) {
-            problem = "the trigger's weapon \"" + v->steering.weapon + "\" is no vessel";
+            problem = Where(status.triggerLine) + "TRIGGER names \"" + v->steering.weapon + "\", which is no vessel";
         }
     }
+    w.scenario.path = path;
     if (!problem.empty()) {
         v->steering = kept;
     }

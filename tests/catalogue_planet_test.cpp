@@ -1,5 +1,5 @@
 // The catalogue's scenario files with the keys of round planets, of plain bodies' mass properties
-// and of steered vessels.
+// and of steered vessels; and steering lines given to a vessel from outside, mid-flight.
 #include "catalogue.h"
 
 namespace {
@@ -60,6 +60,45 @@ TEST_F(Catalogue, SteeringScenarioFiles)
          ":5: steering lines move a kinematic vessel, and \"t\" is landed"},
     };
     ExpectScenarios(rows);
+}
+
+// Steering lines given from outside to a steered truck: taken in place of its own, or refused with
+// the line and why, its steering then as it was.
+TEST_F(Catalogue, SteeringFromOutside)
+{
+    const std::pair<std::string, const char*> rows[] = {
+        {"COURSE 45 20", nullptr},
+        {"  ROUTE loop accel 2\n  WAYPOINT 0 100 10\n\n  WAYPOINT 100 100 10 5\n", nullptr},
+        {"TRIGGER range 500 K1\nREACTION turn away accel 5", nullptr},
+        {"", nullptr},
+        {"COURSE 90 -0.5", "steering:1: a speed cannot be below 0 m/s"},
+        {"COURSE 90", "steering:1: expected \"COURSE"},
+        {"WEAVE 10 2\nROUTE stop rate 5\nWAYPOINT 0 100 10", "steering:2: a route needs 2 waypoints or more"},
+        {"WAYPOINT 0 100 10\nWAYPOINT 0 200 10", "steering:1: WAYPOINT lines make a route only with"},
+        {"TRIGGER release Nobody\nREACTION stop", "steering:1: TRIGGER names \"Nobody\", which is no vessel"},
+        {"REACTION stop", "steering:1: a REACTION needs a TRIGGER line"},
+        {"COURSE 1 2\nPOS 1 2 3", "steering:2: a vessel is steered by COURSE, ROUTE"},
+        {"PLACE 0.6 0.8 0 1 0", "steering:1: a vessel is steered by COURSE, ROUTE"},
+        {"COURSE 1 2\nBEGIN_VESSELS", "steering:2: "},
+        {catalogue::BIG, "steering:1: "},
+    };
+    ASSERT_TRUE(standin::LoadScenarioText("s.scn", HEAD + "BEGIN_VESSELS\nK1:Karvex\nEND\nt:\n  MOTION kinematic\n"
+                                                           "  COURSE 90 10\nEND\nEND_VESSELS\n"))
+        << standin::LastError();
+    HostHandle truck = zapiGetVesselByIndex(1);
+    for (const auto& [lines, error] : rows) {
+        ASSERT_EQ(standin::Steer(truck, "COURSE 90 10"), "");
+        const std::string why = standin::Steer(truck, lines);
+        const standin::Steering& now = standin::Find(truck)->steering;
+        if (error == nullptr) {
+            EXPECT_EQ(why, "") << lines;
+            EXPECT_EQ(now.on, !lines.empty()) << lines;
+        } else {
+            EXPECT_EQ(why.rfind(error, 0), 0u) << lines.substr(0, 60) << "\ngot: " << why;
+            EXPECT_TRUE(now.on && now.course == 90.0 && now.speed == 10.0) << "left as it was: " << lines.substr(0, 60);
+        }
+    }
+    EXPECT_EQ(standin::Steer(nullptr, "COURSE 1 2"), "no such vessel");
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ def test_misuse_is_refused_clearly_and_the_simulation_flies_on(tmp_path):
         (lambda: sim.command("K9", "ARM"), KeyError, '"K9"'),
         (lambda: sim.command("Carrier", "ARM"), ValueError, '"Carrier" is not a weapon'),
         (lambda: sim.set_velocity("K1", (0, 0, 0)), ValueError, '"K1" is attached'),
-        (lambda: sim.steer("Carrier", ["COURSE 90"]), ValueError, "steering line 1"),
+        (lambda: sim.steer("Carrier", ["COURSE 90"]), ValueError, "steering:1: "),
         (lambda: sim.run_until(time=3, event="release"), TypeError, "exactly one"),
         (lambda: sim.run_until(event="bang"), ValueError, 'no event is called "bang"'),
     ]:

@@ -180,7 +180,7 @@ TEST_F(Stepped, KinematicVesselsFollowAndMisuseIsRefused)
     EXPECT_NEAR(sim.State(target).localVel[0], 30.0, 1e-6) << "east at 30 m/s";
     EXPECT_NEAR(sim.State(target).heading, M_PI / 2, 1e-9);
     EXPECT_FALSE(sim.Steer("Truck", "COURSE 90\nWEAVE 1 2 3"));
-    EXPECT_NE(sim.Error().find("steering line 1"), std::string::npos) << sim.Error();
+    EXPECT_NE(sim.Error().find("steering:1: "), std::string::npos) << sim.Error();
     EXPECT_FALSE(sim.SetVelocity("K1", {0.0, 0.0, 0.0}));
     EXPECT_NE(sim.Error().find("is attached"), std::string::npos) << sim.Error();
     EXPECT_EQ(sim.StepUntilEvent("bang"), runner::Until::Refused);

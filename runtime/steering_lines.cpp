@@ -211,7 +211,7 @@ std::string Steer(HostHandle vessel, const std::string& lines)
             continue;
         }
         if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
-            problem = Where(number) + problem;
+            problem.insert(0, Where(number));
         } else if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
                    value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {
             problem = Where(number) + "a vessel is steered by COURSE, ROUTE, WAYPOINT, WEAVE, TRIGGER and REACTION lines";

@@ -83,10 +83,16 @@ TEST_F(Stepped, InPiecesTheFlightWritesWhatAWholeRunWrites)
         EXPECT_EQ(sim.StepUntil([&](runner::Simulation& s) { return s.State(k1).altitude < 1500.0; }), runner::Until::Reached);
         EXPECT_LT(sim.State(k1).altitude, 1500.0);
         EXPECT_EQ(sim.StepUntil(20.0), runner::Until::Reached);
+        EXPECT_EQ(sim.StepUntilEvent("ignition", "K1"), runner::Until::Reached);
         const runner::RunResult sofar = sim.Result();
         EXPECT_EQ(sofar.endTime, sim.Time());
+        EXPECT_EQ(sofar.milestones.ignition, sim.Time()) << "the frame the warhead lit";
+        EXPECT_FALSE(std::isnan(sofar.missDistance));
         EXPECT_EQ(sofar.events.size(), sim.Events().size());
-        EXPECT_EQ(sim.StepUntil(1e9), runner::Until::Ended);
+        EXPECT_EQ(sim.StepUntilEvent("gone", "K1"), runner::Until::Reached);
+        EXPECT_EQ(sim.IndexOf("K1"), -1);
+        EXPECT_TRUE(sim.Ended()) << "its watched weapon gone, the flight is over";
+        EXPECT_EQ(sim.StepUntil(1e9), runner::Until::Refused);
         EXPECT_EQ(twin.StepUntil(1e9), runner::Until::Ended);
         EXPECT_EQ(States(twin), States(sim)) << "two worlds on one thread";
         twin.Close();

@@ -114,8 +114,10 @@ ZAPI_EXPORT void ClearJournal();
 ZAPI_EXPORT const std::vector<JournalEntry>& Journal();
 
 /// Writes every vessel's state and module lines to the scenario file `path`; false with
-/// LastError() when the file cannot be written.
-ZAPI_EXPORT bool SaveScenario(const char* path);
+/// LastError() when the file cannot be written. With `everyPlace`, over a round planet every free
+/// vessel's place is written too (a steered vessel's always is), so that the host flies each vessel
+/// on from the file to the same bits.
+ZAPI_EXPORT bool SaveScenario(const char* path, bool everyPlace = false);
 /// Creates the vessels of scenario file `path` and takes its run settings and key events; false
 /// with LastError() naming the file, the line number and the reason when a line cannot be read.
 ZAPI_EXPORT bool LoadScenario(const char* path);

@@ -198,7 +198,7 @@ std::string NamesProblem()
 
 }  // namespace
 
-bool SaveScenario(const char* path)
+bool SaveScenario(const char* path, bool everyPlace)
 {
     if (path == nullptr) {
         SetError("no scenario file named");
@@ -219,6 +219,7 @@ bool SaveScenario(const char* path)
     w.scenario.handle = MakeHandle(HandleKind::Scenario, NextEpoch(), 0, 0);
     w.scenario.path = path;
     w.scenario.saving = true;
+    w.scenario.everyPlace = everyPlace;
     const std::string text = formats::WriteScenario(SaveDocument(path));
     w.scenario = ScenarioFile{};
     bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();

@@ -153,8 +153,8 @@ void AddSteeringLines(const Vessel& v, formats::ScenarioVessel& vessel)
     const physics::Planet& planet = world().physics.planet;
     if (!s.on) {
         // Over a round planet a free vessel's place is worked out from the last frame's: written
-        // exactly, the file's first frame starts from the same one.
-        if (planet.round && ParentOf(v, nullptr, nullptr) == nullptr) {
+        // exactly when asked, the file's first frame starts from the same one.
+        if (planet.round && world().scenario.everyPlace && ParentOf(v, nullptr, nullptr) == nullptr) {
             const physics::Place& p = physics::PlaceOfState(planet, v.state);
             AddHostLine(vessel, MakeHostLine(Key::Place, {p.sinLat, p.cosLat, p.sinLon, p.cosLon, p.height}));
         }

@@ -62,6 +62,7 @@ struct ScenarioFile {
     HostHandle handle = nullptr;     ///< handed to the module's load and save callbacks
     std::string path;                ///< the name errors give the file
     bool saving = false;             ///< a save collects the lines modules write
+    bool everyPlace = false;         ///< a save writes every free vessel's place over a round planet
     std::vector<std::string> lines;  ///< load: the current vessel's lines; save: the lines its module wrote
     std::vector<int> lineNumbers;    ///< load: their line numbers in the file
     size_t next = 0;                 ///< load: the next line to hand out

@@ -220,7 +220,7 @@ bool Simulation::Save(const std::string& path)
     std::error_code ignored;
     const std::string absolute = std::filesystem::absolute(path, ignored).string();
     Scope folder(*flight, true);
-    if (!standin::SaveScenario(absolute.c_str())) {
+    if (!standin::SaveScenario(absolute.c_str(), true)) {
         Fail(EXIT_FAILED, standin::LastError());
         return false;
     }

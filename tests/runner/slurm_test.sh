@@ -32,7 +32,7 @@ host=$(hostname -s)
 [ -r "$sweep" ] || { echo "FAIL: cannot read $sweep" >&2; exit 1; }
 
 # Only the folders this test makes are cleared, so a rerun starts afresh.
-rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster" "$work/local-envelope" "$work/cluster-envelope" \
+rm -rf "$work/munge" "$work/slurm" "$work/local" "$work/cluster%j" "$work/local-envelope" "$work/cluster-envelope" \
   "$work/local-salvo" "$work/cluster-salvo"
 
 # The daemons keep their state, sockets and logs under WORKDIR; a socket's path must stay short,
@@ -48,7 +48,7 @@ logs() {
   # munged in the foreground logs to its standard error; slurmctld and slurmd to their log files,
   # and to their standard error only what goes wrong before those are open.
   for f in "$run/munge/munged.out" "$run"/slurm/slurmctld.{log,out} \
-           "$run"/slurm/slurmd.{log,out} "$work"/cluster/logs/*.out; do
+           "$run"/slurm/slurmd.{log,out} "$work"/cluster*/logs/*.out; do
     [ -s "$f" ] || continue
     [[ $f == *.out && -s ${f%.out}.log ]] && continue
     echo "----- $f (last 60 lines)"
@@ -197,13 +197,15 @@ submitted() {
   printf 'Slurm %s and merge: %d.%03d s wall\n' "$name" $((ms / 1000)) $((ms % 1000))
   [ "$status" -ne 124 ] || fail "the Slurm $name did not finish within $limit s"
   [ "$status" -eq 0 ] || fail "deploy/slurm/submit --wait exited $status for the $name"
+  compgen -G "$work/$folder/logs/sweep-*_1.out" >/dev/null || fail "the $name's shards left no log in $folder/logs"
   for f in "$@"; do
     cmp "$work/$alone/$f" "$work/$folder/merged/$f" ||
       fail "$f from the cluster differs from the local run's"
   done
   echo "the merged $* equal the local run's"
 }
-submitted sweep "$sweep" cluster local runs.csv summary.json
+# The sweep's folder has a % of its own, which sbatch must not read as one of its patterns.
+submitted sweep "$sweep" "cluster%j" local runs.csv summary.json
 if [ -n "$envelope" ]; then
   submitted envelope "$envelope" cluster-envelope local-envelope envelope.csv envelope.json
 fi

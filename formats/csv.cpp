@@ -67,7 +67,7 @@ void CsvWriter::Clear()
     fresh = true;
 }
 
-bool CsvReader::Fail(const char* why)
+bool CsvReader::Fail(const std::string& why)
 {
     error = "line " + std::to_string(line) + ": " + why;
     return false;
@@ -78,6 +78,7 @@ bool CsvReader::Next(std::vector<std::string>& fields)
     using Traits = std::char_traits<char>;
     const Traits::int_type END = Traits::eof();
     fields.clear();
+    openQuote = 0;
     std::streambuf* buf = in.rdbuf();
     if (!error.empty() || buf == nullptr || buf->sgetc() == END) {
         return false;
@@ -109,16 +110,21 @@ bool CsvReader::Next(std::vector<std::string>& fields)
             ended = true;
             return true;
         } else if (closed) {
-            return Fail("text after a closing quote");
+            // A quote left open lines before is what closed here: name where it opened.
+            return Fail(quoteLine == line ? "text after a closing quote"
+                                          : "text after a closing quote (of the quoted field opened on line " +
+                                                std::to_string(quoteLine) + ")");
         } else if (c == '"' && !fields.back().empty()) {
             return Fail("a quote inside an unquoted field");
         } else if (c == '"') {
             quoted = true;
+            quoteLine = line;
         } else {
             fields.back() += c;
         }
     }
     ended = false;
+    openQuote = quoted ? quoteLine : 0;
     return true;
 }
 

@@ -68,14 +68,19 @@ public:
     /// Whether the record last read ended with a line break: false for one the end of the input
     /// cut short, inside a quoted field or not.
     bool Ended() const { return ended; }
+    /// For a record the end of the input cut short inside a quoted field, the line (from 1) of the
+    /// quote that opened that field; else 0.
+    long long OpenQuoteLine() const { return openQuote; }
     /// "" or what is wrong with the input, with the line it was found on.
     const std::string& Error() const { return error; }
 
 private:
-    bool Fail(const char* why);
+    bool Fail(const std::string& why);
     std::istream& in;
     std::string error;
-    long long line = 1;  // the line the reader is on, from 1
+    long long line = 1;       // the line the reader is on, from 1
+    long long quoteLine = 0;  // the line of the quote that opened the present quoted field
+    long long openQuote = 0;  // what OpenQuoteLine() tells
     bool ended = true;
 };
 

@@ -73,11 +73,35 @@ TEST(Csv, CutShortAndMalformedRecords)
     const std::pair<std::string, std::string> bad[] = {
         {"a,b\nab\"c,d\ne,f\n", "line 2: a quote inside an unquoted field"},
         {"\"two\nlines\",x\n\"a\"b,c\n", "line 3: text after a closing quote"},
+        {"x,y\na,\"b\nc,d\n\"e,f\"\n", "line 4: text after a closing quote (of the quoted field opened on line 2)"},
     };
     for (const auto& [text, message] : bad) {
         read = ReadAll(text, error);
         EXPECT_EQ(read.size(), 1u) << text;
         EXPECT_EQ(error, message) << text;
+    }
+}
+
+// Where a field the end cut short opened its quote, for a reader to tell a stop's cut (on the last
+// line) from a quote never closed (that took the lines after it); 0 for any other record.
+TEST(Csv, OpenQuoteOfARecordCutShort)
+{
+    const std::pair<std::string, std::vector<long long>> cases[] = {
+        {"a,b\nc,\"d,e", {0, 2}},
+        {"a,\"b\nc,d\ne,f\n", {1}},
+        {"\"x\ny\",z\n\"w\"", {0, 0}},
+        {"a,b\nc,d", {0, 0}},
+        {"\"two\nlines\",\"\"\n", {0}},
+    };
+    for (const auto& [text, lines] : cases) {
+        std::istringstream in(text);
+        formats::CsvReader csv(in);
+        std::vector<long long> got;
+        for (Fields fields; csv.Next(fields);) {
+            got.push_back(csv.OpenQuoteLine());
+        }
+        EXPECT_EQ(got, lines) << text;
+        EXPECT_EQ(csv.Error(), "") << text;
     }
 }
 

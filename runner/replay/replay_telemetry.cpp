@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <numbers>
+#include <string>
 
 #include "formats/csv.h"
 #include "physics/geodesy.h"
@@ -113,6 +114,11 @@ std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::st
         }
     }
     while (csv.Next(fields)) {
+        // A quote never closed takes every later line into its field: a hand edit, not a stop.
+        if (csv.OpenQuoteLine() != 0 && fields.back().find('\n') != std::string::npos) {
+            return path.string() + ":" + std::to_string(csv.OpenQuoteLine()) +
+                   ": a quoted field opened here is never closed, so every later line would be read into it";
+        }
         if (fields.size() < header.size()) {
             continue;  // a row cut short by a run that was stopped
         }

@@ -16,7 +16,8 @@ struct Track {
 
 /// Reads the columns a replay needs of telemetry.csv `path` into one track per vessel, `order`
 /// listing the vessels in order of first appearance; "" or why it cannot. A row with fewer fields
-/// than the header, cut short by a run that was stopped, is left out.
+/// than the header, cut short by a run that was stopped, is left out; a quote never closed that
+/// takes later lines into its field is refused with the line it opened on.
 std::string ReadTelemetry(const std::filesystem::path& path, std::vector<std::string>& order,
                           std::map<std::string, Track>& tracks);
 

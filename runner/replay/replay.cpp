@@ -162,6 +162,26 @@ Json ReplayData(const Json& summary, const std::vector<std::string>& order, cons
     return data;
 }
 
+// JSON text `json` that no text in it can end, or change the parsing of, the script element it sits
+// in ("</script>", "<!--<script>"): every < and & is written as its \u escape, which JSON reads back
+// as the same character. Only a < can lead the browser out of plain script text, so a > ("0 -> 1")
+// stays as it is: the page's bytes change only where a string holds a < or an &.
+std::string ScriptSafe(const std::string& json)
+{
+    std::string out;
+    out.reserve(json.size());
+    for (char c : json) {
+        if (c == '<') {
+            out += "\\u003c";
+        } else if (c == '&') {
+            out += "\\u0026";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string ReadAll(const std::filesystem::path& path, bool& ok)
 {
     std::ifstream in(path, std::ios::binary);
@@ -244,11 +264,7 @@ int Replay(const std::string& outDir, const std::string& assetDir)
         }
         scripts += (scripts.empty() ? "" : "\n") + script;
     }
-    // Inside a script element only "</" can end it early; in JSON it may be written "<\/".
-    std::string data = ReplayData(summary, order, tracks).dump();
-    for (size_t at = data.find("</"); at != std::string::npos; at = data.find("</", at + 3)) {
-        data.insert(at + 1, "\\");
-    }
+    const std::string data = ScriptSafe(ReplayData(summary, order, tracks).dump());
     std::string page;
     if (!Fill(parts["replay.html"],
               {{"/*THREE*/", parts["three.min.js"] + "\n" + parts["OrbitControls.js"]},

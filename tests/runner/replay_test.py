@@ -4,6 +4,7 @@ and Debian's chromedriver, and checks what a viewer sees.
 
 Usage: /usr/bin/python3 tests/runner/replay_test.py KARVEX SCENARIO WORK_DIR [--screenshot PNG]
 """
+import csv
 import io
 import json
 import os
@@ -161,6 +162,43 @@ class ReplayPage(unittest.TestCase):
             self.assertEqual(self.evaluate(weapon), "K2 (2 of 2)")
             self.press("w")
             self.assertEqual(self.evaluate(weapon), "K1 (1 of 2)")
+        finally:
+            self.browser.get("file://" + self.page)
+
+    def test_hostile_names_and_events_leave_the_player_running(self):
+        """The reference run replayed again with its missile renamed and an event added, each holding
+        text that, put raw in the page, would change how the browser reads the data's script element."""
+        hostile = "K1<!--<script> </script><b>&amp; x > y"
+        out = os.path.join(sys.argv[3], "hostile")
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(out)
+        release = self.summary["milestones"]["release"]
+        events = list(self.summary["events"])
+        at = sum(1 for e in events if e["time_s"] <= release)  # the last event at the release, as the panel shows
+        events.insert(at, {"time_s": release, "kind": "debug", "text": "<!--<script>" + hostile})
+        summary = dict(self.summary, missile=hostile, events=events)
+        with open(os.path.join(out, "summary.json"), "w", encoding="utf-8") as f:
+            json.dump(summary, f)
+        reference = os.path.dirname(self.page)
+        with open(os.path.join(reference, "telemetry.csv"), encoding="utf-8", newline="") as f:
+            rows = list(csv.reader(f))
+        vessel = rows[0].index("vessel")
+        for row in rows[1:]:
+            if row[vessel] == self.summary["missile"]:
+                row[vessel] = hostile
+        with open(os.path.join(out, "telemetry.csv"), "w", encoding="utf-8", newline="") as f:
+            csv.writer(f, lineterminator="\n").writerows(rows)
+        subprocess.run([sys.argv[1], "replay", out], check=True, stdout=subprocess.DEVNULL)
+        try:
+            self.browser.get_log("browser")  # what the other pages logged
+            self.browser.get("file://" + os.path.abspath(os.path.join(out, "replay.html")))
+            self.assertEqual([e for e in self.browser.get_log("browser") if e["level"] == "SEVERE"], [])
+            self.assertIsNotNone(self.evaluate("window.karvexReplay ? karvexReplay.openedMs : null"),
+                                 "the page never started its replay")
+            self.assertEqual(self.evaluate("karvexReplay.data.missile"), hostile)
+            self.assertIn(hostile, self.evaluate("karvexReplay.data.vessels.map((v) => v.name)"))
+            self.scrub(release)
+            self.assertIn("<!--<script>" + hostile, self.evaluate("document.getElementById('event').textContent"))
         finally:
             self.browser.get("file://" + self.page)
 

@@ -248,10 +248,11 @@ TEST_F(Runner, ProgramExitStatusesFollowTheirMeaning)
 }
 
 // The replay page carries a run's data whole and safely: a long run is thinned but keeps its end,
-// a name with a comma keeps its columns, and no text from the run can end the page's script early.
+// a name with a comma keeps its columns, and no text from the run can end the page's script early
+// or change how the page reads it: the data holds no < or & of its own.
 TEST_F(Runner, ReplayPageCarriesTheRunSafely)
 {
-    const std::string hostile = "</script><script>alert(1)</script> \"quoted\"";
+    const std::string hostile = "</script><script>alert(1)</script> \"quoted\" <!--<script> a && b > c";
     nlohmann::json summary = {{"missile", "K,1"}, {"target", nullptr}, {"milestones", {{"release", 1.0}}},
                               {"events", {{{"time_s", 2.0}, {"kind", "debug"}, {"text", hostile}}}}};
     std::filesystem::create_directory("run");
@@ -271,7 +272,9 @@ TEST_F(Runner, ReplayPageCarriesTheRunSafely)
     size_t from = page.find(open);
     ASSERT_NE(from, std::string::npos);
     from += open.size();
-    nlohmann::json data = nlohmann::json::parse(page.substr(from, page.find("</script>", from) - from));
+    const std::string text = page.substr(from, page.find("</script>", from) - from);
+    EXPECT_EQ(text.find_first_of("<&"), std::string::npos) << text.substr(0, 200);
+    nlohmann::json data = nlohmann::json::parse(text);
     EXPECT_EQ(data["events"][0]["text"], hostile);
     EXPECT_EQ(page.find("</script><script>alert"), std::string::npos);
     ASSERT_EQ(data["vessels"].size(), 1u);

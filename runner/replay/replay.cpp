@@ -245,7 +245,7 @@ int Replay(const std::string& outDir, const std::string& assetDir)
         scripts += (scripts.empty() ? "" : "\n") + script;
     }
     // Inside a script element only "</" can end it early; in JSON it may be written "<\/".
-    std::string data = ReplayData(summary, order, tracks).dump();
+    std::string data = ReplayData(summary, order, tracks).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     for (size_t at = data.find("</"); at != std::string::npos; at = data.find("</", at + 3)) {
         data.insert(at + 1, "\\");
     }

@@ -212,9 +212,7 @@ std::string Steer(HostHandle vessel, const std::string& lines)
             continue;
         }
         problem = formats::Utf8Problem(line);  // a TRIGGER's weapon name would reach the outputs
-        if (!problem.empty()) {
-            problem.insert(0, Where(number));
-        } else if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
+        if (!problem.empty() || !formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
             problem.insert(0, Where(number));
         } else if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
                    value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {

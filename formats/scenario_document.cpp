@@ -1,6 +1,7 @@
 #include "formats/scenario_document.h"
 
 #include "formats/scenario_keys.h"
+#include "formats/utf8.h"
 
 namespace formats {
 
@@ -122,6 +123,10 @@ bool ParseScenario(const std::string& path, std::istream& in, ScenarioDocument& 
         if (text.find('\0') != std::string::npos) {
             return r.Fail(r.lines.size() + 1, "holds a NUL byte: not a text file");
         }
+        // Names, classes and module lines reach the JSON outputs, which hold only UTF-8.
+        if (std::string problem = Utf8Problem(text); !problem.empty()) {
+            return r.Fail(r.lines.size() + 1, problem);
+        }
         r.lines.push_back(Trim(text.substr(0, text.find(';'))));  // ';' starts a comment
     }
     r.SkipEmpty();
@@ -156,6 +161,10 @@ bool ReadScenarioLine(const std::string& text, Section section, ScenarioLine& li
 {
     if (text.find_first_of(std::string("\n\r\0", 3)) != std::string::npos) {
         why = "a line cannot hold a line break or a NUL";
+        return false;
+    }
+    why = Utf8Problem(text);
+    if (!why.empty()) {
         return false;
     }
     const std::string kept = Trim(text.substr(0, text.find(';')));  // ';' starts a comment

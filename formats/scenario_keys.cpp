@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "formats/key_text.h"
+#include "formats/utf8.h"
 
 namespace formats {
 
@@ -139,6 +140,9 @@ std::string VesselNameProblem(const std::string& name)
     }
     if (name.front() == ' ' || name.front() == '\t' || name.back() == ' ' || name.back() == '\t') {
         return "a vessel name may not begin or end with a blank";
+    }
+    if (std::string problem = Utf8Problem(name); !problem.empty()) {
+        return "a vessel name is " + problem;
     }
     return "";
 }

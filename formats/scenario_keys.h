@@ -56,7 +56,7 @@ inline constexpr double STEERING_ACCELERATION = 2.0;
 /// Key modifiers by bit, as KEY lines name them.
 inline constexpr const char* MODIFIER_NAMES[] = {"shift", "rshift", "ctrl", "rctrl", "alt"};
 
-/// Why `name` cannot name a vessel, or "" when it can: a name is non-empty, holds no NUL, line
+/// Why `name` cannot name a vessel, or "" when it can: a name is non-empty UTF-8, holds no NUL, line
 /// break, ':' or ';', and neither begins nor ends with a blank, so that it reads back from a file.
 std::string VesselNameProblem(const std::string& name);
 /// `text` without leading and trailing blanks (and CR).

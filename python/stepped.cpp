@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include "python/bindings.h"
+#include "python/interpreter_lock.h"
 #include "python/isolated.h"
 #include "python/readout_dtype.h"
 
@@ -181,7 +182,7 @@ py::object Stepped::Close()
     }
     runner::RunResult result;
     {
-        py::gil_scoped_release release;  // a short wait, which Ctrl-C does not cut short
+        Unlocked unlocked;  // a short wait, which Ctrl-C does not cut short
         worker->Start([&]() {
             result = sim->Close();
             sim.reset();
@@ -221,9 +222,15 @@ void Stepped::Fly(const std::function<void()>& work)
     Work([&]() {
         if (python) {
             // One thread state for the whole call: each frame then only takes the lock back.
-            py::gil_scoped_acquire state;
-            py::gil_scoped_release free;
-            work();
+            ForeignThread state;
+            foreign = &state;
+            try {
+                work();
+            } catch (...) {
+                foreign = nullptr;
+                throw;
+            }
+            foreign = nullptr;
         } else {
             work();
         }
@@ -268,30 +275,35 @@ bool Stepped::Frame()
     if (!callback) {
         return true;
     }
-    py::gil_scoped_acquire python;
-    try {
-        const py::object call = callback;  // the callback may replace itself
-        call(py::handle(owner));
-    } catch (...) {
-        raised = std::current_exception();
-        return false;
-    }
-    return true;
+    // Raw calls: should the exiting interpreter end the thread inside, nothing of ours is left to
+    // destroy on the way out.
+    return foreign->Locked([this]() {
+        PyObject* call = callback.ptr();
+        Py_INCREF(call);  // the callback may replace itself
+        PyObject* got = PyObject_CallOneArg(call, owner);
+        const bool answered = got != nullptr;
+        Py_XDECREF(got);
+        Py_DECREF(call);
+        return Answered(answered);
+    });
 }
 
 bool Stepped::Holds()
 {
-    py::gil_scoped_acquire python;
-    try {
-        const int truth = PyObject_IsTrue(condition(py::handle(owner)).ptr());
-        if (truth < 0) {
-            throw py::error_already_set();
-        }
-        return truth == 1;
-    } catch (...) {
-        raised = std::current_exception();
-        return false;
+    return foreign->Locked([this]() {
+        PyObject* got = PyObject_CallOneArg(condition.ptr(), owner);
+        const int truth = got == nullptr ? -1 : PyObject_IsTrue(got);
+        Py_XDECREF(got);
+        return Answered(truth >= 0) && truth == 1;
+    });
+}
+
+bool Stepped::Answered(bool answered)
+{
+    if (!answered) {
+        raised = std::make_exception_ptr(py::error_already_set());
     }
+    return answered;
 }
 
 bool Stepped::Came(runner::Until until, const std::string& vessel) const

@@ -15,6 +15,7 @@
 #include <pybind11/pybind11.h>
 
 #include "python/call.h"
+#include "python/interpreter_lock.h"
 #include "python/worker.h"
 #include "runner/flight/simulation.h"
 
@@ -120,6 +121,9 @@ private:
     // Whether run_until's condition holds, on the worker after a frame.
     bool Holds();
 
+    // Keeps the raised Python error when the callback or the condition did not answer; whether it did.
+    bool Answered(bool answered);
+
     bool Came(runner::Until until, const std::string& vessel) const;
 
     // Destroys `flight` on the worker, whose module code it runs.
@@ -136,6 +140,7 @@ private:
     pybind11::object callback;                      // on_frame's, or none
     pybind11::object condition;                     // run_until's, during its call
     std::exception_ptr raised;                // what the callback or the condition raised
+    ForeignThread* foreign = nullptr;         // the worker's thread state, during a call with Python in it
 };
 
 }  // namespace karvex_python

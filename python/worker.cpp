@@ -1,10 +1,12 @@
 #include "python/worker.h"
 
+#include <cxxabi.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <utility>
 
+#include "python/interpreter_lock.h"
 #include "python/sigint.h"
 #include "world/world.h"
 
@@ -34,8 +36,13 @@ void PassOn(Call& call, const py::object& progress)
     if (progress.is_none()) {
         return;
     }
+    // A raw call: should the exiting interpreter end the thread inside, nothing is left to destroy.
     while (const auto fresh = call.Fresh()) {
-        progress(fresh->first, fresh->second);
+        PyObject* got = PyObject_CallFunction(progress.ptr(), "LL", fresh->first, fresh->second);
+        if (got == nullptr) {
+            throw py::error_already_set();
+        }
+        Py_DECREF(got);
     }
 }
 
@@ -128,6 +135,8 @@ void Worker::Serve()
             }
             try {
                 job();
+            } catch (abi::__forced_unwind&) {
+                throw;  // the thread is being ended: it must unwind
             } catch (...) {
                 thrown = std::current_exception();
             }
@@ -147,13 +156,14 @@ void Await(Worker& worker, const std::function<void(Call&)>& work, const py::obj
     Call call;
     std::optional<py::error_already_set> raised;
     {
-        py::gil_scoped_release release;
+        Unlocked unlocked;
         worker.Start([&]() { work(call); });
         while (!raised && !worker.Wait(WAKE)) {
             const bool sigint = !main && SigintCount() != sigints;
             if (python || sigint) {
-                py::gil_scoped_acquire acquire;
-                raised = Watch(call, progress, main, sigint);
+                unlocked.Lock();
+                raised = Guarded([&]() { return Watch(call, progress, main, sigint); });
+                unlocked.Unlock();
             }
         }
         if (raised) {

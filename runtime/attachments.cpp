@@ -82,7 +82,13 @@ const Vessel* ParentOf(const Vessel& child, const Attachment** childPoint, const
         if (parent == nullptr) {
             continue;
         }
-        *childPoint = &point;
+        // Either point may go unasked for: a caller that only wants the parent passes null.
+        if (childPoint != nullptr) {
+            *childPoint = &point;
+        }
+        if (parentPoint == nullptr) {
+            return parent;
+        }
         *parentPoint = nullptr;
         for (const Attachment& candidate : parent->attachments) {
             if (LiveVessel(candidate.mate) == &child && !candidate.toParent) {

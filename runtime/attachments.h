@@ -5,7 +5,8 @@
 
 namespace standin {
 
-/// The live vessel that holds `child` by one of its to-parent points, with both points; null if free.
+/// The live vessel that holds `child` by one of its to-parent points, with both points where asked
+/// (either may be null); null if free.
 const Vessel* ParentOf(const Vessel& child, const Attachment** childPoint, const Attachment** parentPoint);
 /// Moves an attached `child` with its parent: same attitude and velocity, attachment points together.
 void FollowParent(Vessel& child);

@@ -5,6 +5,7 @@
 #include "attitude.h"
 #include "handles.h"
 #include "formats/scenario_keys.h"
+#include "formats/utf8.h"
 #include "physics/integrator.h"
 
 namespace standin {
@@ -93,7 +94,9 @@ int CreateSlot(const VesselDesc& desc, const char* className)
     World& w = world();
     std::string problem = formats::VesselNameProblem(desc.name);
     if (!problem.empty()) {
-        SetError("cannot name a vessel \"" + desc.name + "\": " + problem);
+        // A name that is not UTF-8 is left out of the message, which reaches Python as text.
+        const bool quotable = formats::Utf8Problem(desc.name).empty();
+        SetError((quotable ? "cannot name a vessel \"" + desc.name + "\": " : "cannot name a vessel: ") + problem);
         return -1;
     }
     int slot;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "formats/scenario_keys.h"
+#include "formats/utf8.h"
 #include "attachments.h"
 #include "host_control.h"
 #include "handles.h"
@@ -210,7 +211,8 @@ std::string Steer(HostHandle vessel, const std::string& lines)
         if (line.empty()) {
             continue;
         }
-        if (!formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
+        problem = formats::Utf8Problem(line);  // a TRIGGER's weapon name would reach the outputs
+        if (!problem.empty() || !formats::ReadHostLine(line.c_str(), formats::Section::Vessel, value, problem)) {
             problem.insert(0, Where(number));
         } else if (value.key != Key::Course && value.key != Key::Route && value.key != Key::Waypoint &&
                    value.key != Key::Weave && value.key != Key::Trigger && value.key != Key::Reaction) {

@@ -137,6 +137,12 @@ def test_errors_name_the_line_the_module_and_the_argument(tmp_path):
         assert isinstance(caught.value, ValueError)
     with pytest.raises(karvex.ScenarioError, match="^text:3: "):
         karvex.Scenario.parse(bad.read_text(), "text")
+    # A name that is not UTF-8 is refused at its line, not met later as a UnicodeDecodeError.
+    latin = tmp_path / "latin.scn"
+    latin.write_bytes(b"ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nCarri\xe9r:Carrier\nEND\nEND_VESSELS\n")
+    for attempt in (lambda: karvex.Scenario.load(latin), lambda: karvex.run(latin), lambda: karvex.Simulation(latin)):
+        with pytest.raises(karvex.ScenarioError, match=f"^{latin}:3: not UTF-8 text: byte 0xE9 at column 6$"):
+            attempt()
 
     sweep = SOURCE / "tests" / "data" / "small.sweep"
     (tmp_path / "file").write_text("")

@@ -3,6 +3,7 @@ launcher commands, steered from a callback, on two threads at once, misused, and
 
 import json
 import math
+import os
 import pathlib
 import subprocess
 import sys
@@ -214,3 +215,70 @@ def test_ctrl_c_stops_a_long_run_until_and_the_simulation_flies_on():
     assert child.returncode == 0, child.stderr
     report = json.loads(child.stdout)
     assert report["latency"] < 0.5 and report["after"] == 3
+
+
+# A child interpreter saves flights over the Earth while their weapons are still carried, at several
+# frames, and flies each saved file on past the release; it prints what each came to.
+SAVE_CHILD = r"""
+import json, sys
+import karvex
+
+report = []
+for scenario, frames in ((sys.argv[1], (0, 1, 250, 500)), (sys.argv[2], (300,))):
+    with karvex.Simulation(scenario) as sim:
+        for frame in frames:
+            if frame > sim.frames:
+                sim.step(frame - sim.frames)
+            saved = sim.save(f"saved-{len(report)}.scn")
+            with karvex.Simulation(saved) as again:
+                carrier = again.state("Carrier")["pos_m"].tolist() == sim.state("Carrier")["pos_m"].tolist()
+                released = again.run_until(event="release", vessel="K1")
+                report.append({"frame": frame, "carrier": carrier, "released": released, "at": again.time,
+                               "flown": again.step(100)})
+print(json.dumps(report))
+"""
+
+
+def test_saved_over_the_earth_with_a_weapon_carried_it_loads_and_flies_on(tmp_path):
+    ripple = SOURCE / "scenarios" / "ripple_salvo.scn"
+    child = subprocess.run([sys.executable, "-c", SAVE_CHILD, REFERENCE, ripple], capture_output=True, text=True,
+                           timeout=300, cwd=tmp_path)
+    assert child.returncode == 0, child.stderr
+    report = json.loads(child.stdout)
+    assert [r["frame"] for r in report] == [0, 1, 250, 500, 300]
+    for r in report:
+        # Each saved file starts where the carrier was, releases at the carrier's own time and flies on.
+        assert r["carrier"] and r["released"] and r["flown"] == 100, r
+        assert r["at"] == pytest.approx(5.01), r
+
+
+# A child interpreter leaves a daemon thread inside a call that runs a Python callback, and exits.
+EXIT_CHILD = r"""
+import sys, threading, time
+import karvex
+
+endless = karvex.Scenario.load(sys.argv[1])
+del endless.settings["WATCH"]
+endless.settings["END"] = 30000
+sim = karvex.Simulation(endless)
+calls = {
+    "on_frame": lambda: (sim.on_frame(lambda s: s.time), sim.run_until(time=20000)),
+    "condition": lambda: sim.run_until(condition=lambda s: s.time > 20000),
+    "progress": lambda: karvex.sweep(karvex.Scenario.load(sys.argv[1]), runs=400, jobs=1,
+                                     progress=lambda done, total: None),
+}
+threading.Thread(target=calls[sys.argv[2]], daemon=True).start()
+time.sleep(0.5)
+"""
+
+
+@pytest.mark.parametrize("call", ["on_frame", "condition", "progress"])
+def test_the_interpreter_exits_cleanly_with_a_daemon_thread_inside_a_callback_call(tmp_path, call):
+    scratch = tmp_path / "tmp"
+    scratch.mkdir()
+    env = {**os.environ, "TMPDIR": str(scratch)}
+    for _ in range(3):
+        child = subprocess.run([sys.executable, "-c", EXIT_CHILD, REFERENCE, call], capture_output=True, text=True,
+                               timeout=120, env=env)
+        assert child.returncode == 0, child.stderr  # negative: ended by a signal
+        assert list(scratch.iterdir()) == [], "scratch folders left behind"

@@ -6,6 +6,7 @@
 
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
+#include "formats/utf8.h"
 #include "runner/batch/definition_lines.h"
 #include "runner/envelope/envelope_scenario_check.h"
 
@@ -244,6 +245,10 @@ bool ReadEnvelope(const DefinitionText& text, EnvelopeDefinition& def, std::stri
     bool magic = false;
     for (const std::string& line : text.lines) {
         ++number;
+        // Labels and names reach the JSON outputs, which hold only UTF-8.
+        if (const std::string bad = formats::Utf8Problem(line); !bad.empty()) {
+            return FailAt(text, number, bad, error);
+        }
         const std::vector<std::string> w = DefinitionWords(line);
         std::string why;
         if (w.empty()) {

@@ -123,7 +123,7 @@ std::string EnvelopeJson(const EnvelopeMeta& meta, const std::vector<EnvelopeRow
     json["flights"] = total.flights;
     json["undecided"] = total.undecided;
     json["conditions"] = conditions;
-    return json.dump(2) + "\n";
+    return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 bool ReadEnvelopeJson(std::istream& in, EnvelopeMeta& meta, std::vector<ConditionTally>& tallies)

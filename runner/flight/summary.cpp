@@ -135,7 +135,8 @@ std::string SummaryJson(const std::string& scenario, const RunResult& r)
         }
     }
     summary["events"] = events;
-    return summary.dump(2) + '\n';
+    // A text that is not UTF-8 comes out as U+FFFD: a throw here would leave the file empty.
+    return summary.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 }
 
 bool WriteSummary(const std::string& path, const std::string& scenario, const RunResult& r)

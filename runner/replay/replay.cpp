@@ -264,7 +264,8 @@ int Replay(const std::string& outDir, const std::string& assetDir)
         }
         scripts += (scripts.empty() ? "" : "\n") + script;
     }
-    const std::string data = ScriptSafe(ReplayData(summary, order, tracks).dump());
+    const std::string data =
+        ScriptSafe(ReplayData(summary, order, tracks).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     std::string page;
     if (!Fill(parts["replay.html"],
               {{"/*THREE*/", parts["three.min.js"] + "\n" + parts["OrbitControls.js"]},

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "formats/utf8.h"
 #include "physics/random.h"
 #include "runner/batch/definition_lines.h"
 
@@ -59,6 +60,10 @@ bool ReadSweep(const DefinitionText& text, BatchDefinition& spec, std::string& e
     auto fail = [&](const std::string& why) { return FailAt(text, number, why, error); };
     for (const std::string& line : text.lines) {
         ++number;
+        // Labels and names reach the JSON outputs, which hold only UTF-8.
+        if (const std::string bad = formats::Utf8Problem(line); !bad.empty()) {
+            return fail(bad);
+        }
         std::vector<std::string> w = DefinitionWords(line);
         std::string why;
         if (w.empty()) {

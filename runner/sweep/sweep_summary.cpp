@@ -106,7 +106,7 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
     }
     if (meta.Salvo()) {
         AddSalvo(meta, rows, summary);
-        return summary.dump(2) + "\n";
+        return summary.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     }
     summary["outcomes"] = Json::object();
     for (int k = 0; k < SINGLE_OUTCOME_COUNT; ++k) {
@@ -117,7 +117,7 @@ std::string SummaryJson(const SweepMeta& meta, const std::vector<SweepRow>& rows
                                   {"within_50_m", Proportion(within[2], n)}};
     summary["cep_m"] = Quantile(misses, 0.5);
     summary["p90_miss_m"] = Quantile(misses, 0.9);
-    return summary.dump(2) + "\n";
+    return summary.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 bool ReadSummaryMeta(std::istream& in, SweepMeta& meta)

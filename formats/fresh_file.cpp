@@ -1,6 +1,7 @@
 #include "formats/fresh_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -35,6 +36,17 @@ std::string UniqueSuffix()
 
 FreshFile::FreshFile(std::string targetPath) : target(std::move(targetPath))
 {
+    // A device or a pipe standing at the name is written to, never replaced by a file.
+    struct stat standing {};
+    if (lstat(target.c_str(), &standing) == 0 && !S_ISREG(standing.st_mode) && !S_ISLNK(standing.st_mode) &&
+        !S_ISDIR(standing.st_mode)) {
+        fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            path = target;
+            direct = true;
+        }
+        return;
+    }
     const std::filesystem::path where(target);
     const std::string stem = (where.parent_path() / ("." + where.filename().string() + ".")).string();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -57,7 +69,7 @@ FreshFile::~FreshFile()
     if (fd >= 0) {
         close(fd);
     }
-    if (!path.empty()) {
+    if (!path.empty() && !direct) {
         unlink(path.c_str());
     }
     errno = saved;
@@ -76,6 +88,10 @@ bool FreshFile::Commit()
 {
     if (path.empty()) {
         return false;
+    }
+    if (direct) {
+        path.clear();
+        return true;
     }
     if (std::rename(path.c_str(), target.c_str()) != 0) {
         return false;

@@ -10,6 +10,7 @@ namespace formats {
 
 /// A new, empty file in the folder of `target` under a hidden name of its own (made with the
 /// permissions an ordinary new file gets), renamed over `target` by Commit, removed when it was not.
+/// A device or a pipe standing at `target` (/dev/null, say) is the file itself, written in place.
 class FreshFile {
 public:
     explicit FreshFile(std::string target);
@@ -26,7 +27,8 @@ public:
 
 private:
     std::string target, path;
-    int fd = -1;  // the new file, until Stream hands it over
+    int fd = -1;          // the new file, until Stream hands it over
+    bool direct = false;  // the target itself, a device or a pipe
 };
 
 /// Writes `text` to `path` through a FreshFile; false when it cannot be written.

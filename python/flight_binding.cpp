@@ -7,6 +7,7 @@
 #include "python/isolated.h"
 #include "runner/flight/flight.h"
 #include "runner/flight/outcome.h"
+#include "runner/program/paths.h"
 #include "runner/sweep/sweep_rows.h"
 
 #include <pybind11/stl.h>
@@ -31,6 +32,9 @@ Flight Fly(const std::string& path, const formats::ScenarioDocument* doc, const 
 {
     if (keepEvery < 0) {
         Raise(runner::EXIT_USAGE, "telemetry takes every nth sample from 1, or none, got " + std::to_string(keepEvery));
+    }
+    if (out && out->empty()) {
+        Raise(runner::EXIT_USAGE, runner::RefusedOutputFolder(*out));
     }
     runner::RunOptions options;
     options.scenario = doc != nullptr ? doc->path : path;

@@ -9,6 +9,7 @@
 #include "runner/envelope/envelope.h"
 #include "runner/program/complaint.h"
 #include "runner/program/exit_codes.h"
+#include "runner/program/paths.h"
 #include "runner/sweep/sweep.h"
 
 #include <pybind11/stl.h>
@@ -81,6 +82,12 @@ bool ReadGiven(const Given& given, Reader reader, Spec& spec, JobEnd& end)
 template <typename Job, typename Read>
 py::tuple Perform(const std::optional<std::string>& out, const py::object& progress, Job job, Read read)
 {
+    if (out) {
+        // Refused before the job reads or makes anything.
+        if (std::string why = runner::RefusedOutputFolder(*out); !why.empty()) {
+            Raise(runner::EXIT_USAGE, why);
+        }
+    }
     std::optional<ScratchDir> scratch;
     const std::string dir = out ? *out : scratch.emplace().Path();
     JobEnd end;

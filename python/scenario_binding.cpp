@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "formats/fresh_file.h"
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
 #include "python/bindings.h"
@@ -115,9 +116,7 @@ ScenarioDocument Load(const std::string& path)
 
 void Save(const ScenarioDocument& doc, const std::string& path)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << formats::WriteScenario(doc);
-    if (!out.flush()) {
+    if (!formats::ReplaceFile(path, formats::WriteScenario(doc))) {
         Raise(runner::EXIT_FAILED, "cannot write scenario file " + path);
     }
 }

@@ -1,5 +1,6 @@
 // Loading vessel modules with dlopen and creating vessels through their entry points.
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -15,6 +16,12 @@ namespace {
 int LoadModule(const char* className)
 {
     World& w = world();
+    // An empty folder would name libraries at the top of the file system ("/<class>.so").
+    if (w.moduleDir.empty()) {
+        SetError(std::string("cannot load module ") + className + ": no module folder named (an empty path)",
+                 ErrorKind::Module);
+        return -1;
+    }
     // A world reset with another module folder loads its classes from there.
     std::string path = w.moduleDir + "/" + className + ".so";
     for (size_t i = 0; i < w.modules.size(); ++i) {
@@ -26,6 +33,12 @@ int LoadModule(const char* className)
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         const char* why = dlerror();
+        struct stat folder {};
+        if (stat(w.moduleDir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+            SetError("cannot load module " + path + ": module folder " + w.moduleDir + " does not exist",
+                     ErrorKind::Module);
+            return -1;
+        }
         SetError("cannot load module " + path + ": " + (why != nullptr ? why : "unknown error"), ErrorKind::Module);
         return -1;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/fresh_file.h"
 #include "formats/number_text.h"
 #include "formats/scenario_keys.h"
 #include "handles.h"
@@ -209,7 +210,8 @@ bool SaveScenario(const char* path, bool everyPlace)
         SetError(std::string("cannot save scenario file ") + path + ": " + problem);
         return false;
     }
-    std::FILE* out = std::fopen(path, "w");
+    formats::FreshFile fresh(path);
+    std::FILE* out = fresh.Stream();
     if (out == nullptr) {
         SetError(std::string("cannot write scenario file ") + path + ": " + std::strerror(errno));
         return false;
@@ -224,7 +226,7 @@ bool SaveScenario(const char* path, bool everyPlace)
     w.scenario = ScenarioFile{};
     bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
     ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
+    if (!ok || !fresh.Commit()) {
         SetError(std::string("cannot write scenario file ") + path);
         return false;
     }

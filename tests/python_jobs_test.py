@@ -183,3 +183,76 @@ def test_a_scenario_with_keywords_flies_as_its_files_do(tmp_path):
         with pytest.raises(FileNotFoundError) as caught:
             call()
         assert (caught.value.errno, caught.value.filename) == (errno.ENOENT, str(path))
+
+
+def plant(folder, outputs, foreign, victims):
+    """Fills folder with a work folder and files of other origin, and links at the names of outputs to
+    files in victims; records every foreign byte in foreign."""
+    (folder / "work" / "deep").mkdir(parents=True, exist_ok=True)
+    files = {folder / "work" / "notes.txt": b"an analyst's notes\n", folder / "work" / "deep" / "keep.bin": b"\0\x01\xff",
+             folder / "other.txt": b"not the call's\n"}
+    for name in outputs:
+        victim = victims / f"{folder.name}-{name}"
+        files[victim] = f"a file outside the folder, linked as {name}\n".encode()
+        (folder / name).symlink_to(victim)
+    for path, data in files.items():
+        path.write_bytes(data)
+    foreign.update(files)
+
+
+def saved(scenario, path):
+    with karvex.Simulation(scenario) as simulation:
+        simulation.run_until(time=1)
+        simulation.save(path)
+
+
+def test_every_call_keeps_what_is_not_its_own(tmp_path):
+    victims = tmp_path / "victims"
+    victims.mkdir()
+    foreign = {}
+    safe = SOURCE / "scenarios" / "safe_release.scn"
+    rows = [
+        ("run", lambda out: karvex.run(safe, out=out), ("Debug.log", "telemetry.csv", "summary.json", "end.scn")),
+        ("sweep", lambda out: karvex.sweep(DATA / "small.sweep", jobs=2, out=out),
+         ("runs.csv", "summary.json", "runs.partial")),
+        ("envelope", lambda out: karvex.envelope(DATA / "small.envelope", out=out), ("envelope.csv", "envelope.json")),
+        ("merge", lambda out: karvex.merge([tmp_path / "sweep"], out=out), ("runs.csv", "summary.json")),
+        ("scenario", lambda out: karvex.Scenario.load(safe).save(out / "copy.scn"), ("copy.scn",)),
+        ("simulation", lambda out: saved(karvex.Scenario.load(safe), out / "saved.scn"), ("saved.scn",)),
+    ]
+    for name, call, outputs in rows:
+        out = tmp_path / name
+        out.mkdir()
+        plant(out, outputs, foreign, victims)
+        call(out)
+        for path, data in foreign.items():
+            assert path.read_bytes() == data, (name, path)
+        for output in outputs:
+            assert not (out / output).is_symlink(), (name, output)
+        assert [p.name for p in out.rglob("*") if p.name.startswith((".", "karvex-work-"))] == [], name
+    assert (tmp_path / "merge" / "runs.csv").read_bytes() == (tmp_path / "sweep" / "runs.csv").read_bytes()
+    assert karvex.Scenario.load(tmp_path / "scenario" / "copy.scn") == karvex.Scenario.load(safe)
+
+
+def test_unmeant_folders_are_refused_with_their_reason(tmp_path):
+    (tmp_path / "empty").mkdir()
+    nowhere = karvex.Scenario.parse("ZELVAR-STANDIN-SCENARIO 1\nBEGIN_VESSELS\nt:Nowhere\nEND\nEND_VESSELS\n")
+    home = os.path.expanduser("~")
+    # What is given with an unmeant folder cannot be flown: a refusal that failed could not touch it.
+    for call, error, text in [
+        (lambda: karvex.sweep(tmp_path / "none.sweep", out="/"), ValueError, "will not write into /, the root folder"),
+        (lambda: karvex.envelope(tmp_path / "none.envelope", out=home), ValueError, "the home folder"),
+        (lambda: karvex.merge([tmp_path / "empty"], out=SOURCE), ValueError, "the source tree"),
+        (lambda: karvex.run(nowhere, out="/"), ValueError, "the root folder"),
+        (lambda: karvex.run(nowhere, out=""), ValueError, "no output folder named"),
+        (lambda: karvex.sweep(tmp_path / "none.sweep", out=""), ValueError, "no output folder named"),
+        (lambda: karvex.run(REFERENCE, modules=""), karvex.ModuleError, "no module folder named (an empty path)"),
+        (lambda: karvex.run(REFERENCE, modules=tmp_path / "gone"), karvex.ModuleError,
+         f"module folder {tmp_path / 'gone'} does not exist"),
+        (lambda: karvex.sweep(DATA / "small.sweep", modules="", out=tmp_path / "s"), karvex.ModuleError,
+         "no module folder named"),
+    ]:
+        with pytest.raises(error) as caught:
+            call()
+        assert text in str(caught.value)
+    assert not (tmp_path / "s").exists()

@@ -21,7 +21,10 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-pid_t StartProgram(const std::string& program, std::vector<std::string> args)
+namespace {
+
+// Starts `program` with `args`, its output discarded but its stderr written to `errors` when given.
+pid_t Spawn(const std::string& program, std::vector<std::string> args, const char* errors)
 {
     args.insert(args.begin(), program);
     std::vector<char*> argv;
@@ -32,7 +35,8 @@ pid_t StartProgram(const std::string& program, std::vector<std::string> args)
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, errors != nullptr ? errors : "/dev/null",
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ) != 0) {
         pid = -1;
@@ -41,11 +45,36 @@ pid_t StartProgram(const std::string& program, std::vector<std::string> args)
     return pid;
 }
 
-int RunProgram(const std::string& program, std::vector<std::string> args)
+int Wait(pid_t pid)
 {
-    const pid_t pid = StartProgram(program, std::move(args));
     int status = 0;
     return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+pid_t StartProgram(const std::string& program, std::vector<std::string> args)
+{
+    return Spawn(program, std::move(args), nullptr);
+}
+
+int RunProgram(const std::string& program, std::vector<std::string> args)
+{
+    return Wait(StartProgram(program, std::move(args)));
+}
+
+int RunProgram(const std::string& program, std::vector<std::string> args, std::string& errors)
+{
+    char path[] = "/tmp/karvex-stderr-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) {
+        return -1;
+    }
+    close(fd);
+    const int status = Wait(Spawn(program, std::move(args), path));
+    errors = ReadFile(path);
+    unlink(path);
+    return status;
 }
 
 standin::VesselDesc Desc(const std::string& name, const VECTOR3& pos, const VECTOR3& vel)

@@ -17,6 +17,8 @@ pid_t StartProgram(const std::string& program, std::vector<std::string> args);
 /// Runs `program` with `args`, its output discarded; its exit status, or -1 when it did not start
 /// or a signal ended it.
 int RunProgram(const std::string& program, std::vector<std::string> args);
+/// Runs `program` with `args` as RunProgram does, keeping what it printed on stderr in `errors`.
+int RunProgram(const std::string& program, std::vector<std::string> args, std::string& errors);
 /// A vessel named `name` at `pos` (global, m) moving at `vel` (global, m/s), all else at the host's defaults.
 standin::VesselDesc Desc(const std::string& name, const VECTOR3& pos = {0, 0, 0}, const VECTOR3& vel = {0, 0, 0});
 

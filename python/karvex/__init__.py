@@ -37,7 +37,8 @@ MODULES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "modules")
 
 
 def _modules(modules):
-    return os.path.abspath(os.fspath(MODULES if modules is None else modules))
+    folder = os.fspath(MODULES if modules is None else modules)
+    return os.path.abspath(folder) if folder else folder  # an empty path is refused by name, not taken for here
 
 
 def _out(out):

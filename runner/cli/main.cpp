@@ -8,6 +8,7 @@
 #include "runner/cli/commands.h"
 #include "runner/envelope/envelope.h"
 #include "runner/plots/plot.h"
+#include "runner/program/complaint.h"
 #include "runner/program/exit_codes.h"
 #include "runner/program/paths.h"
 #include "runner/replay/replay.h"
@@ -133,6 +134,10 @@ int EnvelopeCommand(Request& r)
 
 int MergeCommand(const Request& r)
 {
+    if (std::string why = RefusedOutputFolder(r.mergeOut); !why.empty()) {
+        Complain("merge", "%s", why.c_str());
+        return EXIT_USAGE;
+    }
     // The first folder says whose shards they are.
     namespace fs = std::filesystem;
     if (!r.shardDirs.empty() && fs::is_regular_file(fs::path(r.shardDirs[0]) / "envelope.json")) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
@@ -13,6 +14,7 @@
 #include "runner/program/complaint.h"
 #include "runner/program/exit_codes.h"
 #include "runner/program/paths.h"
+#include "runner/program/scratch_folder.h"
 #include "runtime/host_control.h"
 
 namespace runner {
@@ -129,6 +131,10 @@ void Report(const std::string& text, long long releaseFlights)
 
 int Envelope(const EnvelopeOptions& options)
 {
+    // Refused before anything is read or made.
+    if (const int refused = RefuseJobFolders("envelope", options.outDir, options.moduleDir); refused != EXIT_OK) {
+        return refused;
+    }
     EnvelopeDefinition read;
     std::string error;
     if (options.definition == nullptr && !ReadEnvelope(options.envelopeFile, read, error)) {
@@ -142,16 +148,18 @@ int Envelope(const EnvelopeOptions& options)
     }
     std::error_code fsError;
     const fs::path out = fs::absolute(options.outDir, fsError);
-    fs::create_directories(out / "work", fsError);
-    if (!fs::is_directory(out / "work")) {
-        Complain("envelope", "cannot create %s", out.c_str());
+    fs::create_directories(out, fsError);
+    // The modules append their log in the working directory: a scratch folder of the envelope's own
+    // while the probes fly, the only thing it removes afterwards.
+    std::optional<ScratchFolder> scratch;
+    if (!fs::is_directory(out) || scratch.emplace(out).Path().empty()) {
+        Complain("envelope", "cannot create %s%s", scratch ? "a scratch folder in " : "", out.c_str());
         return EXIT_FAILED;
     }
     EnvelopeOptions fly = options;
     fly.moduleDir = fs::absolute(options.moduleDir, fsError).string();
-    // The modules append their log in the working directory: a scratch folder while the probes fly.
     const fs::path previous = fs::current_path();
-    fs::current_path(out / "work");
+    fs::current_path(scratch->Path());
     std::vector<ReleaseCondition> conditions;
     std::vector<Unit> units;
     int code = PrepareAll(def, fly, conditions, error);
@@ -167,7 +175,7 @@ int Envelope(const EnvelopeOptions& options)
         code = SearchAll(def, fly, conditions, targets, units, error);
     }
     fs::current_path(previous);
-    fs::remove_all(out / "work", fsError);
+    scratch.reset();
     if (code != EXIT_OK) {
         Complain("envelope", "%s", error.c_str());
         return code;

@@ -1,9 +1,9 @@
 #include "runner/envelope/envelope_rows.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "formats/csv.h"
+#include "formats/fresh_file.h"
 #include "formats/scenario_keys.h"
 
 namespace runner {
@@ -104,11 +104,10 @@ bool WriteEnvelope(const std::string& dir, const EnvelopeMeta& meta, const std::
         csv.Number(row.bearing).Whole(row.interval);
         csv.Optional(row.rmin).Optional(row.rmax).Whole(row.flights).End();
     }
-    std::ofstream out(std::filesystem::path(dir) / "envelope.csv");
-    out << (meta.targetConditions ? ENVELOPE_TARGET_HEADER : ENVELOPE_HEADER) << '\n' << csv.Result();
-    std::ofstream json(std::filesystem::path(dir) / "envelope.json");
-    json << EnvelopeJson(meta, rows, tallies);
-    return static_cast<bool>(out) && static_cast<bool>(json);
+    const std::filesystem::path folder(dir);
+    const std::string header = meta.targetConditions ? ENVELOPE_TARGET_HEADER : ENVELOPE_HEADER;
+    const bool table = formats::ReplaceFile((folder / "envelope.csv").string(), header + '\n' + csv.Result());
+    return formats::ReplaceFile((folder / "envelope.json").string(), EnvelopeJson(meta, rows, tallies)) && table;
 }
 
 bool ReadEnvelopeRows(std::istream& in, std::vector<EnvelopeRow>& rows, std::string& error, bool* targets)

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <filesystem>
 
+#include "formats/fresh_file.h"
 #include "runner/flight/simulation_flight.h"
+#include "runner/program/paths.h"
 #include "runtime/host_control.h"
 #include "weapon/observable.h"
 
@@ -26,7 +28,8 @@ std::string Load(const RunOptions& options, int& code)
 {
     std::error_code failed;
     standin::WorldConfig config;
-    config.moduleDir = fs::absolute(options.moduleDir, failed).string();
+    // No folder stays none, which the host refuses to load modules from, rather than the top of the file system.
+    config.moduleDir = options.moduleDir.empty() ? "" : fs::absolute(options.moduleDir, failed).string();
     config.maxVessels = options.maxVessels;
     standin::Reset(config);
     bool loaded = options.document == nullptr ? standin::LoadScenario(options.scenario.c_str())
@@ -97,6 +100,11 @@ Simulation::Simulation(const RunOptions& given, bool ownWorld) : options(given),
     Scope world(f, false);
     std::error_code failed;
     f.outDir = options.outDir.empty() ? fs::path() : fs::absolute(options.outDir, failed);
+    if (std::string why = f.outDir.empty() ? "" : RefusedOutputFolder(f.outDir); !why.empty()) {
+        ClearWorld();
+        Fail(EXIT_USAGE, why);
+        return;
+    }
     int code = EXIT_OK;
     if (std::string why = Load(options, code); !why.empty()) {
         ClearWorld();
@@ -105,10 +113,15 @@ Simulation::Simulation(const RunOptions& given, bool ownWorld) : options(given),
     }
     if (!f.outDir.empty()) {
         fs::create_directories(f.outDir, failed);
-        fs::remove(f.outDir / observable::LOG_FILE, failed);
         if (!fs::is_directory(f.outDir)) {
             ClearWorld();
             Fail(EXIT_FAILED, "cannot create the output folder " + f.outDir.string());
+            return;
+        }
+        // The modules append to the log by its name: a fresh file of the run's own takes the name first.
+        if (const fs::path log = f.outDir / observable::LOG_FILE; !formats::ReplaceFile(log.string(), "")) {
+            ClearWorld();
+            Fail(EXIT_FAILED, "cannot write " + log.string());
             return;
         }
     }

@@ -1,8 +1,8 @@
 // summary.json: the run's events, milestones and result, for tools that read it back.
-#include <fstream>
 
 #include <nlohmann/json.hpp>
 
+#include "formats/fresh_file.h"
 #include "runner/flight/flight.h"
 #include "runner/flight/outcome.h"
 
@@ -141,9 +141,7 @@ std::string SummaryJson(const std::string& scenario, const RunResult& r)
 
 bool WriteSummary(const std::string& path, const std::string& scenario, const RunResult& r)
 {
-    std::ofstream out(path);
-    out << SummaryJson(scenario, r);
-    return static_cast<bool>(out);
+    return formats::ReplaceFile(path, SummaryJson(scenario, r));
 }
 
 }  // namespace runner

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <sstream>
 
+#include "formats/fresh_file.h"
 #include "formats/number_text.h"
 #include "physics/atmosphere.h"
 #include "physics/thrust.h"
@@ -131,7 +132,7 @@ Telemetry::~Telemetry()
 
 bool Telemetry::Open(const std::string& path)
 {
-    out = std::fopen(path.c_str(), "w");
+    out = formats::OpenFresh(path);
     if (out == nullptr) {
         return false;
     }

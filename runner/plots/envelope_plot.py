@@ -16,7 +16,7 @@ import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 from matplotlib.transforms import offset_copy  # noqa: E402
 
-from plot_common import InputError, note, number, read_summary, run  # noqa: E402
+from plot_common import InputError, note, number, read_summary, run, save_figure  # noqa: E402
 
 NEEDED = ("altitude_m", "speed_m_s", "bearing_deg", "interval", "rmin_m", "rmax_m")
 
@@ -288,8 +288,8 @@ def plot(folder):
         ax.grid(alpha=0.3)
     fig.suptitle(title(summary), fontsize=13)
     fig.tight_layout(rect=(0, 0, 1, 0.96))  # the two-line suptitle keeps its own strip
-    out = os.path.join(folder, "envelope.png")
-    fig.savefig(out, dpi=100, metadata={"Software": None})  # no version stamp: same runs, same PNG
+    # no version stamp: same runs, same PNG
+    out = save_figure(fig, folder, "envelope.png", dpi=100, metadata={"Software": None})
     plt.close(fig)
     return out
 

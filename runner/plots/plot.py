@@ -12,7 +12,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
-from plot_common import InputError, note, number, read_summary, run  # noqa: E402
+from plot_common import InputError, note, number, read_summary, run, save_figure  # noqa: E402
 
 COLUMNS = ("time_s", "x_m", "y_m", "z_m", "mass_kg", "thrust_n", "head_az_rad", "head_el_rad")
 ROUND = ("latitude_deg", "longitude_deg", "altitude_m")  # telemetry over a round planet adds these
@@ -186,8 +186,7 @@ def plot(folder):
     name = os.path.basename(summary.get("scenario") or "unnamed scenario")
     fig.suptitle(f"{name}: {outcome}", fontsize=14)
     fig.tight_layout()
-    out = os.path.join(folder, "flight.png")
-    fig.savefig(out, dpi=100)
+    out = save_figure(fig, folder, "flight.png", dpi=100)
     plt.close(fig)
     return out
 

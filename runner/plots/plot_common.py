@@ -4,6 +4,7 @@ the command line that turns any failure into one line.
 """
 import json
 import os
+import secrets
 import sys
 
 import numpy as np
@@ -24,6 +25,29 @@ def read_summary(folder, name="summary.json"):
     if not isinstance(summary, dict):
         raise ValueError(f"{name} does not hold an object")
     return summary
+
+
+def save_figure(fig, folder, name, **options):
+    """Writes fig as the PNG folder/name through a new file of its own in folder, renamed over the
+    name: a link planted there is replaced, never written through. Returns the path."""
+    for _ in range(100):
+        temporary = os.path.join(folder, f".{name}.{secrets.token_hex(4)}")
+        try:
+            fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o666)
+            break
+        except FileExistsError:
+            continue
+    else:
+        raise FileExistsError(f"no new file name for {name} in {folder}")
+    try:
+        with os.fdopen(fd, "wb") as f:
+            fig.savefig(f, format="png", **options)
+        out = os.path.join(folder, name)
+        os.replace(temporary, out)
+    except BaseException:
+        os.unlink(temporary)
+        raise
+    return out
 
 
 def note(ax, text, y=0.5):

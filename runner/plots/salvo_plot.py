@@ -13,7 +13,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
-from plot_common import InputError, binned, note, number, read_summary  # noqa: E402
+from plot_common import InputError, binned, note, number, read_summary, save_figure  # noqa: E402
 
 
 def read_inputs(folder):
@@ -79,7 +79,7 @@ def plot(folder):
                  + (f"P(every target hit) {p:.3f}" if p is not None else "P(every target hit) n/a")
                  + (f", P(lock on a friend) {f:.3f}" if f is not None else ""), fontsize=12)
     fig.tight_layout(rect=(0, 0, 1, 0.95))
-    out = os.path.join(folder, "sweep.png")
-    fig.savefig(out, dpi=100, metadata={"Software": None})  # no version stamp: same runs, same PNG
+    # no version stamp: same runs, same PNG
+    out = save_figure(fig, folder, "sweep.png", dpi=100, metadata={"Software": None})
     plt.close(fig)
     return out

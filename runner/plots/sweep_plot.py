@@ -14,7 +14,7 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 
-from plot_common import InputError, binned, note, number, read_summary, run  # noqa: E402
+from plot_common import InputError, binned, note, number, read_summary, run, save_figure  # noqa: E402
 
 NEEDED = ("run", "outcome", "impact_east_m", "impact_north_m")
 COLOURS = {"hit": "tab:green", "miss": "tab:red", "no_lock": "tab:orange", "dud": "grey", "unfinished": "tab:blue"}
@@ -135,8 +135,8 @@ def plot(folder):
         ax.grid(alpha=0.3)
     fig.suptitle(title(summary, len(outcomes), cep), fontsize=13)
     fig.tight_layout(rect=(0, 0, 1, 0.97))  # the suptitle keeps its own strip
-    out = os.path.join(folder, "sweep.png")
-    fig.savefig(out, dpi=100, metadata={"Software": None})  # no version stamp: same runs, same PNG
+    # no version stamp: same runs, same PNG
+    out = save_figure(fig, folder, "sweep.png", dpi=100, metadata={"Software": None})
     plt.close(fig)
     return out
 

@@ -13,6 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "formats/fresh_file.h"
 #include "runner/program/exit_codes.h"
 #include "runner/program/paths.h"
 #include "runner/replay/replay.h"
@@ -277,10 +278,7 @@ int Replay(const std::string& outDir, const std::string& assetDir)
         return EXIT_FAILED;
     }
     const fs::path path = dir / "replay.html";
-    std::ofstream out(path, std::ios::binary);
-    out << page;
-    out.close();
-    if (!out) {
+    if (!formats::ReplaceFile(path.string(), page)) {
         std::fprintf(stderr, "karvex replay: cannot write %s\n", path.c_str());
         return EXIT_FAILED;
     }

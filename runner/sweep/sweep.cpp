@@ -6,6 +6,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "formats/fresh_file.h"
 #include "formats/scenario_keys.h"
 #include "physics/random.h"
 #include "runner/batch/workers.h"
@@ -13,6 +14,8 @@
 #include "runner/plots/plot.h"
 #include "runner/program/complaint.h"
 #include "runner/program/exit_codes.h"
+#include "runner/program/paths.h"
+#include "runner/program/scratch_folder.h"
 #include "runner/sweep/sweep_rows.h"
 #include "runtime/host_control.h"
 
@@ -76,7 +79,7 @@ bool Resume(const fs::path& path, const std::string& signature, long long first,
 // cannot be written.
 std::FILE* StartPartial(const fs::path& path, const std::string& signature, const std::vector<SweepRow>& rows)
 {
-    std::FILE* partial = std::fopen(path.c_str(), "w");
+    std::FILE* partial = formats::OpenFresh(path.string());
     if (partial == nullptr) {
         return nullptr;
     }
@@ -104,8 +107,9 @@ bool FlyRun(const BatchDefinition& spec, const SweepOptions& options, const fs::
         return false;
     }
     doc.path = name;
-    if (options.writeInputs) {
-        std::ofstream(out / "inputs" / name) << formats::WriteScenario(doc);
+    if (options.writeInputs && !formats::ReplaceFile((out / "inputs" / name).string(), formats::WriteScenario(doc))) {
+        why = "cannot write " + (out / "inputs" / name).string();
+        return false;
     }
     RunOptions fly;
     fly.moduleDir = options.moduleDir;
@@ -156,6 +160,10 @@ int FlyAll(const BatchDefinition& spec, const SweepOptions& options, const fs::p
 
 int Sweep(const SweepOptions& options)
 {
+    // Refused before anything is read or made.
+    if (const int refused = RefuseJobFolders("sweep", options.outDir, options.moduleDir); refused != EXIT_OK) {
+        return refused;
+    }
     BatchDefinition read;
     std::string error;
     if (options.definition == nullptr && !ReadSweep(options.sweepFile, read, error)) {
@@ -171,11 +179,15 @@ int Sweep(const SweepOptions& options)
     ShardRange(spec.runs, options.shard, options.shards, first, last);
     std::error_code fsError;
     fs::path out = fs::absolute(options.outDir, fsError);
-    fs::create_directories(out / "work", fsError);
+    fs::create_directories(out, fsError);
     if (options.writeInputs) {
+        // A link planted at the name is replaced by a folder of the sweep's own, not written through.
+        if (fs::is_symlink(out / "inputs", fsError)) {
+            fs::remove(out / "inputs", fsError);
+        }
         fs::create_directories(out / "inputs", fsError);
     }
-    if (!fs::is_directory(out / "work")) {
+    if (!fs::is_directory(out) || (options.writeInputs && !fs::is_directory(out / "inputs"))) {
         Complain("sweep", "cannot create %s", out.c_str());
         return EXIT_FAILED;
     }
@@ -193,17 +205,21 @@ int Sweep(const SweepOptions& options)
         Complain("sweep", "cannot write %s", partialPath.c_str());
         return EXIT_FAILED;
     }
-    // The modules append their log in the working directory: a scratch folder while the runs fly,
-    // from which a module folder named relative to where the sweep began is no longer found.
+    // The modules append their log in the working directory: a scratch folder of the sweep's own
+    // while the runs fly, from which a module folder named relative to where the sweep began is no
+    // longer found. Only that folder is removed afterwards, whatever else the output folder holds.
     SweepOptions fly = options;
     fly.moduleDir = fs::absolute(options.moduleDir, fsError).string();
-    fs::path previous = fs::current_path();
-    fs::current_path(out / "work");
-    std::string failure;
-    const int flown = FlyAll(spec, fly, out, first, rows, partial, failure);
+    std::string failure = "cannot create a scratch folder in " + out.string();
+    int flown = EXIT_FAILED;
+    if (const ScratchFolder scratch(out); !scratch.Path().empty()) {
+        const fs::path previous = fs::current_path();
+        fs::current_path(scratch.Path());
+        failure.clear();
+        flown = FlyAll(spec, fly, out, first, rows, partial, failure);
+        fs::current_path(previous);
+    }
     std::fclose(partial);
-    fs::current_path(previous);
-    fs::remove_all(out / "work", fsError);
     if (flown != EXIT_OK) {
         Complain("sweep", "%s", failure.c_str());
         return flown;

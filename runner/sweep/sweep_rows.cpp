@@ -1,8 +1,8 @@
 #include "runner/sweep/sweep_rows.h"
 
 #include <filesystem>
-#include <fstream>
 
+#include "formats/fresh_file.h"
 #include "formats/scenario_keys.h"
 #include "runner/sweep/salvo_rows.h"
 
@@ -121,11 +121,9 @@ bool WriteSweep(const std::string& dir, const SweepMeta& meta, const std::vector
     for (const SweepRow& row : rows) {
         WriteRow(csv, row);
     }
-    std::ofstream runs(std::filesystem::path(dir) / "runs.csv");
-    runs << csv.Result();
-    std::ofstream json(std::filesystem::path(dir) / "summary.json");
-    json << SummaryJson(meta, rows);
-    return static_cast<bool>(runs) && static_cast<bool>(json);
+    const std::filesystem::path folder(dir);
+    const bool runs = formats::ReplaceFile((folder / "runs.csv").string(), csv.Result());
+    return formats::ReplaceFile((folder / "summary.json").string(), SummaryJson(meta, rows)) && runs;
 }
 
 bool ReadRuns(std::istream& in, const SweepMeta& meta, std::vector<SweepRow>& rows, std::string& error)
